@@ -1,0 +1,255 @@
+#include "app/command_line.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/analyze_command.h"
+#include "app/progress_line.h"
+#include "platform/encoding.h"
+#include "platform/paths.h"
+
+namespace kv {
+namespace {
+
+const char kMainHelp[] =
+    "kavenor - reads the C sources of a project and writes its design documentation\n"
+    "\n"
+    "usage: kavenor COMMAND [OPTIONS] ARGUMENTS\n"
+    "\n"
+    "commands:\n"
+    "  analyze [--keep-locals] [--memory N] [--open] SOURCE_DIR OUTPUT_DIR\n"
+    "      analyse the project in SOURCE_DIR; results go to a time-stamped folder\n"
+    "      inside OUTPUT_DIR, the work folder ./vcwk012345 stays for the commands below\n"
+    "  tree [--open] FUNCTION OUTPUT_DIR      call tree rooted at one function\n"
+    "  variable [--open] VARIABLE OUTPUT_DIR  access analysis of one variable\n"
+    "  docs [--show] OUTPUT_DIR               spreadsheet design documents\n"
+    "  gui                                    the desktop window\n"
+    "\n"
+    "Every command works in the current directory (work folder ./vcwk012345,\n"
+    "log ./AnalyzeLog.txt). Ctrl-C stops a running command.\n"
+    "Exit status: 0 completed, 1 refused, failed or stopped, 2 usage error.\n"
+    "'kavenor COMMAND --help' describes a command.\n";
+
+const char kAnalyzeHelp[] =
+    "usage: kavenor analyze [--keep-locals] [--memory N] [--open] SOURCE_DIR OUTPUT_DIR\n"
+    "\n"
+    "Analyses the C project in SOURCE_DIR (files ending in .c, .h or .cpp) in the\n"
+    "work folder ./vcwk012345, then copies the results into a new folder named\n"
+    "after the local time inside OUTPUT_DIR and prints where the report is.\n"
+    "\n"
+    "options:\n"
+    "  --keep-locals  keep local variables in the read/write lists\n"
+    "                 (\"[R/W解析] ローカル変数を含める\")\n"
+    "  --memory N     list capacity factor 1..4 for large projects (default 1)\n"
+    "  --open         answer OK to \"解析完了 結果を起動します\": open the report\n"
+    "                 with xdg-open\n"
+    "  -h, --help     this text\n"
+    "\n"
+    "./DefList.txt, when present, supplies external #define records.\n";
+
+const char kTreeHelp[] =
+    "usage: kavenor tree [--open] FUNCTION OUTPUT_DIR\n"
+    "\n"
+    "Writes the call tree rooted at FUNCTION (from the last analysis in the\n"
+    "current directory) and copies it into OUTPUT_DIR.\n"
+    "  --open  open the tree's index.html with xdg-open\n";
+
+const char kVariableHelp[] =
+    "usage: kavenor variable [--open] VARIABLE OUTPUT_DIR\n"
+    "\n"
+    "Lists every function that accesses VARIABLE (from the last analysis in the\n"
+    "current directory), marks the accesses in the call tree and copies the\n"
+    "result into OUTPUT_DIR.\n"
+    "  --open  open the result's index.html with xdg-open\n";
+
+const char kDocsHelp[] =
+    "usage: kavenor docs [--show] OUTPUT_DIR\n"
+    "\n"
+    "Writes the spreadsheet design documents (.xlsx) of the last analysis into a\n"
+    "new folder \"自動設計書\" + time stamp inside OUTPUT_DIR.\n"
+    "  --show  print each workbook as it is written (\"EXCEL出力状況 表示\")\n";
+
+const char kGuiHelp[] = "usage: kavenor gui\n\nOpens the desktop window.\n";
+
+struct ParsedArgs {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> options;  // "--memory" -> "2", flags -> ""
+  bool help = false;
+  std::string error;
+};
+
+// Options may stand anywhere; "--" ends them. `with_value` lists the options
+// that take a value ("--memory N" or "--memory=N").
+ParsedArgs Parse(int argc, char** argv, int first, const std::vector<std::string>& flags,
+                 const std::vector<std::string>& with_value) {
+  ParsedArgs out;
+  bool options_done = false;
+  for (int i = first; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (options_done || arg.size() < 2 || arg[0] != '-') {
+      out.positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_done = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") {
+      out.help = true;
+      continue;
+    }
+    std::string name = arg, value;
+    size_t eq = arg.find('=');
+    if (eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+    }
+    bool is_flag = std::find(flags.begin(), flags.end(), name) != flags.end();
+    bool takes_value = std::find(with_value.begin(), with_value.end(), name) != with_value.end();
+    if (is_flag && eq == std::string::npos) {
+      out.options[name] = "";
+    } else if (takes_value) {
+      if (eq == std::string::npos) {
+        if (i + 1 >= argc) {
+          out.error = name + " needs a value";
+          return out;
+        }
+        value = argv[++i];
+      }
+      out.options[name] = value;
+    } else {
+      out.error = "unknown option " + arg;
+      return out;
+    }
+  }
+  return out;
+}
+
+int UsageError(const char* help, const std::string& error) {
+  if (!error.empty()) std::fprintf(stderr, "kavenor: %s\n\n", error.c_str());
+  std::fputs(help, stderr);
+  return 2;
+}
+
+std::atomic<int>* g_stop_flag = nullptr;
+
+extern "C" void OnInterrupt(int) {
+  if (g_stop_flag != nullptr) g_stop_flag->store(1);
+  // A second Ctrl-C ends the program at once.
+  std::signal(SIGINT, SIG_DFL);
+}
+
+void InstallStopHandler(std::atomic<int>& stop_flag) {
+  g_stop_flag = &stop_flag;
+  std::signal(SIGINT, OnInterrupt);
+}
+
+int RunAnalyze(int argc, char** argv) {
+  ParsedArgs args = Parse(argc, argv, 2, {"--keep-locals", "--open"}, {"--memory"});
+  if (args.help) {
+    std::fputs(kAnalyzeHelp, stdout);
+    return 0;
+  }
+  if (!args.error.empty()) return UsageError(kAnalyzeHelp, args.error);
+  if (args.positional.size() != 2) return UsageError(kAnalyzeHelp, "SOURCE_DIR and OUTPUT_DIR are needed");
+  int memory = 1;
+  if (args.options.count("--memory")) {
+    const std::string& text = args.options["--memory"];
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 1 || value > 4)
+      return UsageError(kAnalyzeHelp, "--memory takes a number from 1 to 4");
+    memory = static_cast<int>(value);
+  }
+  bool open = args.options.count("--open") > 0;
+
+  const bool tty = ::isatty(STDERR_FILENO) == 1;
+  Session session;
+  ConsoleUi ui({.answer_questions = open, .allow_open = open, .status_lines = !tty});
+  AnalysisLog log;
+  RunOptions options;
+  options.source_folder = FromDiskName(args.positional[0]);
+  options.output_folder = FromDiskName(args.positional[1]);
+  options.keep_locals = args.options.count("--keep-locals") > 0;
+  options.memory_factor = memory;
+  AnalyzeCommand command(session, ui, log, options);
+  InstallStopHandler(session.progress.stop_flag);
+
+  if (!command.Prepare()) return 1;
+
+  std::mutex mutex;
+  std::condition_variable closed;
+  bool worker_done = false;
+  std::thread worker([&] {
+    command.RunWorker();
+    std::lock_guard<std::mutex> lock(mutex);
+    worker_done = true;
+    closed.notify_all();
+  });
+  long ticks = 0;
+  if (tty) ui.SetProgressLine(ProgressLineText(0, SJ("解析開始"), 0));
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!closed.wait_for(lock, std::chrono::milliseconds(500), [&] { return worker_done; })) {
+      ++ticks;
+      if (tty) ui.SetProgressLine(ProgressLineText(session.progress.Position(), session.progress.StatusCopy(), ticks));
+    }
+  }
+  worker.join();
+  if (tty) ui.SetProgressLine("");
+
+  AnalyzeResult result = command.Finish();
+  switch (result.status) {
+    case AnalyzeResult::Status::kCompleted:
+      std::printf("Report: %s\n", ToDiskPath(JoinPath(result.result_folder, "index.html")).c_str());
+      return 0;
+    case AnalyzeResult::Status::kStopped:
+      std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
+      return 1;
+    default:
+      std::fprintf(stderr, "kavenor: analysis did not complete; see ./AnalyzeLog.txt\n");
+      return 1;
+  }
+}
+
+int NotYetAvailable(const char* help, int argc, char** argv) {
+  ParsedArgs args = Parse(argc, argv, 2, {"--open", "--show"}, {});
+  if (args.help) {
+    std::fputs(help, stdout);
+    return 0;
+  }
+  std::fprintf(stderr, "kavenor: %s is not available in this build\n", argv[1]);
+  return 1;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+  if (argc < 2) return UsageError(kMainHelp, "a command is needed");
+  std::string command = argv[1];
+  if (command == "-h" || command == "--help" || command == "help") {
+    std::fputs(kMainHelp, stdout);
+    return 0;
+  }
+  if (command == "analyze") return RunAnalyze(argc, argv);
+  if (command == "tree") return NotYetAvailable(kTreeHelp, argc, argv);
+  if (command == "variable") return NotYetAvailable(kVariableHelp, argc, argv);
+  if (command == "docs") return NotYetAvailable(kDocsHelp, argc, argv);
+  if (command == "gui") return NotYetAvailable(kGuiHelp, argc, argv);
+  return UsageError(kMainHelp, "unknown command " + command);
+}
+
+}  // namespace kv

@@ -1,0 +1,58 @@
+// The kavenor binary itself: help texts, usage errors and exit codes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "support/test_folder.h"
+
+namespace {
+
+struct RunResult {
+  int status;
+  std::string output;
+};
+
+RunResult Kavenor(const std::string& args) {
+  std::string command = std::string(KAVENOR_BINARY) + " " + args + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  RunResult run{-1, {}};
+  if (pipe == nullptr) return run;
+  std::array<char, 4096> buffer;
+  size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.output.append(buffer.data(), n);
+  int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return run;
+}
+
+TEST(CommandLineTest, HelpAndUsage) {
+  RunResult help = Kavenor("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("analyze [--keep-locals] [--memory N] [--open] SOURCE_DIR OUTPUT_DIR"), std::string::npos);
+  RunResult analyze_help = Kavenor("analyze --help");
+  EXPECT_EQ(analyze_help.status, 0);
+  EXPECT_NE(analyze_help.output.find("--keep-locals"), std::string::npos);
+  EXPECT_EQ(Kavenor("").status, 2);
+  EXPECT_EQ(Kavenor("frobnicate").status, 2);
+  EXPECT_EQ(Kavenor("analyze onlyone").status, 2);
+  EXPECT_EQ(Kavenor("analyze --memory 5 a b").status, 2);
+  EXPECT_EQ(Kavenor("analyze --bogus a b").status, 2);
+}
+
+TEST(CommandLineTest, AnalyzeRefusalAndCompletion) {
+  kv::testing::ScratchFolder scratch;
+  RunResult missing = Kavenor("analyze nowhere .");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.output.find("[終了] プロジェクトフォルダが見つかりません"), std::string::npos);
+  kv::testing::WriteFile("proj/a.c", "int a;\n");
+  kv::testing::WriteFile("out/.keep", "");
+  RunResult done = Kavenor("analyze --memory=2 proj out");
+  EXPECT_EQ(done.status, 0) << done.output;
+  EXPECT_NE(done.output.find("Report: out/"), std::string::npos) << done.output;
+  EXPECT_NE(done.output.find("解析完了 結果を起動します -> Cancel"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+#include "app/run_context.h"
+
+#include "platform/encoding.h"
+
+namespace kv {
+
+int Progress::Position() const {
+  int d = divisor.load();
+  int b = base.load();
+  if (d <= 0) return b;
+  return b + 10 * (counter.load() / d);
+}
+
+void Progress::SetStatusCopy(const std::string& text) {
+  std::lock_guard<std::mutex> lock(status_mutex_);
+  status_copy_ = text;
+}
+
+std::string Progress::StatusCopy() const {
+  std::lock_guard<std::mutex> lock(status_mutex_);
+  return status_copy_;
+}
+
+void RunContext::Message(const std::string& text) { ui.Message(text, SJ("終了")); }
+
+}  // namespace kv

@@ -1,0 +1,94 @@
+// The values one run shares between its stages and the window: the stop
+// flag, the progress counters, the options, the analysis position that log
+// findings carry, and the process-wide type-name table.
+//
+// The window thread writes StopFlag; the worker writes the progress values
+// and the status copy; each value has one writer.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "app/analysis_log.h"
+#include "lex/keyword_tables.h"
+#include "platform/user_interface.h"
+
+namespace kv {
+
+struct Progress {
+  std::atomic<int> stop_flag{0};      // StopFlag
+  std::atomic<int> run_completed{0};  // RunCompleted
+  std::atomic<int> base{0};           // ProgressBase, 0..1000
+  std::atomic<int> counter{0};        // ProgressCounter
+  std::atomic<int> divisor{0};        // ProgressDivisor
+
+  // ProgressBase + 10 × (ProgressCounter ÷ ProgressDivisor); the base alone
+  // while the divisor is still 0.
+  int Position() const;
+
+  void SetStatusCopy(const std::string& text);
+  std::string StatusCopy() const;
+
+ private:
+  mutable std::mutex status_mutex_;
+  std::string status_copy_;
+};
+
+// What outlives a run: the window may start several runs in one process, and
+// the type-name table keeps the previous run's names until the next reset.
+struct Session {
+  TypeNameTable type_names;
+  Progress progress;
+};
+
+struct RunOptions {
+  std::string source_folder;  // CP932, exactly as typed
+  std::string output_folder;  // CP932, exactly as typed
+  bool keep_locals = false;   // "[R/W解析] ローカル変数を含める"
+  int memory_factor = 1;      // MemoryFactor, 1..4
+};
+
+// CurrentFile, CurrentLine, CurrentState and LineCounter: where the analysis
+// stands, for the log findings of the analysis stages.
+struct AnalysisPosition {
+  std::string current_file;
+  std::string current_line;
+  std::string current_state;
+  long line_counter = 0;
+};
+
+class RunContext {
+ public:
+  RunContext(Session& run_session, UserInterface& run_ui, AnalysisLog& run_log, RunOptions run_options)
+      : session(run_session),
+        ui(run_ui),
+        log(run_log),
+        progress(run_session.progress),
+        options(std::move(run_options)) {}
+
+  // ShowStatus also keeps the text as StatusCopy for the progress display.
+  void ShowStatus(const std::string& text) {
+    progress.SetStatusCopy(text);
+    ui.ShowStatus(text);
+  }
+  void ShowDetail(const std::string& text) { ui.ShowDetail(text); }
+  // A message box with the usual caption "終了".
+  void Message(const std::string& text);
+  bool StopRequested() const { return progress.stop_flag.load() == 1; }
+  TypeNameTable& types() { return session.type_names; }
+  int memory_factor() const { return options.memory_factor; }
+
+  Session& session;
+  UserInterface& ui;
+  AnalysisLog& log;
+  Progress& progress;
+  RunOptions options;
+
+  std::string source_folder_name;  // SourceFolderName
+  std::string mirror_root;         // ./vcwk012345/DEF/<SourceFolderName>
+  int builtin_type_name_count = 0;  // BuiltinTypeNameCount
+  AnalysisPosition position;
+};
+
+}  // namespace kv

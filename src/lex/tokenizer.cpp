@@ -1,0 +1,141 @@
+#include "lex/tokenizer.h"
+
+#include <cstring>
+
+namespace kv {
+namespace {
+
+bool IsAlpha(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsHexLetter(unsigned char c) { return (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+}  // namespace
+
+bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+bool IsShiftJisTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+bool IsLineEnd(std::string_view token) { return token.empty() || token == "\n"; }
+
+void LineTokenizer::Assign(std::string_view line) {
+  size_t nul = line.find('\0');
+  if (nul != std::string_view::npos) line = line.substr(0, nul);
+  line_.assign(line);
+  pos_ = 0;
+}
+
+std::string_view LineTokenizer::Next() { return Take(false); }
+
+std::string_view LineTokenizer::NextIndented(uint32_t* indent) {
+  uint32_t width = 0;
+  while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t')) {
+    width += line_[pos_] == '\t' ? 4 : 1;
+    ++pos_;
+  }
+  if (width != 0 && indent != nullptr) *indent = width | 0x80000000u;
+  return Take(true);
+}
+
+// One token from pos_; the numbered steps are those of the tokenizer's
+// description (white space, Shift-JIS run, identifier, number, literal,
+// slash, asterisk, doubled operators, angle brackets, minus, bang, other).
+std::string_view LineTokenizer::Take(bool indented) {
+  const std::string& s = line_;
+  const size_t n = s.size();
+  auto at = [&](size_t i) -> unsigned char { return i < n ? static_cast<unsigned char>(s[i]) : 0; };
+
+  while (pos_ < n && (s[pos_] == ' ' || s[pos_] == '\t')) ++pos_;
+  if (pos_ >= n) return {};
+
+  const size_t start = pos_;
+  size_t end = start;  // one past the token's last byte
+  size_t next = 0;     // where scanning goes on (past a consumed closing quote)
+  const unsigned char c = at(start);
+
+  if (IsShiftJisLead(c)) {
+    size_t i = start;
+    while (IsShiftJisLead(at(i))) {
+      if (i + 1 >= n) {  // lead byte at the very end of the line
+        ++invalid_sjis_;
+        ++i;
+        break;
+      }
+      if (!IsShiftJisTrail(at(i + 1))) ++invalid_sjis_;
+      i += 2;
+    }
+    end = i;
+  } else if (IsAlpha(c) || c == '_') {
+    size_t i = start + 1;
+    while (i < n && (IsAlpha(at(i)) || IsDigit(at(i)) || at(i) == '_')) ++i;
+    end = i;
+  } else if (IsDigit(c)) {
+    size_t i = start + 1;
+    while (i < n && (IsDigit(at(i)) || at(i) == '.' || at(i) == 'x' || IsHexLetter(at(i)))) ++i;
+    end = i;
+  } else if (c == '"' || c == '\'') {
+    size_t i = start + 1;
+    while (i < n && at(i) != c && at(i) != '\n') ++i;
+    if (i < n) {
+      // Closing quote or newline: consumed; kept only by the indented form.
+      end = indented ? i + 1 : i;
+      next = i + 1;
+    } else {
+      end = i;
+    }
+  } else if (c == '/') {
+    if (at(start + 1) == '*') {
+      const char* close = nullptr;
+      if (start + 2 < n) {
+        const char* from = s.data() + start + 2;
+        const char* stop = s.data() + n;
+        for (const char* p = from; p + 1 < stop; ++p) {
+          if (p[0] == '*' && p[1] == '/') {
+            close = p;
+            break;
+          }
+        }
+      }
+      if (close != nullptr) {
+        end = static_cast<size_t>(close - s.data()) + 2;
+      } else {
+        size_t nl = s.find('\n', start);
+        end = nl == std::string::npos ? n : nl;
+      }
+    } else if (at(start + 1) == '/') {
+      size_t nl = s.find('\n', start);
+      end = nl == std::string::npos ? n : nl;
+    } else {
+      end = start + 1;
+    }
+  } else if (c == '*') {
+    end = at(start + 1) == '/' ? start + 2 : start + 1;
+  } else if (c == '+' || c == '&' || c == '|' || c == '=') {
+    if (at(start + 1) == c) {
+      end = start + 2;
+    } else if (indented && c != '=' && at(start + 1) == '=') {
+      end = start + 2;
+    } else {
+      end = start + 1;
+    }
+  } else if (c == '<' || c == '>') {
+    if (at(start + 1) == c) {
+      end = indented && at(start + 2) == '=' ? start + 3 : start + 2;
+    } else if (at(start + 1) == '=') {
+      end = start + 2;
+    } else {
+      end = start + 1;
+    }
+  } else if (c == '-') {
+    unsigned char d = at(start + 1);
+    end = (d == '-' || d == '>' || (indented && d == '=')) ? start + 2 : start + 1;
+  } else if (c == '!') {
+    end = at(start + 1) == '=' ? start + 2 : start + 1;
+  } else {
+    end = start + 1;
+  }
+
+  pos_ = next != 0 ? next : end;
+  return std::string_view(s).substr(start, end - start);
+}
+
+}  // namespace kv

@@ -1,0 +1,37 @@
+// Directory searches as the Windows find-first/find-next pair gave them, in
+// the order an NTFS volume returns names: by name with ASCII letters compared
+// upper-cased, then byte order. Never raw readdir order, so results do not
+// depend on the machine.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv {
+
+struct DirEntry {
+  std::string name;  // CP932, as the program uses names
+  bool is_dir = false;
+};
+
+struct DirListing {
+  // What find-first reported: the folder exists and the pattern matched at
+  // least one name, "." and ".." included ("*.*" always finds "." in an
+  // existing folder; "*.c" does not).
+  bool found = false;
+  // Matching entries without "." and "..", in NTFS order.
+  std::vector<DirEntry> entries;
+};
+
+// Wildcard match ignoring ASCII case: "*" any run, "?" one character; "*.*"
+// matches every name, with or without a dot.
+bool MatchPattern(std::string_view pattern, std::string_view name);
+
+// Lists `folder` (an internal path) for `pattern`.
+DirListing ListDirectory(std::string_view folder, std::string_view pattern);
+
+// True when a < b in NTFS listing order (names as UTF-8 disk names).
+bool NtfsNameLess(std::string_view a, std::string_view b);
+
+}  // namespace kv

@@ -1,0 +1,153 @@
+#include "platform/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/paths.h"
+
+namespace kv {
+namespace {
+
+constexpr size_t kFlushSize = 64 * 1024;
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TextWriter::Open(std::string_view path, WriteMode mode) {
+  Close();
+  failed_ = false;
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+  if (mode == WriteMode::kTruncate) flags |= O_TRUNC;
+  if (mode == WriteMode::kAppend) flags |= O_APPEND;
+  std::string disk = ResolveDiskPath(path);
+  fd_ = ::open(disk.c_str(), flags, 0666);
+  return fd_ >= 0;
+}
+
+void TextWriter::Write(std::string_view text) {
+  if (fd_ < 0) return;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n') continue;
+    buffer_.append(text.data() + start, i - start);
+    buffer_.append("\r\n");
+    start = i + 1;
+  }
+  buffer_.append(text.data() + start, text.size() - start);
+  if (buffer_.size() >= kFlushSize) Flush();
+}
+
+void TextWriter::Flush() {
+  if (fd_ < 0 || buffer_.empty()) return;
+  if (!WriteAll(fd_, buffer_.data(), buffer_.size())) failed_ = true;
+  buffer_.clear();
+}
+
+bool TextWriter::Close() {
+  if (fd_ < 0) return !failed_;
+  Flush();
+  if (::close(fd_) != 0) failed_ = true;
+  fd_ = -1;
+  return !failed_;
+}
+
+std::string StripCarriageReturns(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    out.push_back(bytes[i]);
+  }
+  return out;
+}
+
+bool ReadFileBytes(std::string_view path, std::string& bytes) {
+  std::string disk = ResolveDiskPath(path);
+  int fd = ::open(disk.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  bytes.clear();
+  if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+  char chunk[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    bytes.append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool LineReader::Open(std::string_view path) {
+  Close();
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) return false;
+  text_ = StripCarriageReturns(bytes);
+  open_ = true;
+  return true;
+}
+
+void LineReader::OpenText(std::string text) {
+  text_ = std::move(text);
+  pos_ = 0;
+  open_ = true;
+}
+
+void LineReader::Close() {
+  text_.clear();
+  pos_ = 0;
+  open_ = false;
+}
+
+bool LineReader::ReadLine(std::string& line, size_t buffer_size) {
+  line.clear();
+  if (!open_ || pos_ >= text_.size() || buffer_size < 2) return false;
+  size_t limit = buffer_size - 1;
+  size_t available = text_.size() - pos_;
+  size_t take = available < limit ? available : limit;
+  const char* start = text_.data() + pos_;
+  const void* nl = std::memchr(start, '\n', take);
+  if (nl != nullptr) take = static_cast<size_t>(static_cast<const char*>(nl) - start) + 1;
+  pos_ += take;
+  const void* nul = std::memchr(start, '\0', take);
+  if (nul != nullptr) take = static_cast<size_t>(static_cast<const char*>(nul) - start);
+  line.assign(start, take);
+  return true;
+}
+
+bool LineReader::ReadLineNoEol(std::string& line) {
+  line.clear();
+  if (!open_ || pos_ >= text_.size()) return false;
+  size_t nl = text_.find('\n', pos_);
+  size_t end = nl == std::string::npos ? text_.size() : nl;
+  line.assign(text_, pos_, end - pos_);
+  pos_ = nl == std::string::npos ? text_.size() : nl + 1;
+  return true;
+}
+
+}  // namespace kv

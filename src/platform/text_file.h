@@ -1,0 +1,86 @@
+// Text files as the Windows C runtime's text mode wrote and read them: every
+// "\n" written is stored as CR LF, and a CR LF read comes back as "\n".
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+enum class WriteMode {
+  kTruncate,   // create, or empty an existing file
+  kAppend,     // create when missing, keep contents, write at the end
+  kOverwrite,  // create when missing, keep contents, write from the start
+};
+
+class TextWriter {
+ public:
+  TextWriter() = default;
+  TextWriter(std::string_view path, WriteMode mode) { Open(path, mode); }
+  ~TextWriter() { Close(); }
+  TextWriter(const TextWriter&) = delete;
+  TextWriter& operator=(const TextWriter&) = delete;
+
+  // `path` is an internal (CP932) path; existing files are found ignoring case.
+  bool Open(std::string_view path, WriteMode mode);
+  bool is_open() const { return fd_ >= 0; }
+
+  // Writes text, each "\n" as CR LF. Writing to a closed writer does nothing.
+  void Write(std::string_view text);
+  void WriteLine(std::string_view text) {
+    Write(text);
+    Write("\n");
+  }
+  // Flushes and closes; false when a write failed.
+  bool Close();
+
+ private:
+  void Flush();
+
+  int fd_ = -1;
+  bool failed_ = false;
+  std::string buffer_;
+};
+
+// Reads a whole text file into memory (CR LF -> LF) and hands it out line by
+// line. Files are opened read-only; later writes by others are not seen.
+class LineReader {
+ public:
+  LineReader() = default;
+  explicit LineReader(std::string_view path) { Open(path); }
+
+  // `path` is an internal path, looked up ignoring case when needed.
+  bool Open(std::string_view path);
+  // Takes text already in memory (for tests and in-memory passes).
+  void OpenText(std::string text);
+  bool is_open() const { return open_; }
+  void Close();
+
+  // As fgets with a buffer of `buffer_size` bytes: at most buffer_size - 1
+  // bytes, up to and including the first "\n"; a longer line comes back in
+  // pieces. Text after a NUL byte inside the piece is cut off, as a C string
+  // would see it. False at the end of the file.
+  bool ReadLine(std::string& line, size_t buffer_size);
+  // A whole line of any length, without its "\n". False at the end.
+  bool ReadLineNoEol(std::string& line);
+
+  bool AtEnd() const { return pos_ >= text_.size(); }
+  void Rewind() { pos_ = 0; }
+  size_t position() const { return pos_; }
+  void Seek(size_t pos) { pos_ = pos < text_.size() ? pos : text_.size(); }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+  size_t pos_ = 0;
+  bool open_ = false;
+};
+
+// The raw bytes of a file; false when it cannot be read.
+bool ReadFileBytes(std::string_view path, std::string& bytes);
+
+// Windows text-mode translation of raw bytes: CR LF -> LF.
+std::string StripCarriageReturns(std::string_view bytes);
+
+}  // namespace kv
