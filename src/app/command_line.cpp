@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
@@ -18,6 +19,8 @@
 
 #include "app/analyze_command.h"
 #include "app/progress_line.h"
+#include "report/report_commands.h"
+#include "xlsdoc/design_document_command.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 
@@ -144,6 +147,12 @@ int UsageError(const char* help, const std::string& error) {
   return 2;
 }
 
+std::string AbsoluteDiskPath(const std::string& path) {
+  std::error_code ec;
+  auto absolute = std::filesystem::absolute(ToDiskPath(path), ec);
+  return ec ? ToDiskPath(path) : absolute.lexically_normal().string();
+}
+
 std::atomic<int>* g_stop_flag = nullptr;
 
 extern "C" void OnInterrupt(int) {
@@ -214,7 +223,7 @@ int RunAnalyze(int argc, char** argv) {
   AnalyzeResult result = command.Finish();
   switch (result.status) {
     case AnalyzeResult::Status::kCompleted:
-      std::printf("Report: %s\n", ToDiskPath(JoinPath(result.result_folder, "index.html")).c_str());
+      std::printf("Report: %s\n", AbsoluteDiskPath(JoinPath(result.result_folder, "index.html")).c_str());
       return 0;
     case AnalyzeResult::Status::kStopped:
       std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
@@ -225,14 +234,40 @@ int RunAnalyze(int argc, char** argv) {
   }
 }
 
-int NotYetAvailable(const char* help, int argc, char** argv) {
+// The three commands that work on the last analysis in the current
+// directory share this frame: one name or none, the output folder, Ctrl-C as
+// the stop button, exit 0 only when the command completed.
+int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   ParsedArgs args = Parse(argc, argv, 2, {"--open", "--show"}, {});
   if (args.help) {
     std::fputs(help, stdout);
     return 0;
   }
-  std::fprintf(stderr, "kavenor: %s is not available in this build\n", argv[1]);
-  return 1;
+  if (!args.error.empty()) return UsageError(help, args.error);
+  size_t wanted = takes_name ? 2 : 1;
+  if (args.positional.size() != wanted) return UsageError(help, takes_name ? "a name and OUTPUT_DIR are needed" : "OUTPUT_DIR is needed");
+  std::string command = argv[1];
+  if ((command == "docs" && args.options.count("--open")) || (command != "docs" && args.options.count("--show")))
+    return UsageError(help, "unknown option");
+
+  Session session;
+  ConsoleUi ui({.answer_questions = true, .allow_open = args.options.count("--open") > 0, .status_lines = true});
+  AnalysisLog log;
+  RunOptions options;
+  options.output_folder = FromDiskName(args.positional.back());
+  RunContext ctx(session, ui, log, options);
+  InstallStopHandler(session.progress.stop_flag);
+  bool completed = false;
+  if (command == "tree") {
+    completed = RunFunctionTreeCommand(ctx, FromDiskName(args.positional[0]), NameSource::kEdit);
+  } else if (command == "variable") {
+    completed = RunVariableCommand(ctx, FromDiskName(args.positional[0]), NameSource::kEdit);
+  } else {
+    DesignDocumentOptions doc;
+    doc.show_progress = args.options.count("--show") > 0;
+    completed = RunDesignDocumentCommand(ctx, doc, nullptr);
+  }
+  return completed ? 0 : 1;
 }
 
 }  // namespace
@@ -245,10 +280,14 @@ int RunCommandLine(int argc, char** argv) {
     return 0;
   }
   if (command == "analyze") return RunAnalyze(argc, argv);
-  if (command == "tree") return NotYetAvailable(kTreeHelp, argc, argv);
-  if (command == "variable") return NotYetAvailable(kVariableHelp, argc, argv);
-  if (command == "docs") return NotYetAvailable(kDocsHelp, argc, argv);
-  if (command == "gui") return NotYetAvailable(kGuiHelp, argc, argv);
+  if (command == "tree") return RunResultCommand(argc, argv, kTreeHelp, true);
+  if (command == "variable") return RunResultCommand(argc, argv, kVariableHelp, true);
+  if (command == "docs") return RunResultCommand(argc, argv, kDocsHelp, false);
+  if (command == "gui") {
+    std::fputs(kGuiHelp, stderr);
+    std::fprintf(stderr, "kavenor: this build has no desktop window\n");
+    return 1;
+  }
   return UsageError(kMainHelp, "unknown command " + command);
 }
 

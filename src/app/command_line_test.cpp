@@ -51,7 +51,7 @@ TEST(CommandLineTest, AnalyzeRefusalAndCompletion) {
   kv::testing::WriteFile("out/.keep", "");
   RunResult done = Kavenor("analyze --memory=2 proj out");
   EXPECT_EQ(done.status, 0) << done.output;
-  EXPECT_NE(done.output.find("Report: out/"), std::string::npos) << done.output;
+  EXPECT_NE(done.output.find("/out/"), std::string::npos) << done.output;
   EXPECT_NE(done.output.find("解析完了 結果を起動します -> Cancel"), std::string::npos);
 }
 
