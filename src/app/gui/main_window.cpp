@@ -53,7 +53,7 @@ QPushButton* MakeIconButton(const QString& text, QStyle::StandardPixmap icon, co
   QPushButton* button = MakeButton(text, name, parent);
   button->setIcon(parent->style()->standardIcon(icon));
   button->setIconSize(QSize(24, 24));
-  button->setMinimumHeight(48);
+  button->setMinimumSize(136, 48);
   return button;
 }
 

@@ -1,13 +1,16 @@
 // kv_window_screenshot SOURCE_DIR OUTPUT_DIR PNG: analyses SOURCE_DIR from
 // the window (answering Cancel to the closing question) and saves the window
-// as it then looks. Run it under Xvfb in an empty folder (the work folder
-// and the log are written there):
-//   xvfb-run -s "-screen 0 1280x1024x24" build/src/app/gui/kv_window_screenshot \
-//       "$PWD/samples/engine_ctl" out docs/window.png
+// as it then looks, taken from the screen so that a window manager's frame
+// and caption are in the picture. Run it under Xvfb in an empty folder (the
+// work folder and the log are written there), with a window manager:
+//   xvfb-run -a -s "-screen 0 1280x1024x24" sh -c 'openbox & sleep 1;
+//       kv_window_screenshot "$SRC/samples/engine_ctl" out "$SRC/docs/window.png"'
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -37,7 +40,9 @@ int main(int argc, char** argv) {
     window.Analyze();
     for (const QString& message : policy.Messages()) std::fprintf(stderr, "%s\n", message.toUtf8().constData());
     QTimer::singleShot(500, &window, [&] {
-      status = window.grab().save(png) ? 0 : 1;
+      QRect frame = window.frameGeometry();
+      QPixmap shot = window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+      status = shot.save(png) ? 0 : 1;
       app.quit();
     });
   });
