@@ -24,6 +24,7 @@ std::string NormalizePathForMatch(std::string_view path) {
       continue;
     }
     if (c == '\\') c = '/';
+    if (c == '/' && !out.empty() && out.back() == '/') continue;  // "a//b" is "a/b"
     if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
     out.push_back(static_cast<char>(c));
   }

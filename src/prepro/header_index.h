@@ -16,8 +16,8 @@ namespace kv {
 std::string IncludePath(std::string_view include_token, std::string_view including_path);
 
 // A path or include name for comparison: ASCII letters lower-cased, "\"
-// written "/" (Shift-JIS characters left whole: their second byte may be
-// 0x5C or a letter).
+// written "/", a run of separators as one (Shift-JIS characters left whole:
+// their second byte may be 0x5C or a letter).
 std::string NormalizePathForMatch(std::string_view path);
 
 class HeaderIndex {
