@@ -44,8 +44,8 @@ bool IsNumberKind(TokenKind kind) { return kind == kKindNumber || kind == kKindH
 }  // namespace
 
 DirectiveProcessor::DirectiveProcessor(RunContext& ctx, DefineTable& table, const HeaderIndex& headers,
-                                       SourceCache& sources)
-    : ctx_(ctx), table_(table), headers_(headers), sources_(sources) {
+                                       SourceCache& sources, OutputFiles& outputs)
+    : ctx_(ctx), table_(table), headers_(headers), sources_(sources), outputs_(outputs) {
   log_fn_ = [this](std::string_view text, std::string_view detail) { PreproLog(text, detail); };
 }
 
@@ -96,20 +96,35 @@ int DirectiveProcessor::Process(const std::string& path, const SourceFile& file,
     ctx_.log.Finding(path, 0, "PreprocessFile", "UNSAFE NAME SKIP");
     return 1;
   }
-  std::string out_path = JoinPath(top_level ? mirror_folder_ : work::Path(work::kDefTmp), name);
   FileState f;
   f.path = path;
   f.reader.Assign(file.text);
-  if (!f.out.Open(out_path, WriteMode::kTruncate)) {
-    if (top_level) ctx_.Message(SJ("Iファイル開けず") + name);
-    return 1;
+  if (top_level) {
+    if (!f.out.file.Open(outputs_.Prepare(mirror_folder_, name), WriteMode::kTruncate)) {
+      ctx_.Message(SJ("Iファイル開けず") + name);
+      return 1;
+    }
+  } else {
+    IncludeCopy& copy = include_copies_[LowerAsciiName(name)];
+    if (copy.name.empty()) copy.name = name;
+    copy.text.clear();
+    f.out.memory = &copy.text;
   }
   include_stack_.push_back(file.id);
   int result = RunLines(f);
   include_stack_.pop_back();
-  f.out.Close();
+  f.out.file.Close();
   ReportInvalidSjis(f, file.id);
   return result;
+}
+
+void DirectiveProcessor::FlushIncludeCopies() {
+  const std::string folder = work::Path(work::kDefTmp);
+  for (const auto& [key, copy] : include_copies_) {
+    TextWriter out(outputs_.Prepare(folder, copy.name), WriteMode::kTruncate);
+    out.Write(copy.text);
+  }
+  include_copies_.clear();
 }
 
 int DirectiveProcessor::RunLines(FileState& f) {

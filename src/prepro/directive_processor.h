@@ -36,6 +36,7 @@
 // that is refused with a log line and written nowhere.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,7 @@
 #include "platform/text_file.h"
 #include "prepro/define_table.h"
 #include "prepro/header_index.h"
+#include "prepro/output_files.h"
 #include "prepro/source_cache.h"
 
 namespace kv {
@@ -59,7 +61,8 @@ inline constexpr size_t kMaxIncludeDepth = 200;       // files open one inside t
 
 class DirectiveProcessor {
  public:
-  DirectiveProcessor(RunContext& ctx, DefineTable& table, const HeaderIndex& headers, SourceCache& sources);
+  DirectiveProcessor(RunContext& ctx, DefineTable& table, const HeaderIndex& headers, SourceCache& sources,
+                     OutputFiles& outputs);
 
   // Before each top-level file: the current base name (log lines), the
   // mirror folder that receives its copy, and its definition file (may be a
@@ -70,6 +73,11 @@ class DirectiveProcessor {
   // be opened or the stop flag ended it. A top-level file's copy goes to the
   // mirror folder, an included file's copy to DEF/TMP/<file name>.
   int PreprocessFile(const std::string& path, bool top_level);
+
+  // A header included again is copied again from its start, so only its
+  // last copy stays in DEF/TMP: the copies are kept here and written once,
+  // by this call at the end of the stage.
+  void FlushIncludeCopies();
 
   // PreproLog: "プリプロ解析 " + text + " : " + detail appended to the log,
   // with a line end when the piece has none.
@@ -91,10 +99,26 @@ class DirectiveProcessor {
     bool write = true;
     int position = 0;
   };
+  // Where a file's copy goes: its file, or the kept text of an include copy.
+  struct CopySink {
+    TextWriter file;
+    std::string* memory = nullptr;
+    void Write(std::string_view text) {
+      if (memory != nullptr) {
+        memory->append(text);
+      } else {
+        file.Write(text);
+      }
+    }
+  };
+  struct IncludeCopy {
+    std::string name;  // as first written: later names in another case land in it
+    std::string text;
+  };
   struct FileState {
     std::string path;
     SourceLineReader reader;
-    TextWriter out;
+    CopySink out;
     std::vector<Block> blocks;
     std::optional<TopLine> top;
     long invalid_sjis = 0;
@@ -129,7 +153,9 @@ class DirectiveProcessor {
   DefineTable& table_;
   const HeaderIndex& headers_;
   SourceCache& sources_;
+  OutputFiles& outputs_;
   PreproLogFn log_fn_;
+  std::map<std::string, IncludeCopy> include_copies_;  // by lower-cased file name
 
   std::string base_name_;
   std::string mirror_folder_;

@@ -18,6 +18,7 @@
 #include "prepro/define_table.h"
 #include "prepro/directive_processor.h"
 #include "prepro/header_index.h"
+#include "prepro/output_files.h"
 #include "prepro/prepro_stages.h"
 #include "prepro/source_cache.h"
 #include "prepro/source_walk.h"
@@ -27,7 +28,7 @@ namespace {
 
 class PreproWalk : public SourceWalkVisitor {
  public:
-  explicit PreproWalk(RunContext& ctx) : ctx_(ctx), processor_(ctx, table_, headers_, sources_) {
+  explicit PreproWalk(RunContext& ctx) : ctx_(ctx), processor_(ctx, table_, headers_, sources_, outputs_) {
     // Header_List.txt is complete once HEADER LIST has run: read it once.
     headers_.Load(work::Path(work::kHeaderList));
     LineReader external;
@@ -38,6 +39,8 @@ class PreproWalk : public SourceWalkVisitor {
     }
     mirror_ = ctx.mirror_root.empty() ? JoinPath(work::Path(work::kDef), ctx.source_folder_name) : ctx.mirror_root;
   }
+
+  void Finish() { processor_.FlushIncludeCopies(); }
 
   void EnterFolder(const std::string& name) override {
     saved_mirrors_.push_back(mirror_);
@@ -65,14 +68,14 @@ class PreproWalk : public SourceWalkVisitor {
     const std::string file_name = parts.base + (header ? "_DEF_H.dat" : "_DEF_C.dat");
 
     TextWriter definitions;
-    if (!definitions.Open(JoinPath(work::Path(work::kDef), file_name), WriteMode::kTruncate))
+    if (!definitions.Open(outputs_.Prepare(work::Path(work::kDef), file_name), WriteMode::kTruncate))
       ctx_.Message(SJ("ファイル開けず"));
     processor_.BeginTopLevelFile(parts.base, mirror_, &definitions);
     if (has_external_) LoadExternal(definitions);
     processor_.PreprocessFile(path, true);
     definitions.Close();
 
-    const std::string final_path = JoinPath(work::Path(work::kDef3), file_name);
+    const std::string final_path = outputs_.Prepare(work::Path(work::kDef3), file_name);
     TextWriter final_definitions;
     if (!final_definitions.Open(final_path, WriteMode::kTruncate)) {
       ctx_.Message(final_path + SJ("ファイル開けず"));
@@ -99,6 +102,7 @@ class PreproWalk : public SourceWalkVisitor {
   DefineTable table_;
   HeaderIndex headers_;
   SourceCache sources_;
+  OutputFiles outputs_;
   DirectiveProcessor processor_;
   bool has_external_ = false;
   std::vector<std::string> external_;
@@ -111,6 +115,7 @@ class PreproWalk : public SourceWalkVisitor {
 StageOutcome RunPreproStage(RunContext& ctx) {
   auto walk = std::make_unique<PreproWalk>(ctx);
   WalkSourceFolder(ctx, ctx.options.source_folder, "*.*", *walk);
+  walk->Finish();
   return StageOutcome::kContinue;
 }
 

@@ -237,7 +237,8 @@ TEST(DirectiveProcessorTest, ReadsEachFileOnce) {
   DefineTable table;
   HeaderIndex headers;
   SourceCache sources;
-  DirectiveProcessor processor(*run.ctx, table, headers, sources);
+  OutputFiles outputs;
+  DirectiveProcessor processor(*run.ctx, table, headers, sources, outputs);
   processor.BeginTopLevelFile("a", run.ctx->mirror_root, nullptr);
   EXPECT_EQ(processor.PreprocessFile("proj/a.c", true), 0);
   processor.BeginTopLevelFile("b", run.ctx->mirror_root, nullptr);
