@@ -191,15 +191,17 @@ void DirectiveProcessor::ContinueTopLine(FileState& f) {
       const std::string name(t.tokens.Next());
       const bool parent = t.write;
       t.write = false;
-      const bool defined = table_.Contains(name);
-      OpenBlock(f, directive == "ifdef" ? BlockKind::kIfdef : BlockKind::kIfndef, parent,
-                directive == "ifdef" ? defined : !defined);
+      if (directive == "ifdef") {
+        IfdefBlock(f, name, parent);
+      } else {
+        IfndefBlock(f, name, parent);
+      }
     } else if (directive == "if") {
       const bool parent = t.write;
       t.write = false;
-      const std::string condition = GatherCondition(f, t.tokens.Rest());
-      t.tokens.Assign("");  // the condition took the rest of the line
-      OpenBlock(f, BlockKind::kIf, parent, parent && Condition(condition, t.copy));
+      const std::string rest(t.tokens.Rest());
+      t.tokens.Assign("");  // the condition takes the rest of the line
+      IfBlock(f, rest, parent, t.copy);
     }
     // After a directive the line goes on at the next position (taken up
     // again after the block when the directive opened one).
@@ -238,13 +240,12 @@ void DirectiveProcessor::BlockLine(FileState& f, const std::string& line) {
     }
   } else if (directive == "define") {
     if (block.flag) DefineDirective(f, tokens, line);
-  } else if (directive == "ifdef" || directive == "ifndef") {
-    const bool defined = table_.Contains(tokens.Next());
-    OpenBlock(f, directive == "ifdef" ? BlockKind::kIfdef : BlockKind::kIfndef, block.flag,
-              directive == "ifdef" ? defined : !defined);
+  } else if (directive == "ifdef") {
+    IfdefBlock(f, tokens.Next(), block.flag);
+  } else if (directive == "ifndef") {
+    IfndefBlock(f, tokens.Next(), block.flag);
   } else if (directive == "if") {
-    const std::string condition = GatherCondition(f, tokens.Rest());
-    OpenBlock(f, BlockKind::kIf, block.flag, block.flag && Condition(condition, line));
+    IfBlock(f, tokens.Rest(), block.flag, line);
   } else if (directive == "elif") {
     const std::string condition = GatherCondition(f, tokens.Rest());
     Block& b = f.blocks.back();
@@ -266,6 +267,23 @@ void DirectiveProcessor::BlockLine(FileState& f, const std::string& line) {
     f.out.Write(line);
   }
   CountSjis(f, tokens);
+}
+
+// A name counts as defined when the definition file has a record (or a
+// DefList.txt line) of it; the define table holds the same names.
+void DirectiveProcessor::IfdefBlock(FileState& f, std::string_view name, bool parent) {
+  OpenBlock(f, BlockKind::kIfdef, parent, table_.Contains(name));
+}
+
+void DirectiveProcessor::IfndefBlock(FileState& f, std::string_view name, bool parent) {
+  OpenBlock(f, BlockKind::kIfndef, parent, !table_.Contains(name));
+}
+
+// The condition is read (continuation lines included) in any case, and
+// evaluated only where the block's lines could be kept.
+void DirectiveProcessor::IfBlock(FileState& f, std::string_view rest, bool parent, const std::string& line) {
+  const std::string condition = GatherCondition(f, rest);
+  OpenBlock(f, BlockKind::kIf, parent, parent && Condition(condition, line));
 }
 
 void DirectiveProcessor::OpenBlock(FileState& f, BlockKind kind, bool parent, bool condition) {
@@ -444,8 +462,8 @@ void DirectiveProcessor::BackSubstitute(const std::string& name, const std::stri
       if (token == name) token = value;
       if (ClassifyToken(token, types) == kKindIdentifier) has_name = true;
     }
-    if (!has_name) FoldValue(tokens, types, log_fn_);
-    table_.Replace(index, BuildEntry(EntryName(entry), tokens));
+    std::string rewritten = BuildEntry(EntryName(entry), tokens);
+    table_.Replace(index, has_name ? std::move(rewritten) : FoldEntry(rewritten, types, log_fn_));
   }
 }
 

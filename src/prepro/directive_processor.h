@@ -131,6 +131,11 @@ class DirectiveProcessor {
   void ContinueTopLine(FileState& f);
   void BlockLine(FileState& f, const std::string& line);
 
+  // IfdefBlock / IfndefBlock / IfBlock open a conditional block with the
+  // parent flag given; BlockLine then takes its lines up to the #endif.
+  void IfdefBlock(FileState& f, std::string_view name, bool parent);
+  void IfndefBlock(FileState& f, std::string_view name, bool parent);
+  void IfBlock(FileState& f, std::string_view rest, bool parent, const std::string& line);
   void OpenBlock(FileState& f, BlockKind kind, bool parent, bool condition);
   void CloseBlock(FileState& f);
   std::string GatherCondition(FileState& f, std::string_view rest);
