@@ -1,6 +1,7 @@
 #include "prepro/condition_eval.h"
 
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 namespace kv {
@@ -8,7 +9,7 @@ namespace {
 
 constexpr int kMaxNesting = 256;           // parentheses, unary operators, ?: and macro values
 constexpr size_t kMaxExpanded = 65536;     // tokens after macro replacement
-constexpr size_t kMaxExpansionWork = 1 << 20;  // tokens looked at while replacing
+constexpr size_t kMaxExpansionWork = 65536;  // tokens looked at while replacing
 
 enum class Lex { kNumber, kChar, kName, kPunct };
 
@@ -285,20 +286,26 @@ class Expander {
       out.push_back({Lex::kNumber, "0"});
       return ConditionStatus::kOk;
     }
-    std::vector<CToken> value;
-    for (const std::string& field : EntryValueTokens(table_.entry(index))) {
-      ConditionStatus status = LexText(field, true, kMaxExpanded, value);
-      if (status != ConditionStatus::kOk) return status;
-    }
-    // The line tokenizer cut suffixes off numbers ("10" "L"); join them again.
-    std::vector<CToken> joined;
-    for (CToken& t : value) {
-      if (t.kind == Lex::kName && !joined.empty() && joined.back().kind == Lex::kNumber && IsIntegerSuffix(t.text)) {
-        joined.back().text += t.text;
-        continue;
+    auto cached = values_.find(name);
+    if (cached == values_.end()) {
+      std::vector<CToken> value;
+      for (const std::string& field : EntryValueTokens(table_.entry(index))) {
+        ConditionStatus status = LexText(field, true, kMaxExpanded, value);
+        if (status != ConditionStatus::kOk) return status;
       }
-      joined.push_back(std::move(t));
+      // The line tokenizer cut suffixes off numbers ("10" "L"); join them again.
+      std::vector<CToken> joined;
+      for (CToken& t : value) {
+        if (t.kind == Lex::kName && !joined.empty() && joined.back().kind == Lex::kNumber &&
+            IsIntegerSuffix(t.text)) {
+          joined.back().text += t.text;
+          continue;
+        }
+        joined.push_back(std::move(t));
+      }
+      cached = values_.emplace(name, std::move(joined)).first;
     }
+    const std::vector<CToken>& joined = cached->second;
     active_.push_back(name);
     ConditionStatus status = Expand(joined, depth + 1, out);
     active_.pop_back();
@@ -307,6 +314,7 @@ class Expander {
 
   const DefineTable& table_;
   std::vector<std::string> active_;  // names being replaced: not replaced again inside their values
+  std::unordered_map<std::string, std::vector<CToken>> values_;  // lexed values, by name
   size_t work_ = 0;
 };
 

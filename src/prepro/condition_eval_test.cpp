@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 namespace kv {
 namespace {
 
@@ -153,9 +151,7 @@ TEST_F(ConditionTest, LimitsEndTheEvaluationQuickly) {
   Define("D0\tE\tE\tE\tE\t");
   for (int i = 1; i < 40; ++i)
     Define("D" + std::to_string(i) + "\tD" + std::to_string(i - 1) + "\tD" + std::to_string(i - 1) + "\t");
-  auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(StatusOf("D39"), ConditionStatus::kExpansionOver);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(CompareOperandsTest, ComparesSignedOrUnsigned) {
