@@ -134,6 +134,9 @@ class XlsxWriter {
       if (largest_font > kDefaultFontSizeCenti) worksheet_set_row(ws, r - 1, RowHeightFor(largest_font), nullptr);
     }
     if (sheet.zoom() != 100) worksheet_set_zoom(ws, static_cast<uint16_t>(sheet.zoom()));
+    // Printed, a sheet is as wide as an A4 page and as long as it needs.
+    worksheet_set_paper(ws, 9);
+    worksheet_fit_to_pages(ws, 1, 0);
   }
 
   const WorkbookModel& book_;
