@@ -1,5 +1,6 @@
 // WriteXlsx: the workbook model through libxlsxwriter.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include <xlsxwriter.h>
@@ -32,6 +33,8 @@ class XlsxWriter {
 
   bool Write(const std::string& path, std::string& error) {
     lxw_workbook_options options{};
+    // Not the row-by-row mode: it keeps a 16384-column array per sheet, more
+    // than the cells of a sheet of this component take.
     options.constant_memory = LXW_FALSE;
     options.tmpdir = nullptr;
     options.use_zip64 = LXW_TRUE;
@@ -101,6 +104,15 @@ class XlsxWriter {
     }
     if (next <= kMaxColumns && !default_plain)
       worksheet_set_column(ws, next - 1, kMaxColumns - 1, default_width, format);
+    // A span that reaches the last column makes libxlsxwriter keep a format
+    // pointer for each of the 16384 columns (128 KiB a sheet, for every
+    // sheet until the workbook is closed). It reads that array only for a
+    // cell written without a format, which this writer never does (every
+    // cell gets its format, the plain one included), and only below
+    // col_formats_max; so the array is given back here.
+    free(ws->col_formats);
+    ws->col_formats = nullptr;
+    ws->col_formats_max = 0;
   }
 
   void WriteSheet(const SheetModel& sheet, lxw_worksheet* ws) {
