@@ -1,5 +1,6 @@
 #include "xlsdoc/design_document_command.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "app/folder_utils.h"
@@ -18,6 +19,13 @@ namespace {
 
 // The caption of the application's own message boxes.
 constexpr char kApplicationCaption[] = "Kavenor";
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
 
 const char* FailureText(xls::AutomationFailure failure) {
   switch (failure) {
@@ -121,7 +129,9 @@ class DocumentRun {
     for (char& c : source_file)
       if (c == '.') c = '_';
     // A record without a source file name gets a workbook of its own name.
-    const std::string base = source_file.empty() ? name : source_file;
+    std::string base = source_file.empty() ? name : source_file;
+    // A source file named ORIGINAL must not extend the template itself.
+    if (SameNameIgnoringCase(base + ".xlsx", kTemplateFileName)) base += "_";
     if (!work::IsSafeComponent(base)) {
       ctx_.log.Finding(name, 0, base, "WORKBOOK NAME NOT SAFE: RECORD SKIPPED");
       return DocStep::kDone;

@@ -337,6 +337,14 @@ TEST_F(DesignDocumentTest, UnsafeNamesAreLoggedAndSkipped) {
   EXPECT_NE(log.find("__/__/x_c"), std::string::npos) << log;
 }
 
+TEST_F(DesignDocumentTest, ASourceFileNamedOriginalLeavesTheTemplateAlone) {
+  WriteSjisText("vcwk012345/FunctionList4/a", "[ファイル名]\noriginal\n\n[関数名称]\na\n");
+  WriteSjisText("vcwk012345/FunctionList4/b", "[ファイル名]\nother.c\n\n[関数名称]\nb\n");
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(FilesIn("out/" + RunFolders().at(0)), (std::vector<std::string>{"original_.xlsx", "other_c.xlsx"}));
+  EXPECT_EQ(Book("other_c.xlsx")->book.sheets.size(), 4u);
+}
+
 TEST_F(DesignDocumentTest, HostileRecordsDoNotStopTheRun) {
   std::string huge(100000, 'x');
   WriteFile("vcwk012345/FunctionList4/junk", ToCp932("[ファイル名]\nj.c\n\n[関数名称]\n") + huge + "\xFF\x81\r\n\r\n" +
