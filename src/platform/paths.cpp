@@ -133,6 +133,16 @@ std::string ResolveDiskPath(std::string_view path) {
   return resolved;
 }
 
+std::string ResolveDiskPathForWrite(std::string_view path) {
+  std::string disk = ToDiskPath(path);
+  if (disk.empty() || DiskExists(disk)) return disk;
+  size_t slash = disk.rfind('/');
+  if (slash == std::string::npos) return disk;
+  std::string folder = disk.substr(0, slash);
+  if (folder.empty() || DiskExists(folder)) return disk;
+  return ResolveDiskPath(folder) + disk.substr(slash);
+}
+
 bool PathExists(std::string_view path) { return DiskExists(ResolveDiskPath(path)); }
 
 bool IsDirectory(std::string_view path) {

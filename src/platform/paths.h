@@ -46,6 +46,12 @@ std::string FromDiskName(std::string_view utf8);
 // the as-written disk path when nothing matches.
 std::string ResolveDiskPath(std::string_view path);
 
+// The disk path to create or write a file at: the folder resolved as
+// ResolveDiskPath resolves it, the file name exactly as written (the program
+// writes the names it chose itself). Creating a new file never lists its folder, so writing many
+// files into one folder stays linear.
+std::string ResolveDiskPathForWrite(std::string_view path);
+
 bool PathExists(std::string_view path);
 bool IsDirectory(std::string_view path);
 bool IsRegularFile(std::string_view path);

@@ -53,6 +53,9 @@ TEST(PathsTest, ResolvesIgnoringCaseAndBackslashes) {
   EXPECT_TRUE(IsRegularFile("inc/SUB/foo.h"));
   EXPECT_FALSE(PathExists("inc/sub/bar.h"));
   EXPECT_EQ(ResolveDiskPath("inc/sub/bar.h"), "inc/sub/bar.h");
+  // A new file goes into the folder as found, under the name as written.
+  EXPECT_EQ(ResolveDiskPathForWrite("inc/SUB/New.txt"), "Inc/Sub/New.txt");
+  EXPECT_EQ(ResolveDiskPathForWrite("Inc/Sub/Foo.H"), "Inc/Sub/Foo.H");
 }
 
 TEST(PathsTest, FileOperations) {

@@ -35,7 +35,7 @@ bool TextWriter::Open(std::string_view path, WriteMode mode) {
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
   if (mode == WriteMode::kTruncate) flags |= O_TRUNC;
   if (mode == WriteMode::kAppend) flags |= O_APPEND;
-  std::string disk = ResolveDiskPath(path);
+  std::string disk = ResolveDiskPathForWrite(path);
   fd_ = ::open(disk.c_str(), flags, 0666);
   return fd_ >= 0;
 }
