@@ -4,6 +4,5 @@ namespace kv {
 
 StageOutcome RunHeaderListStage(RunContext&) { return StageOutcome::kContinue; }
 StageOutcome RunPreproStage(RunContext&) { return StageOutcome::kContinue; }
-StageOutcome RunDefineAlsStage(RunContext&) { return StageOutcome::kContinue; }
 
 }  // namespace kv
