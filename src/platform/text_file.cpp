@@ -29,14 +29,17 @@ bool WriteAll(int fd, const char* data, size_t size) {
 
 }  // namespace
 
-bool TextWriter::Open(std::string_view path, WriteMode mode) {
+bool TextWriter::Open(std::string_view path, WriteMode mode) { return OpenDisk(ResolveDiskPath(path), mode); }
+
+bool TextWriter::OpenExact(std::string_view path, WriteMode mode) { return OpenDisk(ToDiskPath(path), mode); }
+
+bool TextWriter::OpenDisk(const std::string& disk_path, WriteMode mode) {
   Close();
   failed_ = false;
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
   if (mode == WriteMode::kTruncate) flags |= O_TRUNC;
   if (mode == WriteMode::kAppend) flags |= O_APPEND;
-  std::string disk = ResolveDiskPath(path);
-  fd_ = ::open(disk.c_str(), flags, 0666);
+  fd_ = ::open(disk_path.c_str(), flags, 0666);
   return fd_ >= 0;
 }
 

@@ -24,6 +24,11 @@ class TextWriter {
 
   // `path` is an internal (CP932) path; existing files are found ignoring case.
   bool Open(std::string_view path, WriteMode mode);
+  // As Open, with the path taken exactly as written (no case-insensitive
+  // lookup of a missing component): for a writer that knows the exact name of
+  // every file it creates in a folder of its own, where the lookup would read
+  // the whole folder for each new file.
+  bool OpenExact(std::string_view path, WriteMode mode);
   bool is_open() const { return fd_ >= 0; }
 
   // Writes text, each "\n" as CR LF. Writing to a closed writer does nothing.
@@ -36,6 +41,7 @@ class TextWriter {
   bool Close();
 
  private:
+  bool OpenDisk(const std::string& disk_path, WriteMode mode);
   void Flush();
 
   int fd_ = -1;
