@@ -23,5 +23,43 @@ TEST(AnalysisGoldenTest, SampleProject) {
   ExpectNoDifferences(run.CompareWithCase("analysis_sample"));
 }
 
+// Typedef.txt and the enumeration records appended to the file's
+// definition file (after the record PREPRO wrote).
+TEST(AnalysisGoldenTest, TypedefsAndEnumerations) {
+  AnalysisRun run;
+  run.AddInput(GoldenCase("analysis_typedef") + "/input");
+  run.RunDefineAls();
+  ExpectNoDifferences(run.CompareWithCase("analysis_typedef"));
+}
+
+// Prototype, variable and definition lines, the F_ and INF files.
+TEST(AnalysisGoldenTest, DeclarationsAndDefinitions) {
+  AnalysisRun run;
+  run.AddInput(GoldenCase("analysis_decls") + "/input");
+  run.RunAll();
+  ExpectNoDifferences(run.CompareWithCase("analysis_decls"));
+  EXPECT_TRUE(run.ctx.types().Contains("MYTYPE"));
+  EXPECT_TRUE(run.ctx.types().Contains("tag"));
+  EXPECT_TRUE(run.ctx.types().Contains("NAME"));
+}
+
+// Records, SOURCE, SOURCE2 and HTML pages of bodies exercising every
+// statement form.
+TEST(AnalysisGoldenTest, FunctionBodies) {
+  AnalysisRun run;
+  run.AddInput(GoldenCase("analysis_body") + "/input");
+  run.RunAll();
+  ExpectNoDifferences(run.CompareWithCase("analysis_body"));
+}
+
+// Control specifications: if / else if / else chains, nesting, switch with
+// break, loops and returns.
+TEST(AnalysisGoldenTest, ControlSpecifications) {
+  AnalysisRun run;
+  run.AddInput(GoldenCase("analysis_spec") + "/input");
+  run.RunAll();
+  ExpectNoDifferences(run.CompareWithCase("analysis_spec"));
+}
+
 }  // namespace
 }  // namespace kv

@@ -296,7 +296,9 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
   WriteRecordTail();
   if (inf.is_open()) {
     std::string counts = SJ("[LINE COUNT]") + "\n";
-    AppendNumber(counts, lines_read_ - 1);
+    // The lines between the braces; a body closed on its own line reads no
+    // line at all, and counts 0 rather than -1.
+    AppendNumber(counts, lines_read_ > 0 ? lines_read_ - 1 : 0);
     counts += "\n[LINE COUNT V]\n";
     AppendNumber(counts, code_lines_);
     counts += "\n[COMMNET]\n";
@@ -399,6 +401,15 @@ bool FunctionBodyAnalyzer::LineGoesOnWith(std::string_view chars) const {
   std::string_view rest = line_->Rest();
   size_t p = rest.find_first_not_of(" \t");
   return p != std::string_view::npos && chars.find(rest[p]) != std::string_view::npos;
+}
+
+bool FunctionBodyAnalyzer::LineGoesOnWithOperand() const {
+  std::string_view rest = line_->Rest();
+  size_t p = rest.find_first_not_of(" \t");
+  if (p == std::string_view::npos) return false;
+  unsigned char c = static_cast<unsigned char>(rest[p]);
+  return c == '_' || c == '(' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+         IsShiftJisLead(c);
 }
 
 bool FunctionBodyAnalyzer::LineGoesOnWithArrow() const {
@@ -863,8 +874,10 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         BeginSubscript(kRhsSubscript, kRhsValue);
       } else if (token == "(") {
         BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kRhsAfterCall);
-      } else if (token == "*" && value_cast_ && value_start_ == i - 1) {
-        RegisterTypeName(value_start_);  // (T *)
+      } else if (token == "*" && value_cast_ && value_start_ == i - 1 && LineGoesOnWith(")*")) {
+        // (T *): only when the "*" closes the parenthesis (or another "*"
+        // follows); (a * b) is a product, and a is no type name.
+        RegisterTypeName(value_start_);
         value_start_ = -1;
         state_ = kRhsParen;
       } else if (kind == kKindOperator || token == ">>" || token == "<<") {
@@ -941,12 +954,13 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
           RecordRead(value_start_, i - 1);
           state_ = kConditionDone;
         } else if (value_start_ == i - 1 && previous(2) == "(") {
-          // (x) inside the condition: a variable when the line goes on
-          // with an operator, otherwise a cast's type.
-          if (LineGoesOnWith("?&|+-")) {
-            RecordRead(value_start_, i - 1);
-          } else {
+          // (x) inside the condition: a cast's type when an operand follows
+          // it directly ((T)v, (T)(v), (T)1); otherwise a variable read
+          // ((x) & m, (x) == 1, !(x)).
+          if (!LineGoesOnWith("?&|+-") && LineGoesOnWithOperand()) {
             RegisterTypeName(value_start_);
+          } else {
+            RecordRead(value_start_, i - 1);
           }
           state_ = kCondition;
         } else {

@@ -195,6 +195,7 @@ class FunctionBodyAnalyzer {
   void RegisterTypeName(int index);
   bool LineGoesOnWith(std::string_view chars) const;
   bool LineGoesOnWithArrow() const;
+  bool LineGoesOnWithOperand() const;
   std::string StepText() const;
 
   RunContext& ctx_;
