@@ -15,11 +15,7 @@ for corpus in "${corpora[@]}"; do
     echo "$line"
     results+=("$line")
   done
-  printf '%s\n' "${results[@]}" | awk -v name="$(basename "$corpus")" '
-    { for (i = 1; i <= NF; i++) { split($i, kv, "="); if (kv[1] == "total") t[NR] = kv[2]; if (kv[1] == "peak_rss_mib") m[NR] = kv[2] } }
-    END {
-      n = asort(t); asort(m)
-      mid = int((n + 1) / 2)
-      printf "MEDIAN %s total=%.3f s peak_rss=%.1f MiB (%d runs)\n", name, t[mid], m[mid], n
-    }'
+  field() { printf '%s\n' "${results[@]}" | sed -n "s/.* $1=\([0-9.]*\).*/\1/p" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"; }
+  echo "MEDIAN $(basename "$corpus") total=$(field total) s define_als=$(field define_als) file_als=$(field file_als)" \
+       "spec_list=$(field spec_list) peak_rss=$(field peak_rss_mib) MiB ($runs runs)"
 done

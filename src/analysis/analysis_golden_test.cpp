@@ -52,13 +52,13 @@ TEST(AnalysisGoldenTest, FunctionBodies) {
   ExpectNoDifferences(run.CompareWithCase("analysis_body"));
 }
 
-// Control specifications: if / else if / else chains, nesting, switch with
+// Control descriptions: if / else if / else chains, nesting, switch with
 // break, loops and returns.
-TEST(AnalysisGoldenTest, ControlSpecifications) {
+TEST(AnalysisGoldenTest, ControlDescriptions) {
   AnalysisRun run;
-  run.AddInput(GoldenCase("analysis_spec") + "/input");
+  run.AddInput(GoldenCase("analysis_control") + "/input");
   run.RunAll();
-  ExpectNoDifferences(run.CompareWithCase("analysis_spec"));
+  ExpectNoDifferences(run.CompareWithCase("analysis_control"));
 }
 
 }  // namespace

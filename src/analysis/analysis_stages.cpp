@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "analysis/control_spec.h"
+#include "analysis/control_description.h"
 #include "analysis/file_scanner.h"
 #include "app/run_context.h"
 #include "app/work_folder.h"
@@ -25,7 +25,7 @@ StageOutcome RunFileAlsStage(RunContext& ctx) {
 StageOutcome RunSpecListStage(RunContext& ctx) {
   MakeFolder(work::Path(work::kSource3));
   const std::string folder = work::Path(work::kSource);
-  ControlSpecExtractor extractor(ctx);
+  ControlDescriptionExtractor extractor(ctx);
   for (const DirEntry& entry : ListDirectory(folder, "*.*").entries) {
     if (entry.is_dir) continue;
     if (ctx.StopRequested()) return StageOutcome::kStopRun;

@@ -1,5 +1,5 @@
 [FILENAME]
-spec.c
+control.c
 [FUNCNAME]
 chains
 [LINE COUNT]

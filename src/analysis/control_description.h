@@ -1,5 +1,5 @@
 // SPEC LIST: WordAlsFuncltion_Als3 turns a function's SOURCE file into its
-// control specification SOURCE3/<f>: one line per statement, a tag saying
+// control description (制御仕様) SOURCE3/<f>: one line per statement, a tag saying
 // what kind of step it is ([処理], [条件分岐1], [繰返し], [ケース], …),
 // indented by the statement's depth with tabs, followed by the statement's
 // tokens, each piece followed by a full-width space.
@@ -31,7 +31,7 @@ struct DesignTags {
   static const std::string& Return();      // "[終了] "
 };
 
-class ControlSpecExtractor {
+class ControlDescriptionExtractor {
  public:
   // The statement states; the numbers are those the log shows.
   enum State : int {
@@ -62,7 +62,7 @@ class ControlSpecExtractor {
   static constexpr int kReportIndex = 3000;
   static constexpr size_t kSpecLineCapacity = 1000;
 
-  explicit ControlSpecExtractor(RunContext& ctx);
+  explicit ControlDescriptionExtractor(RunContext& ctx);
 
   // WordAlsFuncltion_Als3: 1 when the body's closing brace (or the end of
   // the file) was reached, 255 when the input or the output did not open.

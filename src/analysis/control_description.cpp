@@ -1,4 +1,4 @@
-#include "analysis/control_spec.h"
+#include "analysis/control_description.h"
 
 #include <charconv>
 #include <exception>
@@ -30,12 +30,12 @@ const std::string& DesignTags::Default() { return SJ("[デフォルト] "); }
 const std::string& DesignTags::Break() { return SJ("[ブレイク] "); }
 const std::string& DesignTags::Return() { return SJ("[終了] "); }
 
-ControlSpecExtractor::ControlSpecExtractor(RunContext& ctx) : ctx_(ctx) {
+ControlDescriptionExtractor::ControlDescriptionExtractor(RunContext& ctx) : ctx_(ctx) {
   const int factor = ctx.memory_factor() < 1 ? 1 : ctx.memory_factor();
   tokens_.Resize(static_cast<size_t>(factor) * 3000);
 }
 
-std::string ControlSpecExtractor::SetDesignTAG(const std::string& tag, int depth) {
+std::string ControlDescriptionExtractor::SetDesignTAG(const std::string& tag, int depth) {
   std::string piece;
   try {
     piece.assign(static_cast<size_t>(depth < 0 ? 0 : depth) + 1, '\t');
@@ -57,25 +57,25 @@ std::string ControlSpecExtractor::SetDesignTAG(const std::string& tag, int depth
   return piece;
 }
 
-std::string ControlSpecExtractor::StepText() const {
+std::string ControlDescriptionExtractor::StepText() const {
   char text[16];
   auto result = std::to_chars(text, text + sizeof text, state_);
   return std::string(text, static_cast<size_t>(result.ptr - text));
 }
 
-bool ControlSpecExtractor::ReadLine() {
+bool ControlDescriptionExtractor::ReadLine() {
   if (!input_.ReadLine(line_text_, kLineBufferSize)) return false;
   ++ctx_.position.line_counter;
   line_.Assign(line_text_);
   return true;
 }
 
-void ControlSpecExtractor::AddPiece(std::string_view piece) {
+void ControlDescriptionExtractor::AddPiece(std::string_view piece) {
   if (spec_line_.size() < kSpecLineCapacity) spec_line_.emplace_back(piece);
 }
 
 // Statement start: the pieces gathered so far become one line.
-void ControlSpecExtractor::EndStatement() {
+void ControlDescriptionExtractor::EndStatement() {
   idx_ = -1;  // the loop's advance makes it 0
   paren_ = 0;
   state_ = kStart;
@@ -90,7 +90,7 @@ void ControlSpecExtractor::EndStatement() {
   spec_line_.clear();
 }
 
-int ControlSpecExtractor::Extract(const std::string& source_path, const std::string& function_name) {
+int ControlDescriptionExtractor::Extract(const std::string& source_path, const std::string& function_name) {
   ctx_.position.current_file = function_name;
   state_ = kStart;
   elif_counter_ = 0;
@@ -163,7 +163,7 @@ int ControlSpecExtractor::Extract(const std::string& source_path, const std::str
 }
 
 // One token, in the order of the statement table.
-void ControlSpecExtractor::Step(std::string_view token, TokenKind kind) {
+void ControlDescriptionExtractor::Step(std::string_view token, TokenKind kind) {
   switch (state_) {
     case kStart:
       if (token == "if") {

@@ -1,4 +1,4 @@
-#include "analysis/control_spec.h"
+#include "analysis/control_description.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +14,13 @@ using testing::Exists;
 using testing::ReadSjisText;
 using testing::WriteFile;
 
-std::string Utf8Tag(ControlSpecExtractor& e, const std::string& tag, int depth) {
+std::string Utf8Tag(ControlDescriptionExtractor& e, const std::string& tag, int depth) {
   return ToUtf8(e.SetDesignTAG(ToCp932(tag), depth));
 }
 
-TEST(ControlSpecTest, SetDesignTagNumbersBranchesByDepthAndElseIfCount) {
+TEST(ControlDescriptionTest, SetDesignTagNumbersBranchesByDepthAndElseIfCount) {
   AnalysisRun run;
-  ControlSpecExtractor e(run.ctx);
+  ControlDescriptionExtractor e(run.ctx);
   EXPECT_EQ(Utf8Tag(e, "[条件 IF] ", 0), "\t[条件分岐1] ");
   EXPECT_EQ(Utf8Tag(e, "[条件 ELIF] ", 0), "\t[条件分岐1-1] ");
   EXPECT_EQ(Utf8Tag(e, "[条件 ELIF] ", 0), "\t[条件分岐1-2] ");
@@ -36,23 +36,23 @@ TEST(ControlSpecTest, SetDesignTagNumbersBranchesByDepthAndElseIfCount) {
   EXPECT_EQ(Utf8Tag(e, "[条件 ELIF] ", 0), "\t[条件分岐1-] ");
 }
 
-TEST(ControlSpecTest, MissingInputOrOutputGives255) {
+TEST(ControlDescriptionTest, MissingInputOrOutputGives255) {
   AnalysisRun run;
-  ControlSpecExtractor e(run.ctx);
+  ControlDescriptionExtractor e(run.ctx);
   EXPECT_EQ(e.Extract("./vcwk012345/SOURCE/none", "none"), 255);
   WriteFile("vcwk012345/SOURCE/f", "[SOURCE]\r\nf\r\n x = 1;\r\n}");
   EXPECT_EQ(e.Extract("./vcwk012345/SOURCE/f", "f"), 255);  // SOURCE3 does not exist yet
   EXPECT_FALSE(Exists("vcwk012345/SOURCE3/f"));
 }
 
-TEST(ControlSpecTest, LongHeaderLineIsDroppedWhole) {
+TEST(ControlDescriptionTest, LongHeaderLineIsDroppedWhole) {
   AnalysisRun run;
   WriteFile("vcwk012345/SOURCE/f", "[SOURCE]\r\nvoid f ( " + std::string(5000, 'a') + " ) {\r\n x = 1;\r\n}");
   EXPECT_EQ(RunSpecListStage(run.ctx), StageOutcome::kContinue);
   EXPECT_EQ(ReadSjisText("vcwk012345/SOURCE3/f"), "\t[処理] 　x　=　1　\n");
 }
 
-TEST(ControlSpecTest, StatementPastThreeThousandTokensRestartsItsIndex) {
+TEST(ControlDescriptionTest, StatementPastThreeThousandTokensRestartsItsIndex) {
   AnalysisRun run;
   std::string body;
   for (int i = 0; i < 1700; ++i) body += " + a\r\n";
@@ -61,11 +61,11 @@ TEST(ControlSpecTest, StatementPastThreeThousandTokensRestartsItsIndex) {
   std::string log = ReadSjisText("AnalyzeLog.txt");
   EXPECT_NE(log.find("f : 1500 : "), std::string::npos) << log;
   EXPECT_NE(log.find(" : メモリオーバーWordAlsFuncltion_Als310\n"), std::string::npos) << log;
-  std::string spec = ReadSjisText("vcwk012345/SOURCE3/f");
-  EXPECT_NE(spec.find("\t[処理] 　y　=　1　\n"), std::string::npos);
+  std::string steps = ReadSjisText("vcwk012345/SOURCE3/f");
+  EXPECT_NE(steps.find("\t[処理] 　y　=　1　\n"), std::string::npos);
 }
 
-TEST(ControlSpecTest, StageStopsBeforeTheNextFile) {
+TEST(ControlDescriptionTest, StageStopsBeforeTheNextFile) {
   AnalysisRun run;
   WriteFile("vcwk012345/SOURCE/a", "[SOURCE]\r\na\r\n x = 1;\r\n}");
   WriteFile("vcwk012345/SOURCE/b", "[SOURCE]\r\nb\r\n x = 1;\r\n}");
@@ -75,7 +75,7 @@ TEST(ControlSpecTest, StageStopsBeforeTheNextFile) {
   EXPECT_FALSE(Exists("vcwk012345/SOURCE3/b"));
 }
 
-TEST(ControlSpecTest, StatementsWithoutLines) {
+TEST(ControlDescriptionTest, StatementsWithoutLines) {
   AnalysisRun run;
   WriteFile("vcwk012345/SOURCE/f",
             "[SOURCE]\r\nvoid f ( ) {\r\n int i;\r\n /* a\r\n b = c; */\r\n #define X \\\r\n   1\r\n"
