@@ -152,7 +152,9 @@ void FileScanner::WriteJoined(TextWriter& out, std::string_view separator, bool 
   out.Write(text);
 }
 
-void FileScanner::RegisterTypeName(std::string_view name) { ctx_.types().FindOrAdd(name); }
+void FileScanner::RegisterTypeName(std::string_view name) {
+  if (!name.empty()) ctx_.types().FindOrAdd(name);
+}
 
 void FileScanner::Scan() {
   const int capacity = static_cast<int>(tokens_.capacity());

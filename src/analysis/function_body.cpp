@@ -385,7 +385,12 @@ void FunctionBodyAnalyzer::RecordCall(int a, int b, int callee) {
   page_.Write(".html>");
   page_.Write(SJ("◆"));
   page_.Write("</A>");
-  if (!write_files_ || !work::IsSafeComponent(name) || !files_.NeedsPlaceholder(name)) return;
+  // A placeholder only for a callee named like a function (not "]" of
+  // tbl[i](x)) and usable as a file name.
+  const unsigned char first = static_cast<unsigned char>(name.empty() ? 0 : name[0]);
+  const bool named = first == '_' || (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') ||
+                     IsShiftJisLead(first);
+  if (!write_files_ || !named || !work::IsSafeComponent(name) || !files_.NeedsPlaceholder(name)) return;
   if (placeholder_.OpenExact(JoinPath(html_folder_, name + ".html"), WriteMode::kTruncate)) {
     placeholder_.Write("Not Found Function");
     placeholder_.Close();
