@@ -85,7 +85,11 @@ const char kDocsHelp[] =
     "new folder \"自動設計書\" + time stamp inside OUTPUT_DIR.\n"
     "  --show  print each workbook as it is written (\"EXCEL出力状況 表示\")\n";
 
-const char kGuiHelp[] = "usage: kavenor gui\n\nOpens the desktop window.\n";
+const char kGuiHelp[] =
+    "usage: kavenor gui [QT_OPTIONS]\n"
+    "\n"
+    "Opens the desktop window (it needs a display). Options after \"gui\" go to\n"
+    "Qt, for example \"-platform offscreen\".\n";
 
 struct ParsedArgs {
   std::vector<std::string> positional;
@@ -272,7 +276,7 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
 
 }  // namespace
 
-int RunCommandLine(int argc, char** argv) {
+int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window) {
   if (argc < 2) return UsageError(kMainHelp, "a command is needed");
   std::string command = argv[1];
   if (command == "-h" || command == "--help" || command == "help") {
@@ -284,6 +288,13 @@ int RunCommandLine(int argc, char** argv) {
   if (command == "variable") return RunResultCommand(argc, argv, kVariableHelp, true);
   if (command == "docs") return RunResultCommand(argc, argv, kDocsHelp, false);
   if (command == "gui") {
+    for (int i = 2; i < argc; ++i) {
+      if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+        std::fputs(kGuiHelp, stdout);
+        return 0;
+      }
+    }
+    if (desktop_window != nullptr) return desktop_window(argc, argv);
     std::fputs(kGuiHelp, stderr);
     std::fprintf(stderr, "kavenor: this build has no desktop window\n");
     return 1;

@@ -5,6 +5,11 @@
 
 namespace kv {
 
-int RunCommandLine(int argc, char** argv);
+// The desktop window's entry, given the whole command line (argv[1] is
+// "gui"); the program passes it only when it was built with the window, so
+// that nothing else depends on Qt.
+using DesktopWindowEntry = int (*)(int argc, char** argv);
+
+int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window = nullptr);
 
 }  // namespace kv

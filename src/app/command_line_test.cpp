@@ -15,8 +15,9 @@ struct RunResult {
   std::string output;
 };
 
-RunResult Kavenor(const std::string& args) {
-  std::string command = std::string(KAVENOR_BINARY) + " " + args + " 2>&1";
+// Runs the binary with `args`; `prefix` goes before it (an env command).
+RunResult Kavenor(const std::string& args, const std::string& prefix = "") {
+  std::string command = prefix + std::string(KAVENOR_BINARY) + " " + args + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   RunResult run{-1, {}};
   if (pipe == nullptr) return run;
@@ -53,6 +54,21 @@ TEST(CommandLineTest, AnalyzeRefusalAndCompletion) {
   EXPECT_EQ(done.status, 0) << done.output;
   EXPECT_NE(done.output.find("/out/"), std::string::npos) << done.output;
   EXPECT_NE(done.output.find("解析完了 結果を起動します -> Cancel"), std::string::npos);
+}
+
+// Without a display the commands still work, and "gui" says why it cannot
+// open its window instead of aborting.
+TEST(CommandLineTest, WorksWithoutADisplay) {
+  kv::testing::ScratchFolder scratch;
+  kv::testing::WriteFile("proj/a.c", "int a;\n");
+  kv::testing::WriteFile("out/.keep", "");
+  const std::string no_display = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+  RunResult gui = Kavenor("gui", no_display);
+  EXPECT_EQ(gui.status, 1) << gui.output;
+  EXPECT_NE(gui.output.find("kavenor: "), std::string::npos) << gui.output;
+  EXPECT_EQ(Kavenor("gui --help", no_display).status, 0);
+  RunResult done = Kavenor("analyze proj out", no_display);
+  EXPECT_EQ(done.status, 0) << done.output;
 }
 
 }  // namespace

@@ -1,3 +1,13 @@
 #include "app/command_line.h"
 
-int main(int argc, char** argv) { return kv::RunCommandLine(argc, argv); }
+#ifdef KAVENOR_GUI
+#include "app/gui/desktop_window.h"
+#endif
+
+int main(int argc, char** argv) {
+#ifdef KAVENOR_GUI
+  return kv::RunCommandLine(argc, argv, kv::RunDesktopWindow);
+#else
+  return kv::RunCommandLine(argc, argv);
+#endif
+}

@@ -2,7 +2,4 @@
 
 namespace kv {
 
-StageOutcome RunHeaderListStage(RunContext&) { return StageOutcome::kContinue; }
-StageOutcome RunPreproStage(RunContext&) { return StageOutcome::kContinue; }
-
 }  // namespace kv

@@ -1,0 +1,83 @@
+// The source files of one PREPRO stage, each read from disk once: a header
+// included by a hundred files, and preprocessed on its own as well, is read
+// a single time. Files are known by their identity on disk, so a name
+// written in another letter case or with "\" finds the same text.
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace kv {
+
+struct FileId {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const FileId& other) const { return device == other.device && inode == other.inode; }
+};
+
+struct FileIdHash {
+  size_t operator()(const FileId& id) const {
+    return std::hash<unsigned long long>{}(static_cast<unsigned long long>(id.inode) * 1000003ull ^
+                                           static_cast<unsigned long long>(id.device));
+  }
+};
+
+// What stat says of an internal path (found ignoring case): false when it
+// does not exist.
+struct PathFacts {
+  FileId id;
+  bool is_directory = false;
+  bool is_regular = false;
+};
+bool StatPath(std::string_view path, PathFacts& facts);
+
+struct SourceFile {
+  FileId id;
+  std::string text;  // CR LF already turned into LF
+};
+
+class SourceCache {
+ public:
+  // The file at an internal path; nullptr when it is not a regular file
+  // that can be read. The pointer stays valid for the cache's life.
+  const SourceFile* Get(const std::string& path);
+  // True when something (file or folder) exists at the path.
+  bool Exists(const std::string& path);
+
+  // Files read from disk so far.
+  size_t reads() const { return reads_; }
+
+ private:
+  struct PathEntry {
+    bool exists = false;
+    const SourceFile* file = nullptr;  // regular files that could be read
+    bool looked_up = false;            // Get has been tried for this path
+  };
+  PathEntry& Facts(const std::string& path);
+
+  std::unordered_map<std::string, PathEntry> paths_;
+  std::unordered_map<FileId, std::unique_ptr<SourceFile>, FileIdHash> files_;
+  size_t reads_ = 0;
+};
+
+// The lines of a text held in memory, read as fgets reads with a buffer of
+// `buffer_size` bytes: at most buffer_size - 1 bytes up to and including the
+// newline (a longer line comes in pieces), cut at a NUL byte.
+class SourceLineReader {
+ public:
+  void Assign(std::string_view text) {
+    text_ = text;
+    pos_ = 0;
+  }
+  bool ReadLine(std::string& line, size_t buffer_size);
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+};
+
+}  // namespace kv

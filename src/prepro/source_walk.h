@@ -1,0 +1,36 @@
+// The walk of the source folder that the HEADER LIST and PREPRO stages share:
+// every entry of the folder and its sub-folders for the pattern, in the order
+// the file system lists them, the stop flag tested before each entry.
+//
+// Three kinds of folder are not entered: the work folder ./vcwk012345 when it
+// lies inside the source folder (a user analysing "."), a folder that is
+// already one of its own ancestors (a link loop), and an entry whose name
+// cannot be used as a path component (logged).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/run_context.h"
+
+namespace kv {
+
+// ".c", ".C", ".cpp", ".CPP", ".h", ".H", exactly as written.
+bool IsSourceExtension(std::string_view extension);
+// ".h" or ".H".
+bool IsHeaderExtension(std::string_view extension);
+
+class SourceWalkVisitor {
+ public:
+  virtual ~SourceWalkVisitor() = default;
+  virtual void EnterFolder(const std::string& name) {}
+  virtual void LeaveFolder() {}
+  // A file: its path (folder joined with the name) and its name. The walk
+  // has shown the name in the detail status line.
+  virtual void File(const std::string& path, const std::string& name) = 0;
+};
+
+// Walks `folder`; 0 when the walk finished or was stopped.
+int WalkSourceFolder(RunContext& ctx, const std::string& folder, std::string_view pattern, SourceWalkVisitor& visitor);
+
+}  // namespace kv

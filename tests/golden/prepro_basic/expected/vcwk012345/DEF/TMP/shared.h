@@ -1,0 +1,2 @@
+#define SHARED_H
+#define SHARED_SIZE ( 16 << 2 )

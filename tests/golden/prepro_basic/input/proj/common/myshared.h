@@ -1,0 +1,2 @@
+/* listed before inc/shared.h: must not be taken for "shared.h" */
+#define WRONG_HEADER 1

@@ -1,0 +1,4 @@
+#ifndef SHARED_H
+#define SHARED_H
+#define SHARED_SIZE ( 16 << 2 )
+#endif

@@ -1,0 +1,4 @@
+#ifndef LOCAL_H
+#define LOCAL_H
+#define VERSION 2
+#endif

@@ -1,0 +1,1 @@
+#define LOCAL_B EXT_SIZE
