@@ -1,5 +1,5 @@
 // The per-file analysis stages: FILE ALS (declarations and function bodies)
-// and SPEC LIST (control specifications).
+// and SPEC LIST (the control description of every function).
 #pragma once
 
 #include "app/stage.h"

@@ -22,7 +22,8 @@ class TextWriter {
   TextWriter(const TextWriter&) = delete;
   TextWriter& operator=(const TextWriter&) = delete;
 
-  // `path` is an internal (CP932) path; existing files are found ignoring case.
+  // `path` is an internal (CP932) path: its folder is found ignoring case,
+  // the file name is taken as written (see ResolveDiskPathForWrite).
   bool Open(std::string_view path, WriteMode mode);
   bool is_open() const { return fd_ >= 0; }
 

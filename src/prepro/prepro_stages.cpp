@@ -2,6 +2,4 @@
 
 namespace kv {
 
-StageOutcome RunDefineAlsStage(RunContext&) { return StageOutcome::kContinue; }
-
 }  // namespace kv

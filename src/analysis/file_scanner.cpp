@@ -1,0 +1,561 @@
+#include "analysis/file_scanner.h"
+
+#include <charconv>
+#include <exception>
+
+#include "app/work_folder.h"
+#include "lex/classify.h"
+#include "platform/dir_listing.h"
+#include "platform/encoding.h"
+#include "platform/paths.h"
+
+namespace kv {
+namespace {
+
+constexpr size_t kLineBufferSize = 3000;  // a longer line comes in pieces of 2999 bytes
+
+bool IsSourceExtension(std::string_view ext) {
+  return ext == ".c" || ext == ".h" || ext == ".cpp" || ext == ".C" || ext == ".H" || ext == ".CPP";
+}
+
+bool IsTypeKind(TokenKind kind) { return kind == kKindQualifier || kind == kKindTypeName; }
+
+}  // namespace
+
+std::string FolderNameOf(std::string_view path) {
+  size_t sep = FindLastSeparator(path);
+  if (sep == std::string_view::npos) return {};
+  std::string_view folder = path.substr(0, sep);
+  size_t parent = FindLastSeparator(folder);
+  if (parent != std::string_view::npos) folder.remove_prefix(parent + 1);
+  return UpperCaseSjis(folder);
+}
+
+FileScanner::FileScanner(RunContext& ctx) : ctx_(ctx), body_(ctx) {
+  const int factor = ctx.memory_factor() < 1 ? 1 : ctx.memory_factor();
+  tokens_.Resize(static_cast<size_t>(factor) * 3000);
+}
+
+bool FileScanner::Walk(const std::string& folder, std::string_view pattern) {
+  DirListing listing = ListDirectory(folder, pattern);
+  for (const DirEntry& entry : listing.entries) {
+    if (ctx_.StopRequested()) return false;
+    std::string path = JoinPath(folder, entry.name);
+    if (entry.is_dir) {
+      if (!Walk(path, pattern)) return false;
+      continue;
+    }
+    ctx_.ShowDetail(entry.name);
+    PathParts parts = SplitPath(entry.name);
+    ctx_.position.current_file = parts.base;
+    if (IsSourceExtension(parts.extension)) ScanFile(path);
+  }
+  return true;
+}
+
+bool FileScanner::OpenOutputs(const std::string& path, const std::string& file_name) {
+  struct Output {
+    TextWriter& writer;
+    std::string file;
+    WriteMode mode;
+    std::string_view message;
+  };
+  const Output outputs[] = {
+      {f_out_, work::Path("F_" + file_name), WriteMode::kTruncate, "ファイル開けず"},
+      {prototypes_, work::Path(work::kFuncListProtType), WriteMode::kAppend, "関数リスト開けず"},
+      {bodies_, work::Path(work::kFuncListBody), WriteMode::kAppend, "関数リスト開けず"},
+      {variables_, work::Path(work::kValList), WriteMode::kAppend, "変数リスト作成失敗"},
+      {inf_, work::Path(std::string(work::kFileInfo) + "/INF_" + file_name), WriteMode::kTruncate,
+       "FILE INFOファイル作成失敗"},
+  };
+  for (const Output& o : outputs) {
+    if (!o.writer.Open(o.file, o.mode)) {
+      ctx_.Message(ToCp932(o.message) + path);
+      return false;
+    }
+  }
+  return true;
+}
+
+void FileScanner::CloseOutputs() {
+  f_out_.Close();
+  prototypes_.Close();
+  bodies_.Close();
+  variables_.Close();
+  inf_.Close();
+}
+
+int FileScanner::ScanFile(const std::string& path) {
+  ctx_.position.current_line = "start";
+  ctx_.position.current_state = "start";
+  if (!input_.Open(path)) {
+    ctx_.Message(SJ("ファイル開けず") + path);
+    return 1;
+  }
+  const std::string file_name = SplitPath(path).name;
+  // F_ and INF_ files are named by the file name alone: a later file of the
+  // same name in another folder replaces the earlier one's.
+  auto [it, first] = scanned_names_.try_emplace(UpperCaseSjis(file_name), path);
+  if (!first) {
+    ctx_.log.Finding(ctx_.position.current_file, 0, file_name,
+                     SJ("同名ファイル F_/INF_置換 ") + it->second + " -> " + path);
+    it->second = path;
+  }
+  if (!OpenOutputs(path, file_name)) {
+    CloseOutputs();
+    input_.Close();
+    return 1;
+  }
+  inf_.Write("[FILENAME]\n" + file_name + "\n");
+
+  header_.file_path = path;
+  header_.file_name = file_name;
+  header_.folder_name = FolderNameOf(path);
+  in_comment_ = false;
+  define_ = 0;
+  line_.clear_invalid_sjis_count();
+
+  try {
+    Scan();
+  } catch (const std::exception&) {
+    ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, ctx_.position.current_line,
+                     SJ("例外発生060-") + ctx_.position.current_state);
+  }
+  CloseOutputs();
+  input_.Close();
+  if (int invalid = line_.invalid_sjis_count(); invalid > 0) {
+    ctx_.ui.Message(SJ("失敗!"), SJ("終了"));
+    ctx_.log.Finding(path, invalid, SJ("失敗!"), "WordAlsFuncltion");
+  }
+  return 0;
+}
+
+bool FileScanner::ReadLine() {
+  if (!input_.ReadLine(line_text_, kLineBufferSize)) return false;
+  ++ctx_.position.line_counter;
+  ctx_.position.current_line = line_text_;
+  line_.Assign(line_text_);
+  return true;
+}
+
+void FileScanner::SetCurrentState() {
+  char text[16];
+  auto result = std::to_chars(text, text + sizeof text, state_);
+  ctx_.position.current_state.assign(text, static_cast<size_t>(result.ptr - text));
+}
+
+// Tokens 0 to `last` joined by `separator`, or each followed by it.
+void FileScanner::WriteJoined(TextWriter& out, std::string_view separator, bool trailing, int last) {
+  std::string text;
+  tokens_.AppendRange(text, 0, last, separator, trailing);
+  text += '\n';
+  out.Write(text);
+}
+
+void FileScanner::RegisterTypeName(std::string_view name) {
+  if (!name.empty()) ctx_.types().FindOrAdd(name);
+}
+
+void FileScanner::Scan() {
+  const int capacity = static_cast<int>(tokens_.capacity());
+  for (;;) {
+    // 1. Statement start.
+    if (!ReadLine()) return;
+    idx_ = 0;
+    paren_ = 0;
+    brace_ = 0;
+    declaration_complete_ = false;
+    overflow_reported_ = false;
+    state_ = kStart;
+
+    for (;;) {
+      // 2. Next token. Past the report index the statement is reported
+      // once; at the list's end later tokens overwrite its last place.
+      if (idx_ > kReportIndex || idx_ >= capacity) {
+        if (!overflow_reported_) {
+          overflow_reported_ = true;
+          ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, ctx_.position.current_line,
+                           SJ("メモリオーバーWordAlsFuncltion") + ctx_.position.current_state);
+          ctx_.Message(SJ("メモリオーバー"));
+        }
+        if (idx_ >= capacity) idx_ = capacity - 1;
+      }
+      uint32_t indent = 0;
+      std::string_view token = line_.NextIndented(&indent);
+
+      // 3. Line end.
+      if (token.empty()) {
+        if (declaration_complete_) WriteDeclaration();
+        break;
+      }
+      if (token == "\n") {
+        if (define_ & 1) {
+          if (!(define_ & 2)) {
+            define_ = 0;
+            state_ = kStart;
+            idx_ = 0;
+          } else {
+            define_ &= ~2;
+          }
+        }
+        do {
+          if (!ReadLine()) return;
+          token = line_.NextIndented(&indent);
+        } while (IsLineEnd(token));
+      }
+
+      // 4. Comments.
+      const TokenKind kind = ClassifyToken(token, ctx_.types());
+      if (kind == kKindComment) continue;
+      if (kind == kKindCommentOpen) {
+        in_comment_ = true;
+        continue;
+      }
+      if (kind == kKindCommentClose) {
+        in_comment_ = false;
+        continue;
+      }
+      if (in_comment_) continue;
+      tokens_.Set(static_cast<size_t>(idx_), token);
+
+      // 5. Braces, counted within the statement.
+      if (token == "{") ++brace_;
+      if (token == "}") --brace_;
+
+      // 6, 7.
+      SetCurrentState();
+      Action action = Step(token, kind);
+      if (action == Action::kAdvance) {
+        ++idx_;
+      } else if (action == Action::kNextStatement) {
+        break;
+      } else if (action == Action::kDeclaration) {
+        WriteDeclaration();  // 8.
+        break;
+      }
+    }
+  }
+}
+
+// 8. A file-level variable: tokens 0 to the ";" joined by tabs.
+void FileScanner::WriteDeclaration() {
+  std::string text;
+  tokens_.AppendRange(text, 0, idx_, "\t", false);
+  text += '\n';
+  f_out_.Write(text);
+  if (text.find("extern") == std::string::npos) variables_.Write(text);
+}
+
+void FileScanner::StoreArgument() {
+  if (header_.argument_count >= kMaxArguments) {
+    if (!arguments_refused_) {
+      arguments_refused_ = true;
+      ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, ctx_.position.current_line,
+                       SJ("引数30個超過 以降の引数は記録せず"));
+    }
+    return;
+  }
+  std::string& text = header_.arguments[static_cast<size_t>(header_.argument_count++)];
+  text.clear();
+  tokens_.AppendRange(text, parameter_start_, idx_, "\t", true);
+}
+
+// State 4 and "{": a function definition.
+void FileScanner::Definition() {
+  header_.brace_index = idx_;
+  const std::string& name = tokens_[static_cast<size_t>(header_.name_index)];
+  if (inf_.is_open()) inf_.Write("[FUNCNAME]\n" + name + "\n");
+  std::string line;
+  tokens_.AppendRange(line, 0, idx_ - 1, "\t", true);
+  line += '\n';
+  bodies_.Write(line);
+  body_.Analyze(input_, line_, tokens_, header_, inf_);
+}
+
+void FileScanner::BeginFunctionName() {
+  header_.name_index = idx_;
+  header_.argument_count = 0;
+  arguments_refused_ = false;
+}
+
+// One token of the file-level statement, in the order of the state table.
+FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
+  auto previous = [this](int back) -> std::string_view {
+    return idx_ - back >= 0 ? std::string_view(tokens_[static_cast<size_t>(idx_ - back)]) : std::string_view();
+  };
+  const bool closing_brace = token == "}" && brace_ <= 0;
+
+  switch (state_) {
+    case kStart:
+      if (token == "typedef") {
+        state_ = kTypedef;
+      } else if (token == "struct" || token == "union") {
+        state_ = kStruct;
+      } else if (token == "enum") {
+        // stay
+      } else if (token == "#") {
+        state_ = kDirective;
+      } else if (IsTypeKind(kind)) {
+        state_ = kAfterType;
+      } else if (kind == kKindIdentifier) {
+        state_ = kIdentifierFirst;
+      } else {
+        return Action::kNextStatement;
+      }
+      return Action::kAdvance;
+
+    case kAfterType:
+      if (token == "struct" || token == "union") {
+        state_ = previous(1) == "static" ? kStaticStruct : kAggregate;
+      } else if (IsTypeKind(kind) || token == "*") {
+        // stay
+      } else if (kind == kKindIdentifier) {
+        BeginFunctionName();
+        state_ = kAfterName;
+      } else {
+        return Action::kNextStatement;
+      }
+      return Action::kAdvance;
+
+    case kAfterName:
+      if (token == "(") {
+        ++paren_;
+        state_ = kParameters;
+      } else if (token == "[") {
+        state_ = kArraySize;
+      } else if (token == ";") {
+        declaration_complete_ = true;
+        return Action::kDeclaration;
+      } else {
+        return Action::kNextStatement;  // "=", ",": not recorded
+      }
+      return Action::kAdvance;
+
+    case kArraySize:
+      if (token == "]") state_ = kAfterName;
+      return Action::kAdvance;
+
+    case kParameters:
+      if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ < 1) state_ = kAfterParameters;
+      } else if (token == "struct" || token == "union" || token == "enum") {
+        // stay
+      } else if (IsTypeKind(kind) || kind == kKindIdentifier) {
+        RegisterTypeName(token);
+        parameter_start_ = idx_;
+        state_ = kParameter;
+      }
+      return Action::kAdvance;
+
+    case kParameter:
+      if (token == ",") {
+        state_ = kParameters;
+      } else if (kind == kKindIdentifier) {
+        StoreArgument();
+        state_ = kParameters;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kAfterParameters;
+      }
+      return Action::kAdvance;
+
+    case kAfterParameters:
+      if (token == "{") {
+        Definition();
+        return Action::kNextStatement;
+      }
+      if (token == ";") {
+        WriteJoined(f_out_, "\t", false, idx_);
+        WriteJoined(prototypes_, "\t", false, idx_);
+        return Action::kNextStatement;
+      }
+      return Action::kAdvance;
+
+    case kStaticStruct:
+      if (kind == kKindTypeName) {
+        state_ = kStaticStructTag;
+      } else if (kind == kKindIdentifier) {
+        RegisterTypeName(token);
+        state_ = kStaticStructTag;
+      } else if (token == "{") {
+        state_ = kStaticStructBody;
+      } else if (token == ";") {
+        declaration_complete_ = true;
+        return Action::kDeclaration;
+      } else {
+        return Action::kNextStatement;
+      }
+      return Action::kAdvance;
+
+    case kStaticStructTag:
+      if (kind == kKindIdentifier) {
+        state_ = kStaticStructName;
+      } else if (token == "{") {
+        state_ = kStaticStructTaggedBody;
+      } else {
+        return Action::kNextStatement;
+      }
+      return Action::kAdvance;
+
+    case kStaticStructName:
+    case kStaticStructBodyName:
+      if (token == ";") {
+        declaration_complete_ = true;
+        return Action::kDeclaration;
+      }
+      return Action::kNextStatement;
+
+    case kStaticStructBody:
+      if (closing_brace) state_ = kStaticStructBodyEnd;
+      return Action::kAdvance;
+
+    case kStaticStructBodyEnd:
+      if (kind != kKindIdentifier) return Action::kNextStatement;
+      state_ = kStaticStructBodyName;
+      return Action::kAdvance;
+
+    case kStaticStructTaggedBody:
+      if (closing_brace) state_ = kStaticStructTaggedEnd;
+      return Action::kAdvance;
+
+    case kStaticStructTaggedEnd:
+      if (kind != kKindIdentifier) return Action::kNextStatement;
+      RegisterTypeName(token);
+      state_ = kStaticStructTaggedName;
+      return Action::kAdvance;
+
+    case kStaticStructTaggedName:
+      return Action::kNextStatement;
+
+    case kIdentifierFirst:
+      if (kind == kKindIdentifier || kind == kKindTypeName) {
+        BeginFunctionName();
+        state_ = kIdentifierName;
+      } else if (kind == kKindQualifier) {
+        // stay
+      } else {
+        state_ = kStart;
+        idx_ = 1;
+        return Action::kKeepIndex;
+      }
+      return Action::kAdvance;
+
+    case kIdentifierName:
+      if (token == "(") {
+        ++paren_;
+        RegisterTypeName(previous(2));  // the return type
+        state_ = kParameters;
+        return Action::kAdvance;
+      }
+      if (token == ";") {
+        RegisterTypeName(previous(2));
+        declaration_complete_ = true;
+        return Action::kDeclaration;
+      }
+      return Action::kNextStatement;
+
+    case kTypedef:
+      if (token == "struct" || token == "union" || token == "enum") {
+        state_ = kAggregate;
+      } else if (kind == kKindTypeName) {
+        state_ = kTypedefKnown;
+      } else {
+        return Action::kNextStatement;
+      }
+      return Action::kAdvance;
+
+    case kAggregate:
+      if (token == "{") {
+        state_ = kAggregateBody;
+      } else if (closing_brace) {
+        state_ = kTypedefKnownEnd;
+      } else if (kind == kKindTypeName) {
+        state_ = kAggregateKnownType;
+      } else if (kind == kKindIdentifier) {
+        RegisterTypeName(token);  // the tag
+        state_ = kAggregateEnd;
+      }
+      return Action::kAdvance;
+
+    case kAggregateBody:
+      if (closing_brace) state_ = kAggregateEnd;
+      return Action::kAdvance;
+
+    case kAggregateEnd:
+      if (kind == kKindIdentifier || kind == kKindTypeName) {
+        state_ = kAggregateName;
+      } else if (token == "{") {
+        state_ = kAggregateBody;
+      }
+      return Action::kAdvance;
+
+    case kAggregateName:
+      if (token == ";") {
+        RegisterTypeName(previous(1));
+        return Action::kNextStatement;
+      }
+      return Action::kAdvance;
+
+    case kTypedefKnown:
+      if (kind == kKindIdentifier) {
+        RegisterTypeName(token);
+        state_ = kTypedefKnownEnd;
+      } else if (kind == kKindTypeName) {
+        state_ = kTypedefKnownEnd;
+      }
+      return Action::kAdvance;
+
+    case kTypedefKnownEnd:
+      if (token == ";") return Action::kNextStatement;
+      return Action::kAdvance;
+
+    case kAggregateKnownType:
+      if (kind == kKindIdentifier || kind == kKindTypeName) state_ = kAggregateKnownName;
+      return Action::kAdvance;
+
+    case kAggregateKnownName:
+      if (token == ";") {
+        RegisterTypeName(previous(1));
+        return Action::kNextStatement;
+      }
+      return Action::kAdvance;
+
+    case kStruct:
+      if (kind == kKindIdentifier || kind == kKindTypeName) {
+        tag_.assign(token);
+        state_ = kStructTag;
+      }
+      return Action::kAdvance;
+
+    case kStructTag:
+      if (token == "{") {
+        RegisterTypeName(tag_);
+        state_ = kStructBody;
+      }
+      return Action::kAdvance;
+
+    case kStructBody:
+      // The body's tokens all go to index 1.
+      if (closing_brace) state_ = kAfterStructBody;
+      idx_ = 1;
+      return Action::kKeepIndex;
+
+    case kAfterStructBody:
+      if (token == ";") return Action::kNextStatement;
+      return Action::kAdvance;
+
+    case kDirective:
+      if (token != "define") return Action::kNextStatement;
+      define_ |= 1;
+      state_ = kDefineBody;
+      return Action::kAdvance;
+
+    case kDefineBody:
+      if (token == "\\") define_ |= 2;
+      return Action::kAdvance;
+  }
+  return Action::kNextStatement;
+}
+
+}  // namespace kv

@@ -1,0 +1,119 @@
+// FILE ALS: SearchFile_WordAls walks the preprocessed copy and
+// WordAlsFuncltion scans each C source or header at file level for function
+// prototypes, file-level variables and function definitions. Prototypes and
+// variables go to F_<file>, FuncList_ProtType.txt and ValList.txt; each
+// definition's header goes to FuncList_Body.txt and its body to the body
+// analysis, which reads it from the same open file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "analysis/function_body.h"
+#include "analysis/token_list.h"
+#include "app/run_context.h"
+#include "lex/token_kind.h"
+#include "lex/tokenizer.h"
+#include "platform/text_file.h"
+
+namespace kv {
+
+class FileScanner {
+ public:
+  // The scanner's states; the numbers are what CurrentState shows.
+  enum State : int {
+    kStart = 0,
+    kAfterType = 1,
+    kAfterName = 2,
+    kParameters = 3,
+    kAfterParameters = 4,
+    kParameter = 10,
+    kArraySize = 15,
+    kStaticStruct = 20,
+    kStaticStructTag = 21,
+    kStaticStructName = 22,
+    kStaticStructBody = 24,
+    kStaticStructBodyEnd = 25,
+    kStaticStructBodyName = 26,
+    kStaticStructTaggedBody = 27,
+    kStaticStructTaggedEnd = 28,
+    kStaticStructTaggedName = 29,
+    kIdentifierFirst = 50,
+    kIdentifierName = 51,
+    kTypedef = 100,
+    kAggregate = 110,
+    kAggregateBody = 111,
+    kAggregateEnd = 112,
+    kAggregateName = 113,
+    kTypedefKnown = 115,
+    kTypedefKnownEnd = 116,
+    kAggregateKnownType = 120,
+    kAggregateKnownName = 121,
+    kStruct = 150,
+    kStructTag = 151,
+    kStructBody = 152,
+    kAfterStructBody = 153,
+    kDirective = 200,
+    kDefineBody = 201,
+  };
+
+  static constexpr int kReportIndex = 3000;  // "メモリオーバー" past this index
+
+  explicit FileScanner(RunContext& ctx);
+
+  // SearchFile_WordAls: false when the stop flag ended the walk.
+  bool Walk(const std::string& folder, std::string_view pattern);
+  // WordAlsFuncltion: 0 when the file was scanned to its end, 1 when a file
+  // did not open.
+  int ScanFile(const std::string& path);
+
+ private:
+  enum class Action {
+    kAdvance,        // the index moves on (the state may have changed)
+    kKeepIndex,      // the step set the index itself
+    kNextStatement,  // read the next line, tokens dropped
+    kDeclaration,    // write the variable declaration, then the next line
+  };
+
+  bool OpenOutputs(const std::string& path, const std::string& file_name);
+  void CloseOutputs();
+  void Scan();
+  bool ReadLine();
+  Action Step(std::string_view token, TokenKind kind);
+  void StoreArgument();
+  void BeginFunctionName();
+  void Definition();
+  void WriteDeclaration();
+  void WriteJoined(TextWriter& out, std::string_view separator, bool trailing, int last);
+  void RegisterTypeName(std::string_view name);
+  void SetCurrentState();
+
+  RunContext& ctx_;
+  FunctionBodyAnalyzer body_;
+  TokenList tokens_;
+  LineReader input_;
+  LineTokenizer line_;
+  std::string line_text_;
+  TextWriter f_out_, prototypes_, bodies_, variables_, inf_;
+  std::unordered_map<std::string, std::string> scanned_names_;  // F_/INF_ name (folded) -> source path
+  FunctionHeader header_;
+
+  int state_ = kStart;
+  int idx_ = 0;
+  int paren_ = 0;
+  int brace_ = 0;
+  bool in_comment_ = false;
+  int define_ = 0;  // bit 0: inside a #define; bit 1: it goes on in the next line
+  bool declaration_complete_ = false;
+  bool overflow_reported_ = false;
+  bool arguments_refused_ = false;
+  int parameter_start_ = 0;
+  std::string tag_;  // the struct or union tag of states 150 and 151
+};
+
+// The folder that directly holds `path`, upper-cased (the [フォルダ名] of a
+// record).
+std::string FolderNameOf(std::string_view path);
+
+}  // namespace kv

@@ -1,0 +1,1318 @@
+#include "analysis/function_body.h"
+
+#include <charconv>
+#include <exception>
+
+#include "app/work_folder.h"
+#include "lex/classify.h"
+#include "platform/encoding.h"
+#include "platform/paths.h"
+
+namespace kv {
+namespace {
+
+constexpr size_t kLineBufferSize = 3000;
+constexpr int kIndentationEntries = 20;  // depths 0 to 19; 11 and above are empty
+
+const std::string& FullWidthSpace() { return SJ("　"); }
+
+// Entry d of the indentation table: 4 × d full-width spaces for d up to 10,
+// nothing from 11 on (and nothing past the table's 20 entries).
+const std::string& Indentation(int depth) {
+  static const std::vector<std::string> table = [] {
+    std::vector<std::string> t(kIndentationEntries);
+    for (int d = 0; d <= 10; ++d)
+      for (int i = 0; i < 4 * d; ++i) t[static_cast<size_t>(d)] += FullWidthSpace();
+    return t;
+  }();
+  static const std::string none;
+  return depth >= 0 && depth < kIndentationEntries ? table[static_cast<size_t>(depth)] : none;
+}
+
+bool IsPieceKind(TokenKind kind) {
+  return kind == kKindAssignment || kind == kKindIncrement || kind == kKindDecrement || kind == kKindComparison ||
+         kind == kKindOperator;
+}
+
+bool IsOperator(TokenKind kind) { return kind == kKindOperator || kind == kKindComparison; }
+
+bool IsConditionOperator(std::string_view t) {
+  return t == "+" || t == "-" || t == "*" || t == "/" || t == "&" || t == "|" || t == "<" || t == "<=" ||
+         t == ">" || t == ">=" || t == "==" || t == "!=" || t == "&&" || t == "||";
+}
+
+bool IsForComparison(std::string_view t) {
+  return t == "<=" || t == ">=" || t == "==" || t == "!=" || t == ">" || t == "<";
+}
+
+bool IsForStepOperator(std::string_view t) {
+  return t == "++" || t == "--" || t == "+=" || t == "-=" || t == "+" || t == "-" || t == "*" || t == "/" ||
+         t == "**" || t == "//";
+}
+
+bool IsWriteOperator(std::string_view t) {
+  return t == "=" || t == "+=" || t == "-=" || t == "|=" || t == "&=" || t == ">>=" || t == "<<=";
+}
+
+bool IsTypeKind(TokenKind kind) { return kind == kKindQualifier || kind == kKindTypeName; }
+
+void AppendNumber(std::string& out, long value) {
+  char text[24];
+  auto result = std::to_chars(text, text + sizeof text, value);
+  out.append(text, static_cast<size_t>(result.ptr - text));
+}
+
+}  // namespace
+
+std::string UpperCaseSjis(std::string_view text) {
+  std::string out(text);
+  for (size_t i = 0; i < out.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(out[i]);
+    if (IsShiftJisLead(c)) {
+      ++i;  // the trail byte may look like a letter
+    } else if (c >= 'a' && c <= 'z') {
+      out[i] = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+  return out;
+}
+
+FunctionFileRegistry::Claim FunctionFileRegistry::ClaimFunction(std::string_view name,
+                                                                std::string_view source_path) {
+  Claim claim;
+  auto [it, inserted] = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), std::string(source_path)});
+  claim.file_name = it->second.spelling;
+  if (!inserted) {
+    claim.replaces = !it->second.source.empty();
+    claim.previous_source = it->second.source;
+    it->second.source.assign(source_path);
+  }
+  return claim;
+}
+
+bool FunctionFileRegistry::NeedsPlaceholder(std::string_view name) {
+  return entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), std::string()}).second;
+}
+
+FunctionBodyAnalyzer::FunctionBodyAnalyzer(RunContext& ctx) : ctx_(ctx), lists_(ctx.log) {
+  html_folder_ = work::Path(work::kHtml);
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+bool FunctionBodyAnalyzer::OpenOutputs(const std::string& file_name) {
+  // Truncated on open: a function of the same name met earlier leaves no
+  // stale tail behind.
+  return record_.Open(JoinPath(work::Path(work::kFuncAls), file_name), WriteMode::kTruncate) &&
+         page_.Open(JoinPath(html_folder_, file_name + ".html"), WriteMode::kTruncate) &&
+         source_.Open(JoinPath(work::Path(work::kSource), file_name), WriteMode::kTruncate) &&
+         source2_.Open(JoinPath(work::Path(work::kSource2), file_name), WriteMode::kTruncate);
+}
+
+void FunctionBodyAnalyzer::CloseOutputs() {
+  record_.Close();
+  page_.Close();
+  source_.Close();
+  source2_.Close();
+}
+
+void FunctionBodyAnalyzer::WriteHeads(const TokenList& header_tokens, const FunctionHeader& header) {
+  page_.Write("<BODY bgcolor=#CCFFFF><font size='2'>");
+  for (int i = 0; i <= header.brace_index; ++i) {
+    page_.Write(header_tokens[static_cast<size_t>(i)]);
+    page_.Write(FullWidthSpace());
+  }
+  page_.Write("<BR>");
+
+  // The line standing for the header: its tokens up to the "{", one blank
+  // between each two.
+  std::string head = "[SOURCE]\n";
+  header_tokens.AppendRange(head, 0, header.brace_index, " ", false);
+  head += '\n';
+  source_.Write(head);
+
+  std::string record;
+  record += SJ("[フォルダ名]") + "\n" + header.folder_name + "\n\n";
+  record += SJ("[ファイル名]") + "\n" + header.file_name + "\n\n";
+  record += SJ("[関数名称]") + "\n" + function_name_ + "\n\n";
+  record += SJ("[引数定義]") + "\n";
+  if (header.argument_count == 0) record += "void\n";
+  for (int i = 0; i < header.argument_count && i < kMaxArguments; ++i)
+    record += header.arguments[static_cast<size_t>(i)] + "\n";
+  record_.Write(record);
+}
+
+void FunctionBodyAnalyzer::WriteRecordTail() {
+  std::string out = "\n";  // ends the argument section
+  auto section = [&out](const std::string& tag, const std::vector<std::string>& entries) {
+    out += tag;
+    out += '\n';
+    if (entries.empty()) out += "NONE\n";
+    for (const std::string& e : entries) {
+      out += e;
+      out += '\n';
+    }
+    out += '\n';
+  };
+  section(SJ("[テンポラリ変数]"), lists_.temporaries().entries());
+  section(SJ("[コール関数]"), lists_.calls().entries());
+  section(SJ("[参照変数]"), lists_.reads().entries());
+  section(SJ("[書込み変数]"), lists_.writes().entries());
+  section(SJ("[戻り値]"), lists_.returns().entries());
+  section(SJ("[変数アクセス情報]"), lists_.access());
+  record_.Write(out);
+}
+
+bool FunctionBodyAnalyzer::ReadBodyLine() {
+  if (!input_->ReadLine(body_line_, kLineBufferSize)) return false;
+  ++lines_read_;
+  ++ctx_.position.line_counter;
+  new_line_ = true;
+  first_on_line_ = true;
+  if (in_comment_) ++comment_lines_;
+  line_->Assign(body_line_);
+  return true;
+}
+
+std::string FunctionBodyAnalyzer::StepText() const {
+  std::string text;
+  AppendNumber(text, state_);
+  return text;
+}
+
+// ---------------------------------------------------------------------------
+// The token loop
+
+int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const TokenList& header_tokens,
+                                  const FunctionHeader& header, TextWriter& inf) {
+  input_ = &input;
+  line_ = &line;
+  function_name_ = header_tokens[static_cast<size_t>(header.name_index)];
+  const size_t capacity = static_cast<size_t>(ctx_.memory_factor() < 1 ? 1 : ctx_.memory_factor()) * 3000;
+  if (tokens_.capacity() != capacity) tokens_.Resize(capacity);
+  lists_.Reset(ctx_.memory_factor());
+
+  write_files_ = work::IsSafeComponent(function_name_);
+  if (!write_files_) {
+    // The body is still read, so that the scan goes on after it.
+    ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, function_name_,
+                     SJ("ファイル名に使えない関数名 出力せず"));
+  } else {
+    if (!folders_made_) {
+      MakeFolder(work::kRoot);
+      for (std::string_view f : {work::kFuncAls, work::kHtml, work::kSource, work::kSource2})
+        MakeFolder(work::Path(f));
+      folders_made_ = true;
+    }
+    FunctionFileRegistry::Claim claim = files_.ClaimFunction(function_name_, header.file_path);
+    if (claim.replaces)
+      ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, function_name_,
+                       SJ("同名関数 記録置換 ") + claim.previous_source + " -> " + header.file_path);
+    if (!OpenOutputs(claim.file_name)) {
+      CloseOutputs();
+      return 255;
+    }
+  }
+  WriteHeads(header_tokens, header);
+
+  depth_ = 1;
+  in_comment_ = false;
+  new_line_ = false;
+  first_on_line_ = false;
+  source_line_open_ = false;
+  on_brace_line_ = true;
+  lines_read_ = code_lines_ = comment_lines_ = 0;
+  EndStatement();
+
+  try {
+    for (;;) {
+      if (idx_ > kReportIndex || idx_ >= static_cast<int>(tokens_.capacity())) {
+        ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, ctx_.position.current_line,
+                         SJ("メモリオーバー") + StepText());
+        idx_ = 0;
+      }
+      uint32_t indent = 0;
+      std::string_view token = line_->NextIndented(&indent);
+      if (token.empty()) break;  // the input ended without a line feed
+      if (token == "\n") {
+        page_.Write("<BR>");
+        if (source_line_open_ || !on_brace_line_) source_.Write("\n");
+        source_line_open_ = false;
+        on_brace_line_ = false;
+        if (state_ >= kDirective && !(idx_ > 0 && tokens_[static_cast<size_t>(idx_ - 1)] == "\\")) {
+          state_ = kStart;
+          idx_ = 0;
+        }
+        bool more = true;
+        for (;;) {
+          if (!(more = ReadBodyLine())) break;
+          indent = 0;
+          token = line_->NextIndented(&indent);
+          if (token != "\n") break;
+          page_.Write("<BR>");  // an empty line: nothing to SOURCE
+        }
+        if (!more || token.empty()) break;
+      }
+      tokens_.Set(static_cast<size_t>(idx_), token);
+      const TokenKind kind = ClassifyToken(token, ctx_.types());
+
+      if (token == "{") {
+        ++depth_;
+      } else if (token == "}" && --depth_ <= 0) {
+        break;  // the body's own "}" is written by the end
+      }
+      if (kind == kKindComment) {
+        ++comment_lines_;
+        in_comment_ = false;
+        CopyToken(token, kind, indent != 0);
+        continue;
+      }
+      if (kind == kKindCommentOpen) {
+        ++comment_lines_;
+        in_comment_ = true;
+        page_.Write("<font color='#0000ff'>");
+      } else if (kind == kKindCommentClose) {
+        in_comment_ = false;
+        page_.Write("</font>");
+      } else if (new_line_ && token != "{" && token != "}" && token != "\\") {
+        new_line_ = false;
+        ++code_lines_;
+      }
+      CopyToken(token, kind, indent != 0);
+      if (IsPieceKind(kind)) lists_.AddPiece(token);
+
+      advance_ = true;
+      Step(token, kind);
+      if (advance_) ++idx_;
+    }
+  } catch (const std::exception&) {
+    ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, body_line_,
+                     SJ("例外発生070") + StepText());
+    CloseOutputs();
+    return 1;
+  }
+
+  WriteRecordTail();
+  if (inf.is_open()) {
+    std::string counts = SJ("[LINE COUNT]") + "\n";
+    // The lines between the braces; a body closed on its own line reads no
+    // line at all, and counts 0 rather than -1.
+    AppendNumber(counts, lines_read_ > 0 ? lines_read_ - 1 : 0);
+    counts += "\n[LINE COUNT V]\n";
+    AppendNumber(counts, code_lines_);
+    counts += "\n[COMMNET]\n";
+    AppendNumber(counts, comment_lines_);
+    counts += "\n";
+    inf.Write(counts);
+  }
+  page_.Write("}");
+  source_.Write("}");
+  CloseOutputs();
+  return 1;
+}
+
+// The token on the page and in SOURCE. The first token of a line gets the
+// indentation of the brace depth (a "#" none); a later one a full-width
+// space when white space stood before it. SOURCE keeps one blank for any
+// white space.
+void FunctionBodyAnalyzer::CopyToken(std::string_view token, TokenKind kind, bool spaced) {
+  if (first_on_line_) {
+    if (token != "#") page_.Write(Indentation(depth_));
+    first_on_line_ = false;
+  } else if (spaced) {
+    page_.Write(FullWidthSpace());
+  }
+  if (kind == kKindComment) {
+    page_.Write("<font color='#0000ff'>");
+    page_.Write(token);
+    page_.Write("</font>");
+  } else {
+    page_.Write(token);
+  }
+  if (spaced) source_.Write(" ");
+  source_.Write(token);
+  source_line_open_ = true;
+}
+
+void FunctionBodyAnalyzer::EndStatement() {
+  idx_ = 0;
+  advance_ = false;
+  state_ = kStart;
+  paren_ = 0;
+  aggregate_ = 0;
+  calls_.clear();
+  sub_depth_ = 0;
+  step_bracket_ = 0;
+  step_prefix_ = false;
+  std::string pieces = lists_.TakePieceLine();
+  if (!pieces.empty()) {
+    pieces += '\n';
+    source2_.Write(pieces);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Records
+
+void FunctionBodyAnalyzer::RecordTemporary(int type_start, int type_end, int name_start, int name_end,
+                                           std::string_view prefix) {
+  if (type_start < 0 || name_start < 0 || name_start > name_end) return;
+  lists_.SetValList(tokens_, type_start, type_end, name_start, name_end, prefix);
+}
+
+void FunctionBodyAnalyzer::RecordRead(int a, int b) {
+  if (a >= 0 && a <= b) lists_.SetRValList(tokens_, a, b);
+}
+
+void FunctionBodyAnalyzer::RecordWrite(int a, int b) {
+  if (a >= 0 && a <= b) lists_.SetWValList(tokens_, a, b);
+}
+
+void FunctionBodyAnalyzer::RecordReturn(int a, int b) {
+  if (a >= 0 && a <= b) lists_.SetRetValList(tokens_, a, b);
+}
+
+// The call text from `a` to the closing ")", then the ◆ link to the callee's
+// page, and its placeholder page when no page of that name exists yet.
+void FunctionBodyAnalyzer::RecordCall(int a, int b, int callee) {
+  if (a < 0 || a > b) return;
+  lists_.SetFuncList(tokens_, a, b);
+  if (callee < 0 || callee > b) return;
+  const std::string& name = tokens_[static_cast<size_t>(callee)];
+  page_.Write("<A href= ");
+  page_.Write(name);
+  page_.Write(".html>");
+  page_.Write(SJ("◆"));
+  page_.Write("</A>");
+  // A placeholder only for a callee named like a function (not "]" of
+  // tbl[i](x)) and usable as a file name.
+  const unsigned char first = static_cast<unsigned char>(name.empty() ? 0 : name[0]);
+  const bool named = first == '_' || (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') ||
+                     IsShiftJisLead(first);
+  if (!write_files_ || !named || !work::IsSafeComponent(name) || !files_.NeedsPlaceholder(name)) return;
+  if (placeholder_.Open(JoinPath(html_folder_, name + ".html"), WriteMode::kTruncate)) {
+    placeholder_.Write("Not Found Function");
+    placeholder_.Close();
+  }
+}
+
+void FunctionBodyAnalyzer::RegisterTypeName(int index) {
+  if (index >= 0 && index < idx_ + 1) ctx_.types().FindOrAdd(tokens_[static_cast<size_t>(index)]);
+}
+
+// The first character after the current token (blanks skipped) is one of `chars`.
+bool FunctionBodyAnalyzer::LineGoesOnWith(std::string_view chars) const {
+  std::string_view rest = line_->Rest();
+  size_t p = rest.find_first_not_of(" \t");
+  return p != std::string_view::npos && chars.find(rest[p]) != std::string_view::npos;
+}
+
+bool FunctionBodyAnalyzer::LineGoesOnWithOperand() const {
+  std::string_view rest = line_->Rest();
+  size_t p = rest.find_first_not_of(" \t");
+  if (p == std::string_view::npos) return false;
+  unsigned char c = static_cast<unsigned char>(rest[p]);
+  return c == '_' || c == '(' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+         IsShiftJisLead(c);
+}
+
+bool FunctionBodyAnalyzer::LineGoesOnWithArrow() const {
+  std::string_view rest = line_->Rest();
+  size_t p = rest.find_first_not_of(" \t");
+  return p != std::string_view::npos && rest.substr(p, 2) == "->";
+}
+
+// ---------------------------------------------------------------------------
+// Calls and subscripts, shared by several statement forms
+
+void FunctionBodyAnalyzer::BeginCall(int name, int args_state, int arg_state, int return_state) {
+  CallFrame frame;
+  frame.name = name;
+  frame.callee = idx_ - 1;
+  frame.args_state = args_state;
+  frame.arg_state = arg_state;
+  frame.return_state = return_state;
+  calls_.push_back(frame);
+  state_ = args_state;
+}
+
+bool FunctionBodyAnalyzer::IsCallArgsState(int state) const {
+  return state == kCallArgs || state == kRhsCallArgs || state == kConditionCallArgs;
+}
+
+bool FunctionBodyAnalyzer::IsCallArgState(int state) const {
+  return state == kCallArg || state == kRhsCallArg || state == kConditionCallArg;
+}
+
+void FunctionBodyAnalyzer::CloseCallParenthesis() {
+  CallFrame& frame = calls_.back();
+  if (--frame.depth > 0) {
+    state_ = frame.args_state;
+    return;
+  }
+  RecordCall(frame.name, idx_, frame.callee);
+  const int return_state = frame.return_state;
+  calls_.pop_back();
+  if (calls_.empty()) {
+    state_ = return_state;
+  } else {
+    calls_.back().arg = -1;  // the argument was a call, not a variable
+    state_ = calls_.back().args_state;
+  }
+}
+
+// States 80/82, 120/122 and 207/209: the arguments of a call. An argument
+// that starts with an identifier is read at its "," or ")"; an identifier
+// followed by "(" is a call nested in the arguments.
+void FunctionBodyAnalyzer::StepCall(std::string_view token, TokenKind kind) {
+  if (calls_.empty()) {  // cannot happen; keeps the frame access safe
+    if (token == ";") EndStatement();
+    return;
+  }
+  CallFrame& frame = calls_.back();
+  const int i = idx_;
+  if (IsCallArgsState(state_)) {
+    if (token == "(") {
+      ++frame.depth;
+    } else if (token == ")") {
+      CloseCallParenthesis();
+    } else if (kind == kKindIdentifier) {
+      frame.arg = i;
+      state_ = frame.arg_state;
+    } else if (token == ";") {
+      EndStatement();
+    }
+    return;
+  }
+  // Inside an identifier argument.
+  if (token == ",") {
+    RecordRead(frame.arg, i - 1);
+    frame.arg = -1;
+    state_ = frame.args_state;
+  } else if (token == ")") {
+    RecordRead(frame.arg, i - 1);
+    frame.arg = -1;
+    CloseCallParenthesis();
+  } else if (token == "(" && frame.arg == i - 1) {
+    frame.arg = -1;
+    const int args = frame.args_state, arg = frame.arg_state;
+    BeginCall(i - 1, args, arg, args);  // `frame` may move: not used below
+  } else if (token == ";") {
+    EndStatement();
+  }
+}
+
+void FunctionBodyAnalyzer::BeginSubscript(int subscript_state, int return_state) {
+  sub_depth_ = 1;
+  sub_pending_ = -1;
+  sub_return_ = return_state;
+  state_ = subscript_state;
+}
+
+// States 75, 111, 206 and 420: inside [ ]. Each identifier inside is read,
+// at the operator after it or at the "]".
+void FunctionBodyAnalyzer::StepSubscript(std::string_view token, TokenKind kind) {
+  const int i = idx_;
+  if (kind == kKindIdentifier) {
+    const bool member = i > 0 && (tokens_[static_cast<size_t>(i - 1)] == "." ||
+                                  tokens_[static_cast<size_t>(i - 1)] == "->");
+    if (!(member && sub_pending_ >= 0)) sub_pending_ = i;
+  } else if (IsOperator(kind) || token == ")") {
+    RecordRead(sub_pending_, i - 1);
+    sub_pending_ = -1;
+  } else if (token == "(") {
+    sub_pending_ = -1;
+  } else if (token == "[") {
+    ++sub_depth_;
+  } else if (token == "]") {
+    RecordRead(sub_pending_, i - 1);
+    sub_pending_ = -1;
+    if (--sub_depth_ <= 0) state_ = sub_return_;
+  } else if (token == ";") {
+    EndStatement();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The statement states, in the order of the state tables. A token a state
+// does not list leaves the state unchanged and advances, except that a ";"
+// ends the statement (the for parts, comments and directives excepted).
+
+void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
+  if (IsCallArgsState(state_) || IsCallArgState(state_)) return StepCall(token, kind);
+  if (state_ == kSubscript || state_ == kRhsSubscript || state_ == kConditionSubscript || state_ == kForSubscript)
+    return StepSubscript(token, kind);
+
+  const int i = idx_;
+  auto previous = [this, i](int back) -> std::string_view {
+    return i - back >= 0 ? std::string_view(tokens_[static_cast<size_t>(i - back)]) : std::string_view();
+  };
+  bool handled = true;
+
+  switch (state_) {
+    case kStart:
+      if (token == "struct" || token == "union") {
+        aggregate_union_ = token == "union";
+        state_ = kAggregate;
+      } else if (token == "enum" || token == "break" || token == "\\") {
+        // stay
+      } else if (token == "if") {
+        state_ = kIf;
+      } else if (token == "while") {
+        state_ = kWhile;
+      } else if (token == "for") {
+        state_ = kFor;
+      } else if (token == "do") {
+        EndStatement();  // "do" passes; its body follows as statements
+      } else if (token == "switch") {
+        state_ = kSwitch;
+      } else if (token == "case" || token == "default") {
+        value_start_ = -1;
+        state_ = kCase;
+      } else if (token == "return") {
+        paren_ = 0;
+        state_ = kReturn;
+      } else if (token == "continue") {
+        state_ = kContinue;
+      } else if (token == "#") {
+        state_ = kDirective;
+      } else if (token == "else" || token == "{" || token == "}" || token == ";") {
+        EndStatement();
+      } else if (IsTypeKind(kind)) {
+        type_start_ = i;
+        type_end_ = -1;
+        name_start_ = -1;
+        state_ = kDeclType;
+      } else if (kind == kKindIdentifier) {
+        ident_start_ = i;
+        state_ = kIdentifier;
+      } else if (token == "*" || token == "**") {
+        ident_start_ = i;
+        state_ = kDerefFirst;
+      } else if (token == "++" || token == "--") {
+        ident_start_ = -1;
+        state_ = kIncrementFirst;
+      } else if (token == "(") {
+        paren_ = 1;
+        ident_start_ = -1;
+        state_ = kParenFirst;
+      } else {
+        state_ = token.find("/*") != std::string_view::npos ? kSkipComment : kSkipStatement;
+      }
+      return;
+
+    // Local declarations.
+    case kDeclType:
+      if (kind == kKindIdentifier) {
+        name_start_ = i;
+        type_end_ = i - 1;
+      } else if (token == ";") {
+        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        EndStatement();
+      } else if (token == ",") {
+        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        name_start_ = -1;
+        state_ = kDeclNext;
+      } else if (token == "=") {
+        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        value_start_ = -1;
+        state_ = kDeclInit;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kDeclNext:
+      if (kind == kKindIdentifier) {
+        name_start_ = i;
+      } else if (token == ";") {
+        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        EndStatement();
+      } else if (token == ",") {
+        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        name_start_ = -1;
+      } else if (token == "=") {  // the pattern of state 10
+        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        value_start_ = -1;
+        state_ = kDeclInit;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kDeclInit:
+      if (kind == kKindIdentifier) {
+        value_start_ = i;
+      } else if (token == ",") {
+        RecordRead(value_start_, i - 1);
+        name_start_ = -1;
+        state_ = kDeclNext;
+      } else if (token == ";") {
+        RecordRead(value_start_, i - 1);
+        EndStatement();
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kAggregate:
+      if (token == "{") {
+        ++aggregate_;
+        state_ = kAggregateBody;
+      } else {
+        handled = false;  // ";" ends the statement
+      }
+      break;
+
+    case kAggregateBody:
+      if (IsTypeKind(kind)) {
+        member_type_start_ = i;
+        member_type_end_ = -1;
+        member_name_start_ = -1;
+        state_ = kAggregateMember;
+      } else if (token == "{") {
+        ++aggregate_;
+      } else if (token == "}") {
+        if (--aggregate_ <= 0) state_ = kAggregateClosed;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kAggregateMember:
+      if (kind == kKindIdentifier) {
+        member_name_start_ = i;
+        member_type_end_ = i - 1;
+      } else if (token == ";") {
+        RecordTemporary(member_type_start_, member_type_end_, member_name_start_, i - 1,
+                        aggregate_union_ ? "union " : "struct ");
+        state_ = kAggregateBody;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kAggregateClosed:
+      if (kind == kKindIdentifier) {
+        state_ = kAggregateName;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kAggregateName:
+      handled = false;  // ";" ends the statement
+      break;
+
+    // "(" first.
+    case kParenFirst:
+      if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = previous(1) == "void" ? kStart : kParenClosed;
+      } else if (kind == kKindIdentifier) {
+        ident_start_ = i;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kParenClosed:
+      if (token == "=") {
+        RecordWrite(ident_start_, i - 1);
+        state_ = kRhs;
+      } else {
+        handled = false;
+      }
+      break;
+
+    // "++" / "--" first.
+    case kIncrementFirst:
+      if (kind == kKindIdentifier) {
+        ident_start_ = i;
+        state_ = kIncrementName;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kIncrementName:
+      if (token == ";") {
+        RecordWrite(ident_start_, i - 1);
+        EndStatement();
+      } else if (kind == kKindAssignment) {
+        RecordWrite(ident_start_, i - 1);
+        state_ = kRhs;
+      } else {
+        handled = false;
+      }
+      break;
+
+    // "*" first.
+    case kDerefFirst:
+      if (kind == kKindIdentifier) {
+        state_ = kDerefName;
+      } else if (token == "(") {
+        deref_paren_ = 1;
+        state_ = kDerefParen;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kDerefParen:
+      if (token == "(") {
+        ++deref_paren_;
+      } else if (token == ")") {
+        if (--deref_paren_ <= 0) state_ = kDerefName;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kDerefName:
+      if (token == "=") {
+        RecordWrite(ident_start_, i - 1);  // from the "*"
+        state_ = kRhs;
+      } else {
+        handled = false;
+      }
+      break;
+
+    // Identifier first: call, assignment, increment, label, expression, or
+    // a declaration with a type name not yet known.
+    case kIdentifier:
+      if (token == "(") {
+        BeginCall(ident_start_, kCallArgs, kCallArg, kCallDone);
+      } else if (IsWriteOperator(token)) {
+        RecordWrite(ident_start_, i - 1);
+        state_ = kRhs;
+      } else if (token == "++" || token == "--") {
+        RecordWrite(ident_start_, i - 1);
+        state_ = kIdentifierStepped;
+      } else if (token == "[") {
+        BeginSubscript(kSubscript, kIdentifier);
+      } else if (token == "." || token == "->") {
+        state_ = kMemberName;
+      } else if (token == ":") {
+        EndStatement();  // a label
+      } else if (token == ";") {
+        RecordRead(ident_start_, i - 1);
+        state_ = kStart;  // the index goes on, as the table has it
+      } else if (kind == kKindIdentifier) {
+        name_start_ = i;
+        state_ = kUnknownTypeDecl;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kIdentifierStepped:
+      if (token == "=") {
+        state_ = kRhs;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kMemberName:
+      if (kind == kKindIdentifier) {
+        state_ = kIdentifier;  // the member extends the identifier
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kUnknownTypeDecl:
+      if (token == "=") {
+        RecordTemporary(ident_start_, name_start_ - 1, name_start_, i - 1);
+        state_ = kRhs;
+      } else if (token == ";") {
+        RegisterTypeName(ident_start_);
+        RecordTemporary(ident_start_, name_start_ - 1, name_start_, i - 1);
+        EndStatement();
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kCallDone:
+      handled = false;  // ";" ends the statement
+      break;
+
+    // Right-hand sides.
+    case kRhs:
+      if (kind == kKindIdentifier) {
+        value_start_ = i;
+        value_cast_ = false;
+        state_ = kRhsValue;
+      } else if (kind == kKindNumber || kind == kKindHexNumber) {
+        // nothing is recorded
+      } else if (token == "(") {
+        ++paren_;
+        state_ = kRhsParen;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kRhsParen:
+      if (IsTypeKind(kind)) {
+        // a cast's type
+      } else if (token == ")") {
+        if (paren_ > 0) --paren_;
+        state_ = kRhs;
+      } else if (kind == kKindIdentifier) {
+        value_start_ = i;
+        value_cast_ = true;  // possibly a cast's type
+        state_ = kRhsValue;
+      } else if (token == "(") {
+        ++paren_;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kRhsValue:
+      if (token == "[") {
+        BeginSubscript(kRhsSubscript, kRhsValue);
+      } else if (token == "(") {
+        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kRhsAfterCall);
+      } else if (token == "*" && value_cast_ && value_start_ == i - 1 && LineGoesOnWith(")*")) {
+        // (T *): only when the "*" closes the parenthesis (or another "*"
+        // follows); (a * b) is a product, and a is no type name.
+        RegisterTypeName(value_start_);
+        value_start_ = -1;
+        state_ = kRhsParen;
+      } else if (kind == kKindOperator || token == ">>" || token == "<<") {
+        RecordRead(value_start_, i - 1);
+        state_ = kRhs;
+      } else if (token == ")") {
+        if (paren_ > 0) --paren_;
+        if (!LineGoesOnWithArrow()) {
+          RecordRead(value_start_, i - 1);
+          state_ = kRhsAfterParen;
+        }
+      } else if (token == ";") {
+        RecordRead(value_start_, i - 1);
+        EndStatement();
+      }
+      // anything else (".", "->", a comparison): the value text goes on
+      break;
+
+    case kRhsAfterParen:
+      if (kind == kKindOperator) {
+        state_ = kRhs;
+      } else if (token == ")") {
+        if (paren_ > 0) --paren_;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kRhsAfterCall:
+      if (kind == kKindOperator) {
+        state_ = kRhs;
+      } else {
+        handled = false;
+      }
+      break;
+
+    // Conditions of "if" and "while".
+    case kIf:
+    case kWhile:
+      if (token == "(") {
+        paren_ = 1;
+        state_ = kCondition;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kCondition:
+      if (kind == kKindIdentifier) {
+        value_start_ = i;
+        state_ = kConditionValue;
+      } else if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kConditionDone;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kConditionValue:
+      if (token == "++" || token == "--") {
+        RecordWrite(value_start_, i - 1);
+        state_ = kCondition;  // the operand is done with
+      } else if (IsConditionOperator(token)) {
+        RecordRead(value_start_, i - 1);
+        state_ = kCondition;
+      } else if (token == "[") {
+        BeginSubscript(kConditionSubscript, kConditionValue);
+      } else if (token == "(") {
+        BeginCall(i - 1, kConditionCallArgs, kConditionCallArg, kConditionAfterCall);
+      } else if (token == ")") {
+        if (--paren_ <= 0) {
+          RecordRead(value_start_, i - 1);
+          state_ = kConditionDone;
+        } else if (value_start_ == i - 1 && previous(2) == "(") {
+          // (x) inside the condition: a cast's type when an operand follows
+          // it directly ((T)v, (T)(v), (T)1); otherwise a variable read
+          // ((x) & m, (x) == 1, !(x)).
+          if (!LineGoesOnWith("?&|+-") && LineGoesOnWithOperand()) {
+            RegisterTypeName(value_start_);
+          } else {
+            RecordRead(value_start_, i - 1);
+          }
+          state_ = kCondition;
+        } else {
+          RecordRead(value_start_, i - 1);
+          state_ = kCondition;
+        }
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kConditionAfterCall:
+      if (IsOperator(kind)) {
+        state_ = kCondition;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kConditionDone;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kConditionDone:
+      // The statement an if or while controls without braces is skipped.
+      if (token == "{" || token == ";") EndStatement();
+      break;
+
+    // "for": the three parts.
+    case kFor:
+      if (token == "(") {
+        paren_ = 1;
+        state_ = kForInit;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kForInit:
+      if (IsTypeKind(kind)) {
+        // a declaration's type is passed over
+      } else if (kind == kKindIdentifier) {
+        ident_start_ = i;
+        state_ = kForInitTarget;
+      } else if (token == ";") {
+        state_ = kForCondition;
+      } else if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kForTail;
+      }
+      break;
+
+    case kForInitTarget:
+      if (kind == kKindAssignment) {
+        RecordWrite(ident_start_, i - 1);
+        value_start_ = -1;
+        state_ = kForInitValue;
+      } else if (token == "[") {
+        BeginSubscript(kForSubscript, kForInitTarget);
+      } else if (kind == kKindIdentifier && previous(1) != "." && previous(1) != "->") {
+        ident_start_ = i;  // "T i" with T not a known type
+      } else if (token == ",") {
+        state_ = kForInit;
+      } else if (token == ";") {
+        state_ = kForCondition;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kForTail;
+      }
+      break;
+
+    case kForInitValue:
+      if (kind == kKindIdentifier) {
+        value_start_ = i;
+        state_ = kForInitValueText;
+      } else if (token == ",") {
+        state_ = kForInit;
+      } else if (token == ";") {
+        state_ = kForCondition;
+      } else if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kForTail;
+      }
+      break;
+
+    case kForInitValueText:
+      if (token == "(") {
+        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kForInitValue);
+      } else if (token == "[") {
+        BeginSubscript(kForSubscript, kForInitValueText);
+      } else if (IsOperator(kind)) {
+        RecordRead(value_start_, i - 1);
+        state_ = kForInitValue;
+      } else if (token == ",") {
+        RecordRead(value_start_, i - 1);
+        state_ = kForInit;
+      } else if (token == ";") {
+        RecordRead(value_start_, i - 1);
+        state_ = kForCondition;
+      } else if (token == ")") {
+        RecordRead(value_start_, i - 1);
+        state_ = --paren_ <= 0 ? kForTail : kForInitValue;
+      }
+      break;
+
+    case kForCondition:
+      if (kind == kKindIdentifier) {
+        value_start_ = i;
+        state_ = kForConditionLeft;
+      } else if (token == ";") {
+        state_ = kForStep;
+      } else if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kForTail;
+      }
+      break;
+
+    case kForConditionLeft:
+      if (IsForComparison(token)) {
+        RecordRead(value_start_, i - 1);
+        state_ = kForConditionRight;
+      } else if (token == "&&" || token == "||") {
+        RecordRead(value_start_, i - 1);
+        state_ = kForCondition;
+      } else if (token == ";") {
+        RecordRead(value_start_, i - 1);
+        state_ = kForStep;
+      } else if (token == "(") {
+        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kForCondition);
+      } else if (token == "[") {
+        BeginSubscript(kForSubscript, kForConditionLeft);
+      } else if (token == ")") {
+        RecordRead(value_start_, i - 1);
+        state_ = --paren_ <= 0 ? kForTail : kForCondition;
+      }
+      break;
+
+    case kForConditionRight:
+      if (kind == kKindIdentifier) {
+        value_start_ = i;
+        state_ = kForConditionRightText;
+      } else if (token == ";") {
+        state_ = kForStep;
+      } else if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kForTail;
+      }
+      break;
+
+    case kForConditionRightText:
+      if (token == ";") {
+        RecordRead(value_start_, i - 1);  // the identifier after the comparison
+        state_ = kForStep;
+      } else if (token == "&&" || token == "||") {
+        RecordRead(value_start_, i - 1);
+        state_ = kForCondition;
+      } else if (kind == kKindOperator) {
+        RecordRead(value_start_, i - 1);
+        state_ = kForConditionRight;
+      } else if (token == "(") {
+        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kForConditionRight);
+      } else if (token == "[") {
+        BeginSubscript(kForSubscript, kForConditionRightText);
+      } else if (token == ")") {
+        RecordRead(value_start_, i - 1);
+        state_ = --paren_ <= 0 ? kForTail : kForConditionRight;
+      }
+      break;
+
+    case kForStep:
+      if (kind == kKindIdentifier) {
+        value_start_ = i;
+        step_bracket_ = 0;
+        state_ = kForStepName;
+      } else if (token == "++" || token == "--") {
+        step_prefix_ = true;
+      } else if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kForTail;
+      }
+      break;
+
+    case kForStepName:
+      if (step_bracket_ > 0) {  // a subscript is passed over
+        if (token == "[") ++step_bracket_;
+        if (token == "]") --step_bracket_;
+      } else if (token == "[") {
+        step_bracket_ = 1;
+      } else if (IsForStepOperator(token)) {
+        RecordWrite(value_start_, i - 1);
+        step_prefix_ = false;
+        state_ = kForStepDone;
+      } else if (token == ",") {
+        if (step_prefix_) RecordWrite(value_start_, i - 1);
+        step_prefix_ = false;
+        state_ = kForStep;
+      } else if (token == ")") {
+        if (step_prefix_) RecordWrite(value_start_, i - 1);
+        step_prefix_ = false;
+        state_ = --paren_ <= 0 ? kForTail : kForStep;
+      } else if (kind == kKindIdentifier && previous(1) != "." && previous(1) != "->") {
+        value_start_ = i;
+      }
+      break;
+
+    case kForStepDone:
+      if (token == ",") {
+        state_ = kForStep;
+      } else if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kForTail;
+      }
+      break;
+
+    case kForTail:
+      // The rest up to the "{" or ";" is skipped.
+      if (token == "{" || token == ";") EndStatement();
+      break;
+
+    // The other statements.
+    case kSwitch:
+      if (token == "(") {
+        paren_ = 1;
+        value_start_ = -1;
+        state_ = kSwitchExpression;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kSwitchExpression:
+      if (kind == kKindIdentifier) {
+        value_start_ = i;
+        state_ = kSwitchValue;
+      } else if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kSwitchDone;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kSwitchValue:
+      if (token == ")") {
+        if (--paren_ <= 0) {
+          RecordRead(value_start_, i - 1);
+          state_ = kSwitchDone;
+        }
+      } else if (token == "(") {
+        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kSwitchExpression);
+      } else if (IsOperator(kind)) {
+        RecordRead(value_start_, i - 1);
+        state_ = kSwitchExpression;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kSwitchDone:
+      if (token == "{") {
+        EndStatement();
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kCase:
+      if (token == ":") {
+        RecordRead(value_start_, i - 1);  // an identifier label
+        EndStatement();
+      } else if (kind == kKindIdentifier) {
+        if (value_start_ < 0) value_start_ = i;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kReturn:
+      if (token == ";") {
+        EndStatement();  // a bare return: no record
+      } else if (kind == kKindIdentifier || kind == kKindNumber || kind == kKindHexNumber) {
+        value_start_ = i;
+        state_ = kReturnValue;
+      } else if (token == "(") {
+        ++paren_;
+        state_ = kReturnParen;
+      }
+      break;
+
+    case kReturnParen:
+      if (IsTypeKind(kind)) {
+        // a cast's type is passed over
+      } else if (kind == kKindIdentifier) {
+        value_start_ = i;
+        state_ = kReturnParenValue;
+      } else if (token == "(") {
+        ++paren_;
+      } else if (token == ")") {
+        if (--paren_ <= 0) state_ = kReturn;
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kReturnParenValue:
+      if (token == ")") {
+        RecordReturn(value_start_, i - 1);
+        --paren_;
+        state_ = kReturnAfterParen;
+      } else if (token == "(") {
+        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kReturnParenValue);
+      } else {
+        handled = false;
+      }
+      break;
+
+    case kReturnValue:
+      if (token == ";") {
+        RecordReturn(value_start_, i - 1);
+        EndStatement();
+      } else if (token == "(") {
+        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kReturnValue);
+      }
+      break;
+
+    case kReturnAfterParen:
+    case kContinue:
+    case kSkipStatement:
+      handled = false;  // ";" ends the statement
+      break;
+
+    case kSkipComment:
+      if (token.find("*/") != std::string_view::npos) EndStatement();
+      break;
+
+    case kDirective:
+      break;  // up to the line end (or past a backslash)
+
+    default:
+      handled = false;
+      break;
+  }
+  if (!handled && token == ";") EndStatement();
+}
+
+}  // namespace kv

@@ -1,0 +1,244 @@
+// AnalyzeFunctionBody: reads one function's body from the still open source
+// file, statement by statement, and writes the function's four files:
+// func_als/<f> (the section-tagged record every later stage reads),
+// SOURCE/<f> (the body as tokens), SOURCE2/<f> (one line of pieces per
+// statement) and HTML/<f>.html (the body as a page, comments in blue, a ◆
+// link after every call); then the line counts in the INF file.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "analysis/body_lists.h"
+#include "analysis/token_list.h"
+#include "app/run_context.h"
+#include "lex/token_kind.h"
+#include "lex/tokenizer.h"
+#include "platform/text_file.h"
+
+namespace kv {
+
+inline constexpr int kMaxArguments = 30;
+
+// What the file scanner hands over for each definition.
+struct FunctionHeader {
+  int name_index = 0;      // of the function name in the header's TokenList
+  int argument_count = 0;  // 0 for "(void)" and "()"
+  std::string file_path;   // full path of the input file
+  std::string file_name;   // with extension, as found on disk (main.c)
+  std::string folder_name; // the folder holding the file, upper-cased
+  std::array<std::string, kMaxArguments> arguments;  // "int\tcount\t"
+  int brace_index = 0;     // of the "{" that opens the body
+};
+
+// Which per-function files this run has written. Names are matched ignoring
+// ASCII case, as the files collide on a case-insensitive disk; the spelling
+// met first is the one on disk.
+class FunctionFileRegistry {
+ public:
+  struct Claim {
+    std::string file_name;        // the spelling to use for the files
+    std::string previous_source;  // the source of an earlier function of the name
+    bool replaces = false;        // an earlier function's files are replaced
+  };
+  // A function's files are about to be written from `source_path`.
+  Claim ClaimFunction(std::string_view name, std::string_view source_path);
+  // True when HTML/<name>.html must be created as a placeholder now: no
+  // function page and no placeholder of that name exists yet.
+  bool NeedsPlaceholder(std::string_view name);
+
+ private:
+  struct Entry {
+    std::string spelling;
+    std::string source;  // empty for a placeholder page only
+  };
+  std::unordered_map<std::string, Entry> entries_;
+};
+
+// ASCII letters upper-cased; the second byte of a Shift-JIS character is
+// left alone.
+std::string UpperCaseSjis(std::string_view text);
+
+class FunctionBodyAnalyzer {
+ public:
+  // The statement states; the numbers are those the log shows (the step
+  // text). States the table leaves to the pattern have numbers of their own
+  // next to their siblings.
+  enum State : int {
+    kStart = 0,
+    kDeclType = 10,          // after a type: the name, then ; , =
+    kDeclNext = 11,          // after a ",": the next name of the same type
+    kDeclInit = 12,          // the initialiser
+    kAggregate = 15,         // "struct" / "union" first
+    kAggregateBody = 16,
+    kAggregateMember = 17,
+    kAggregateClosed = 18,
+    kAggregateName = 19,
+    kParenFirst = 25,        // "(" first
+    kParenClosed = 26,
+    kIncrementFirst = 30,    // "++" / "--" first
+    kIncrementName = 31,
+    kDerefFirst = 40,        // "*" first
+    kDerefParen = 41,
+    kDerefName = 42,
+    kIdentifier = 70,        // identifier first
+    kIdentifierStepped = 71, // after x++ / x--
+    kMemberName = 73,        // after "." or "->"
+    kSubscript = 75,         // [ … ] after the identifier
+    kUnknownTypeDecl = 77,   // "T x" with T not yet a type name
+    kCallArgs = 80,          // statement call: between arguments
+    kCallDone = 81,
+    kCallArg = 82,           // statement call: inside an identifier argument
+    kRhs = 100,              // right-hand side
+    kRhsParen = 103,
+    kRhsValue = 110,
+    kRhsSubscript = 111,
+    kRhsAfterParen = 115,
+    kRhsCallArgs = 120,      // call inside a value (and nested calls)
+    kRhsAfterCall = 121,
+    kRhsCallArg = 122,
+    kIf = 200,
+    kCondition = 201,
+    kConditionValue = 205,
+    kConditionSubscript = 206,
+    kConditionCallArgs = 207,
+    kConditionAfterCall = 208,
+    kConditionCallArg = 209,
+    kConditionDone = 210,
+    kWhile = 300,
+    kFor = 400,
+    kForInit = 410,
+    kForInitTarget = 411,
+    kForInitValue = 412,
+    kForInitValueText = 413,
+    kForSubscript = 420,
+    kForCondition = 430,
+    kForConditionLeft = 431,
+    kForConditionRight = 432,
+    kForConditionRightText = 433,
+    kForStep = 445,
+    kForStepName = 446,
+    kForStepDone = 447,
+    kForTail = 448,
+    kDo = 500,
+    kSwitch = 600,
+    kSwitchExpression = 601,
+    kSwitchValue = 602,
+    kSwitchDone = 603,
+    kCase = 650,
+    kReturn = 750,
+    kReturnParen = 751,
+    kReturnParenValue = 752,
+    kReturnValue = 753,
+    kReturnAfterParen = 754,
+    kContinue = 800,
+    kSkipStatement = 900,
+    kSkipComment = 950,
+    kDirective = 1000,
+  };
+
+  static constexpr int kReportIndex = 3000;  // "メモリオーバー" past this index
+
+  explicit FunctionBodyAnalyzer(RunContext& ctx);
+
+  // AnalyzeFunctionBody: `input` is positioned after the line that holds the
+  // body's "{", `line` holds what followed the "{". 1 when the body was
+  // analysed, 255 when an output file did not open (nothing is read then).
+  // `inf` is the open INF file of the source (the counts are appended).
+  int Analyze(LineReader& input, LineTokenizer& line, const TokenList& header_tokens, const FunctionHeader& header,
+              TextWriter& inf);
+
+ private:
+  struct CallFrame {
+    int name = 0;     // first token of the call text
+    int callee = 0;   // the token before the "(": the page the link names
+    int arg = -1;     // start of the identifier argument being read
+    int depth = 1;    // parentheses open inside this call
+    int args_state = kCallArgs;
+    int arg_state = kCallArg;
+    int return_state = kCallDone;
+  };
+
+  bool OpenOutputs(const std::string& file_name);
+  void WriteHeads(const TokenList& header_tokens, const FunctionHeader& header);
+  void WriteRecordTail();
+  void CloseOutputs();
+  bool ReadBodyLine();
+
+  void CopyToken(std::string_view token, TokenKind kind, bool spaced);
+  void Step(std::string_view token, TokenKind kind);
+  void StepStart(std::string_view token, TokenKind kind);
+  bool StepDeclaration(std::string_view token, TokenKind kind);
+  bool StepStatementHead(std::string_view token, TokenKind kind);
+  bool StepRightHandSide(std::string_view token, TokenKind kind);
+  bool StepCondition(std::string_view token, TokenKind kind);
+  bool StepFor(std::string_view token, TokenKind kind);
+  bool StepOther(std::string_view token, TokenKind kind);
+  void StepCall(std::string_view token, TokenKind kind);
+  void StepSubscript(std::string_view token, TokenKind kind);
+  void EndStatement();
+
+  void BeginCall(int name, int args_state, int arg_state, int return_state);
+  void CloseCallParenthesis();
+  void BeginSubscript(int subscript_state, int return_state);
+  bool IsCallArgsState(int state) const;
+  bool IsCallArgState(int state) const;
+
+  void RecordTemporary(int type_start, int type_end, int name_start, int name_end, std::string_view prefix = {});
+  void RecordRead(int a, int b);
+  void RecordWrite(int a, int b);
+  void RecordReturn(int a, int b);
+  void RecordCall(int a, int b, int callee);
+  void RegisterTypeName(int index);
+  bool LineGoesOnWith(std::string_view chars) const;
+  bool LineGoesOnWithArrow() const;
+  bool LineGoesOnWithOperand() const;
+  std::string StepText() const;
+
+  RunContext& ctx_;
+  TokenList tokens_;
+  BodyLists lists_;
+  FunctionFileRegistry files_;
+  bool folders_made_ = false;
+  bool write_files_ = false;
+
+  TextWriter record_, page_, source_, source2_, placeholder_;
+  std::string function_name_;
+  std::string html_folder_;
+
+  LineReader* input_ = nullptr;
+  LineTokenizer* line_ = nullptr;
+  std::string body_line_;  // BodyLine
+
+  // Token loop.
+  int depth_ = 1;          // brace depth of the body
+  bool in_comment_ = false;
+  bool new_line_ = false;  // the new-line flag of the code-line count
+  bool first_on_line_ = false;
+  bool source_line_open_ = false;  // something written on the SOURCE line
+  bool on_brace_line_ = true;      // still on the line of the body's "{"
+  long lines_read_ = 0, code_lines_ = 0, comment_lines_ = 0;
+
+  // Statement.
+  int state_ = kStart;
+  int idx_ = 0;
+  bool advance_ = true;
+  int paren_ = 0;
+  int aggregate_ = 0;
+  bool aggregate_union_ = false;
+  int type_start_ = -1, type_end_ = -1, name_start_ = -1;
+  int ident_start_ = -1;
+  int value_start_ = -1;
+  bool value_cast_ = false;
+  int deref_paren_ = 0;
+  int member_type_start_ = -1, member_type_end_ = -1, member_name_start_ = -1;
+  int sub_depth_ = 0, sub_pending_ = -1, sub_return_ = kStart;
+  int step_bracket_ = 0;
+  bool step_prefix_ = false;
+  std::vector<CallFrame> calls_;
+};
+
+}  // namespace kv

@@ -1,0 +1,183 @@
+#include "analysis/function_body.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "analysis/analysis_test_support.h"
+#include "platform/encoding.h"
+
+namespace kv {
+namespace {
+
+using testing::AnalysisRun;
+using testing::Exists;
+using testing::ReadSjisText;
+
+std::string Repeat(const std::string& piece, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+size_t Count(const std::string& text, const std::string& piece) {
+  size_t n = 0;
+  for (size_t p = text.find(piece); p != std::string::npos; p = text.find(piece, p + 1)) ++n;
+  return n;
+}
+
+// The lines of one section of a record.
+std::vector<std::string> Section(const std::string& record, const std::string& tag) {
+  std::vector<std::string> out;
+  size_t p = record.find(tag + "\n");
+  if (p == std::string::npos) return out;
+  p += tag.size() + 1;
+  for (;;) {
+    size_t end = record.find('\n', p);
+    if (end == std::string::npos || end == p) break;
+    out.push_back(record.substr(p, end - p));
+    p = end + 1;
+  }
+  return out;
+}
+
+using V = std::vector<std::string>;
+
+TEST(FunctionBodyTest, UpperCaseLeavesShiftJisTrailBytes) {
+  EXPECT_EQ(UpperCaseSjis("abc_1"), "ABC_1");
+  EXPECT_EQ(UpperCaseSjis("\x83\x61" "a"), "\x83\x61" "A");
+}
+
+TEST(FunctionBodyTest, RegistryMatchesNamesIgnoringCase) {
+  FunctionFileRegistry files;
+  EXPECT_TRUE(files.NeedsPlaceholder("Foo"));
+  EXPECT_FALSE(files.NeedsPlaceholder("FOO"));
+  FunctionFileRegistry::Claim first = files.ClaimFunction("foo", "a.c");
+  EXPECT_EQ(first.file_name, "Foo");  // the placeholder's spelling is the file on disk
+  EXPECT_FALSE(first.replaces);
+  FunctionFileRegistry::Claim second = files.ClaimFunction("FOO", "b.c");
+  EXPECT_TRUE(second.replaces);
+  EXPECT_EQ(second.previous_source, "a.c");
+  EXPECT_FALSE(files.NeedsPlaceholder("foo"));
+}
+
+// Two static functions of one name: the later one's files replace the
+// earlier (longer) ones completely, and the log names both sources.
+TEST(FunctionBodyTest, SecondFunctionOfTheSameNameReplacesTheFirstCompletely) {
+  AnalysisRun run;
+  run.AddSource("a.c", "static int helper(int a)\n{\n    /* long */\n" + Repeat("    total = total + a;\n", 30) +
+                           "    return total;\n}\n");
+  run.AddSource("b.c", "static int helper(void)\n{\n    return 2;\n}\n");
+  run.RunFileAls();
+  EXPECT_EQ(run.Text("func_als/helper"),
+            "[フォルダ名]\nPROJ\n\n[ファイル名]\nb.c\n\n[関数名称]\nhelper\n\n[引数定義]\nvoid\n\n"
+            "[テンポラリ変数]\nNONE\n\n[コール関数]\nNONE\n\n[参照変数]\nNONE\n\n[書込み変数]\nNONE\n\n"
+            "[戻り値]\n2\n\n[変数アクセス情報]\n2 [RET]\n\n");
+  EXPECT_EQ(run.Text("SOURCE/helper"), "[SOURCE]\nstatic int helper ( void ) {\n return 2;\n}");
+  EXPECT_EQ(run.Text("SOURCE2/helper"), "");
+  EXPECT_EQ(run.Text("HTML/helper.html"),
+            "<BODY bgcolor=#CCFFFF><font size='2'>static　int　helper　(　void　)　{　<BR><BR>　　　　return　2;<BR>}");
+  std::string log = ReadSjisText("AnalyzeLog.txt");
+  EXPECT_EQ(log, "b : 37 : helper : 同名関数 記録置換 ./vcwk012345/DEF/proj/a.c -> ./vcwk012345/DEF/proj/b.c\n");
+}
+
+TEST(FunctionBodyTest, NamesDifferingInCaseShareTheirFiles) {
+  AnalysisRun run;
+  run.AddSource("a.c", "void Reset(void)\n{\n    x = 1;\n    y = 2;\n}\nvoid reset(void)\n{\n}\n");
+  run.RunFileAls();
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator("vcwk012345/func_als")) names.push_back(e.path().filename());
+  EXPECT_EQ(names, V{"Reset"});
+  EXPECT_EQ(Section(run.Text("func_als/Reset"), "[関数名称]"), V{"reset"});
+  EXPECT_EQ(Section(run.Text("func_als/Reset"), "[書込み変数]"), V{"NONE"});
+}
+
+TEST(FunctionBodyTest, PlaceholderPagesOnlyForPagesThatDoNotExist) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "void self(void)\n{\n    self();\n    later();\n    LATER();\n    ext(1);\n}\n"
+                "void later(void)\n{\n    ext(2);\n}\n");
+  run.RunFileAls();
+  EXPECT_EQ(run.Text("HTML/ext.html"), "Not Found Function");
+  EXPECT_NE(run.Text("HTML/self.html").find("self()<A href= self.html>◆</A>;"), std::string::npos);
+  // later.html was a placeholder until later's own page replaced it.
+  EXPECT_EQ(run.Text("HTML/later.html").substr(0, 6), "<BODY ");
+  EXPECT_FALSE(Exists("vcwk012345/HTML/LATER.html"));
+}
+
+TEST(FunctionBodyTest, NameThatCannotBeAFileNameIsAnalysedWithoutFiles) {
+  AnalysisRun run;
+  run.AddSource("a.c", "int \"../../evil\"(void)\n{\n    x = 1;\n}\nint good(void)\n{\n    return 1;\n}\n");
+  run.RunFileAls();
+  EXPECT_TRUE(Exists("vcwk012345/func_als/good"));
+  EXPECT_FALSE(Exists("evil"));
+  EXPECT_FALSE(Exists("vcwk012345/evil"));
+  std::vector<std::string> records;
+  for (const auto& e : std::filesystem::directory_iterator("vcwk012345/func_als")) records.push_back(e.path().filename());
+  EXPECT_EQ(records, V{"good"});
+  EXPECT_NE(ReadSjisText("AnalyzeLog.txt").find("\"../../evil\" : ファイル名に使えない関数名 出力せず"),
+            std::string::npos);
+  // The body was read: "good" was found after it, and its INF counts follow.
+  EXPECT_EQ(run.Text("FILEINFO/INF_a.c"),
+            "[FILENAME]\na.c\n[FUNCNAME]\n\"../../evil\"\n[LINE COUNT]\n1\n[LINE COUNT V]\n1\n[COMMNET]\n0\n"
+            "[FUNCNAME]\ngood\n[LINE COUNT]\n1\n[LINE COUNT V]\n1\n[COMMNET]\n0\n");
+}
+
+TEST(FunctionBodyTest, BodyStatementPastThreeThousandTokensRestartsItsIndex) {
+  AnalysisRun run;
+  run.AddSource("a.c", "void f(void)\n{\n    x = a\n" + Repeat("        + a\n", 1600) + "        ;\n    y = b;\n}\n");
+  run.RunFileAls();
+  std::string log = ReadSjisText("AnalyzeLog.txt");
+  EXPECT_EQ(Count(log, "メモリオーバー100"), 1u) << log;
+  std::string record = run.Text("func_als/f");
+  EXPECT_EQ(Section(record, "[書込み変数]"), (V{"x", "y"}));
+  EXPECT_EQ(Section(record, "[参照変数]").back(), "b");
+}
+
+TEST(FunctionBodyTest, NestingDeeperThanTheIndentationTable) {
+  AnalysisRun run;
+  run.AddSource("a.c", "void deep(void)\n{\n" + Repeat("if (x) {\n", 25) + "y = 1;\n" + Repeat("}\n", 25) +
+                           "z = 2;\n}\n");
+  run.RunFileAls();
+  std::string page = run.Text("HTML/deep.html");
+  // Depth 10 is the last with an indentation (40 spaces); 11 and beyond have none.
+  EXPECT_NE(page.find("<BR>" + Repeat("　", 40) + "if　(x)　{<BR>if"), std::string::npos);
+  EXPECT_NE(page.find("<BR>y　=　1;<BR>"), std::string::npos);
+  EXPECT_EQ(Section(run.Text("func_als/deep"), "[書込み変数]"), (V{"y", "z"}));
+}
+
+TEST(FunctionBodyTest, BodyThatReachesTheEndOfTheFileIsClosed) {
+  AnalysisRun run;
+  run.AddSource("a.c", "void open(void)\n{\n    x = 1;\n    /* a comment */\n");
+  run.RunFileAls();
+  EXPECT_EQ(Section(run.Text("func_als/open"), "[変数アクセス情報]"), V{"x [w]"});
+  EXPECT_EQ(run.Text("SOURCE/open"), "[SOURCE]\nvoid open ( void ) {\n x = 1;\n /* a comment */\n}");
+  EXPECT_EQ(run.Text("FILEINFO/INF_a.c"),
+            "[FILENAME]\na.c\n[FUNCNAME]\nopen\n[LINE COUNT]\n1\n[LINE COUNT V]\n1\n[COMMNET]\n1\n");
+}
+
+TEST(FunctionBodyTest, AccessListStopsAtItsCapacity) {
+  AnalysisRun run;
+  run.AddSource("a.c", "void busy(void)\n{\n" + Repeat("    a = b;\n", 2600) + "}\n");
+  run.RunFileAls();
+  std::string record = run.Text("func_als/busy");
+  EXPECT_EQ(Section(record, "[変数アクセス情報]").size(), 5000u);
+  EXPECT_EQ(Section(record, "[書込み変数]").size(), 2600u);
+  EXPECT_EQ(Section(record, "[参照変数]").size(), 2600u);
+  std::string log = ReadSjisText("AnalyzeLog.txt");
+  EXPECT_GT(Count(log, "SetWValList : 0 : UNITY VAL 配列OVER : -"), 0u);
+  EXPECT_GT(Count(log, "SetRValList : 0 : UNITY VAL 配列OVER : -"), 0u);
+}
+
+TEST(FunctionBodyTest, OutputThatDoesNotOpenLeavesTheBodyToTheScanner) {
+  AnalysisRun run;
+  std::filesystem::create_directories("vcwk012345/func_als/f");  // a folder where the record should go
+  run.AddSource("a.c", "void f(void)\n{\n    int inner;\n}\n");
+  run.RunFileAls();
+  // 255: nothing read; the scanner met the body's lines at file level.
+  EXPECT_EQ(run.Text("F_a.c"), "int\tinner\t;\n");
+  EXPECT_EQ(run.Text("FILEINFO/INF_a.c"), "[FILENAME]\na.c\n[FUNCNAME]\nf\n");
+}
+
+}  // namespace
+}  // namespace kv

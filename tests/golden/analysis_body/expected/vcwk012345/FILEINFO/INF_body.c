@@ -1,0 +1,50 @@
+[FILENAME]
+body.c
+[FUNCNAME]
+no_lists
+[LINE COUNT]
+0
+[LINE COUNT V]
+0
+[COMMNET]
+0
+[FUNCNAME]
+temporaries
+[LINE COUNT]
+7
+[LINE COUNT V]
+7
+[COMMNET]
+0
+[FUNCNAME]
+assignments
+[LINE COUNT]
+9
+[LINE COUNT V]
+9
+[COMMNET]
+0
+[FUNCNAME]
+calls
+[LINE COUNT]
+5
+[LINE COUNT V]
+5
+[COMMNET]
+0
+[FUNCNAME]
+conditions
+[LINE COUNT]
+21
+[LINE COUNT V]
+17
+[COMMNET]
+4
+[FUNCNAME]
+returns
+[LINE COUNT]
+3
+[LINE COUNT V]
+3
+[COMMNET]
+0

@@ -1,0 +1,26 @@
+[FILENAME]
+control.c
+[FUNCNAME]
+chains
+[LINE COUNT]
+15
+[LINE COUNT V]
+12
+[COMMNET]
+0
+[FUNCNAME]
+selector
+[LINE COUNT]
+16
+[LINE COUNT V]
+13
+[COMMNET]
+0
+[FUNCNAME]
+compute
+[LINE COUNT]
+3
+[LINE COUNT V]
+2
+[COMMNET]
+1

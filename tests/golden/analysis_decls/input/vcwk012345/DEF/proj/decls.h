@@ -1,0 +1,1 @@
+void from_header(unsigned char c);

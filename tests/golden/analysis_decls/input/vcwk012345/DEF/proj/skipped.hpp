@@ -1,0 +1,1 @@
+int not_scanned_either(void);

@@ -1,0 +1,26 @@
+[FILENAME]
+main.c
+[FUNCNAME]
+main
+[LINE COUNT]
+5
+[LINE COUNT V]
+4
+[COMMNET]
+0
+[FUNCNAME]
+system_init
+[LINE COUNT]
+3
+[LINE COUNT V]
+3
+[COMMNET]
+0
+[FUNCNAME]
+main_cycle
+[LINE COUNT]
+13
+[LINE COUNT V]
+10
+[COMMNET]
+1
