@@ -118,6 +118,7 @@ void FunctionBodyAnalyzer::CloseOutputs() {
 }
 
 void FunctionBodyAnalyzer::WriteHeads(const TokenList& header_tokens, const FunctionHeader& header) {
+  page_.Write(work::kHtmlCharsetTag);
   page_.Write("<BODY bgcolor=#CCFFFF><font size='2'>");
   for (int i = 0; i <= header.brace_index; ++i) {
     page_.Write(header_tokens[static_cast<size_t>(i)]);

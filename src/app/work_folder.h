@@ -46,6 +46,10 @@ inline constexpr std::string_view kBrimsoleHtml = "brimsole.html";
 // The external definition list, in the current directory (not the work folder).
 inline constexpr std::string_view kDefList = "./DefList.txt";
 
+// The first piece of every HTML page: the pages are Shift-JIS, and browsers
+// show them right only when told so.
+inline constexpr std::string_view kHtmlCharsetTag = "<meta charset=\"Shift_JIS\">";
+
 // True when `name` may be used as one path component: not empty, no "/",
 // "\", NUL or "..". Names taken from source text or records pass this test
 // before a file is made from them, so nothing is written outside its folder.
