@@ -110,8 +110,9 @@ void AnalyzeCommand::CopyResults(const std::string& result_folder) {
   const std::string work_root = JoinPath(CurrentDirectory(), "vcwk012345");
   auto from_work = [&](std::string_view relative) { return JoinPath(work_root, relative); };
   auto into = [&](std::string_view name) { return JoinPath(result_folder, name); };
-  auto copy_folder = [&](const std::string& source, const std::string& destination, const std::string& message) {
-    if (CopyFolderInto(source, destination) == 0) ctx_.Message(message);
+  auto copy_folder = [&](const std::string& source, const std::string& destination, const std::string& message,
+                         FolderCopy how = FolderCopy::kCopyFiles) {
+    if (CopyFolderInto(source, destination, how) == 0) ctx_.Message(message);
   };
   auto copy_file = [&](const std::string& source, std::string_view destination_name, const std::string& message) {
     if (!CopyFile(source, into(destination_name))) ctx_.Message(message);
@@ -140,7 +141,7 @@ void AnalyzeCommand::CopyResults(const std::string& result_folder) {
   copy_file(JoinPath(CurrentDirectory(), "AnalyzeLog.txt"), "AnalyzeLog.txt", "[AnalyzeLog.txt]" + failed);
   const std::string& temporary = SJ("[解析テンポラリ]");
   MakeFolder(into(temporary));
-  copy_folder(work_root, into(temporary), "[" + SJ("解析テンポラリ") + "]" + failed);
+  copy_folder(work_root, into(temporary), "[" + SJ("解析テンポラリ") + "]" + failed, FolderCopy::kLinkFiles);
 }
 
 std::vector<std::string> ReadFunctionNames() {

@@ -50,7 +50,36 @@ int RemoveFolderTree(std::string_view folder) {
   return fs::remove(ResolveDiskPath(path), ec) && !ec ? 1 : 0;
 }
 
-int CopyFolderInto(std::string_view source, std::string_view destination) {
+namespace {
+
+// Recreates the folders of `from` below `to` and links every file, copying
+// the ones that cannot be linked (another file system, no permission).
+bool LinkTree(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  fs::create_directories(to, ec);
+  if (ec) return false;
+  bool ok = true;
+  for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path target = to / it->path().filename();
+    if (it->is_directory(ec)) {
+      ok = LinkTree(it->path(), target) && ok;
+      continue;
+    }
+    fs::remove(target, ec);
+    fs::create_hard_link(it->path(), target, ec);
+    if (ec) {
+      ec.clear();
+      fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, ec);
+      if (ec) ok = false;
+    }
+    ec.clear();
+  }
+  return ok && !ec;
+}
+
+}  // namespace
+
+int CopyFolderInto(std::string_view source, std::string_view destination, FolderCopy how) {
   std::string src = DropTrailingSeparator(source);
   std::string dst = DropTrailingSeparator(destination);
   if (!IsDirectory(src)) return 0;
@@ -62,6 +91,7 @@ int CopyFolderInto(std::string_view source, std::string_view destination) {
   fs::create_directories(dst_disk, ec);
   if (ec) return 0;
   fs::path target = fs::path(dst_disk) / fs::path(src_disk).filename();
+  if (how == FolderCopy::kLinkFiles) return LinkTree(src_disk, target) ? 1 : 0;
   fs::copy(src_disk, target, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
   return ec ? 0 : 1;
 }

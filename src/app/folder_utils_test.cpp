@@ -48,6 +48,18 @@ TEST(FolderUtilsTest, CopyFolderInto) {
   EXPECT_FALSE(Exists("src/src"));
 }
 
+TEST(FolderUtilsTest, LinkedCopyHasTheSameTreeAndSurvivesTheOriginal) {
+  ScratchFolder scratch;
+  WriteFile("work/a/b.txt", "b");
+  WriteFile("work/c.txt", "c");
+  MakeFolder("work/empty");
+  EXPECT_EQ(CopyFolderInto("work", "snap", FolderCopy::kLinkFiles), 1);
+  EXPECT_TRUE(Exists("snap/work/empty"));
+  EXPECT_EQ(testing::ReadFile("snap/work/a/b.txt"), "b");
+  EXPECT_EQ(DeleteFolderTree("work"), 1);
+  EXPECT_EQ(testing::ReadFile("snap/work/c.txt"), "c");
+}
+
 TEST(SplitPrototypeTest, Forms) {
   Prototype p = SplitPrototype("static\tint\tfoo\t(\tvoid\t)\t");
   EXPECT_EQ(p.type, "static\tint");
