@@ -35,8 +35,10 @@ bool TextWriter::Open(std::string_view path, WriteMode mode) {
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
   if (mode == WriteMode::kTruncate) flags |= O_TRUNC;
   if (mode == WriteMode::kAppend) flags |= O_APPEND;
-  std::string disk = ResolveDiskPathForWrite(path);
-  fd_ = ::open(disk.c_str(), flags, 0666);
+  // The path as written first: the common case costs one system call; the
+  // folder is looked up ignoring case only when it is not there as written.
+  fd_ = ::open(ToDiskPath(path).c_str(), flags, 0666);
+  if (fd_ < 0 && errno == ENOENT) fd_ = ::open(ResolveDiskPathForWrite(path).c_str(), flags, 0666);
   return fd_ >= 0;
 }
 
@@ -78,8 +80,8 @@ std::string StripCarriageReturns(std::string_view bytes) {
 }
 
 bool ReadFileBytes(std::string_view path, std::string& bytes) {
-  std::string disk = ResolveDiskPath(path);
-  int fd = ::open(disk.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(ToDiskPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) fd = ::open(ResolveDiskPath(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
