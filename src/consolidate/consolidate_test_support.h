@@ -23,6 +23,12 @@ void WriteRecord(const std::string& utf8_path, const std::string& utf8_text);
 // Differences against tests/golden/<name>/expected/<step>, one text each.
 std::string GoldenDifferences(const std::string& name, const std::string& step);
 
+// Runs `rewrite` over a record given as UTF-8 text (written CP932, CR LF)
+// and returns what it wrote, as UTF-8 with LF line ends. Works in the
+// current directory.
+template <typename Fn>
+std::string RewriteText(const std::string& utf8_record, Fn&& rewrite);
+
 class StageHarness {
  public:
   explicit StageHarness(bool keep_locals = false, int memory_factor = 1);
@@ -36,5 +42,22 @@ class StageHarness {
   AnalysisLog log_;
   RunContext ctx_;
 };
+
+}  // namespace kv::testing
+
+#include "platform/text_file.h"
+
+namespace kv::testing {
+
+template <typename Fn>
+std::string RewriteText(const std::string& utf8_record, Fn&& rewrite) {
+  WriteSjisText("record.in", utf8_record);
+  {
+    LineReader in("record.in");
+    TextWriter out("record.out", WriteMode::kTruncate);
+    rewrite(in, out);
+  }
+  return ReadSjisText("record.out");
+}
 
 }  // namespace kv::testing
