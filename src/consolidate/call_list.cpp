@@ -12,34 +12,20 @@
 namespace kv {
 
 void CallerIndex::AddRecord(std::string name, std::vector<std::string> call_entries) {
-  const size_t index = records_.size();
-  for (const std::string& entry : call_entries) {
-    ForEachWholeIdentifier(entry, "(", [&](std::string_view callee, size_t) {
-      auto it = callers_.find(callee);
-      if (it == callers_.end()) it = callers_.emplace(std::string(callee), std::vector<size_t>()).first;
-      if (it->second.empty() || it->second.back() != index) it->second.push_back(index);
-    });
-  }
+  const auto index = static_cast<uint32_t>(records_.size());
+  for (const std::string& entry : call_entries) callers_.Add(entry, index);
   records_.push_back({std::move(name), std::move(call_entries)});
 }
 
 std::vector<size_t> CallerIndex::Callers(std::string_view callee) const {
-  if (IsPlainIdentifier(callee)) {
-    auto it = callers_.find(callee);
-    return it == callers_.end() ? std::vector<size_t>() : it->second;
-  }
-  // A name that is not a plain identifier (a two-byte name): the entries are
-  // searched as they stand.
-  std::vector<size_t> callers;
-  for (size_t i = 0; i < records_.size(); ++i) {
-    for (const std::string& entry : records_[i].calls) {
-      if (ContainsWholeName(entry, callee, "(")) {
-        callers.push_back(i);
-        break;
-      }
-    }
-  }
-  return callers;
+  const std::vector<uint32_t> found =
+      callers_.Find(callee, static_cast<uint32_t>(records_.size()), [&](uint32_t i, std::string_view key) {
+        for (const std::string& entry : records_[i].calls) {
+          if (ContainsWholeName(entry, key, "(")) return true;
+        }
+        return false;
+      });
+  return std::vector<size_t>(found.begin(), found.end());
 }
 
 std::vector<std::string> ReadCallEntries(LineReader& in) {

@@ -10,10 +10,9 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "lex/keyword_tables.h"
+#include "consolidate/key_index.h"
 
 namespace kv {
 
@@ -35,7 +34,7 @@ class CallerIndex {
     std::vector<std::string> calls;
   };
   std::vector<Record> records_;
-  std::unordered_map<std::string, std::vector<size_t>, TransparentHash, std::equal_to<>> callers_;
+  KeyIndex callers_{"("};  // items: records
 };
 
 // The entries of the first "[コール関数]" section of a record, up to the

@@ -110,7 +110,12 @@ class Texts {
   }
   // Also names that are not plain identifiers.
   std::string Key() {
-    switch (Pick(8)) {
+    switch (Pick(9)) {
+      case 8: {  // longer than the indexed keys
+        std::string k = Name();
+        while (k.size() <= 70) k += "+" + Name();
+        return k;
+      }
       case 0: return "p->" + Name();
       case 1: return Name() + "[]";
       case 2: return Name() + ")";
@@ -122,11 +127,21 @@ class Texts {
   std::string Text(size_t pieces) {
     static const char* const kJoints[] = {"\t", " ", "(", ")", ".", "->", ",", "[", "] [", " [", "+", ";", "\t(\t"};
     std::string t;
+    // Now and then a text too rich in keys to be indexed.
+    if (Pick(40) == 0) t += std::string(200 + Pick(200), "(\t. ["[Pick(4)]) + "\t";
+    if (Pick(40) == 0) {
+      while (t.size() <= 150) t += Name() + "+";
+      t += Name() + kJointsOf(Pick(13));
+    }
     for (size_t i = 0; i < pieces; ++i) {
       t += Pick(6) == 0 ? std::string(kJoints[Pick(13)]) : Name();
       t += kJoints[Pick(13)];
     }
     return t;
+  }
+  static const char* kJointsOf(size_t i) {
+    static const char* const kJoints[] = {"\t", " ", "(", ")", ".", "->", ",", "[", "] [", " [", "+", ";", "\t(\t"};
+    return kJoints[i];
   }
   size_t Pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng_); }
 

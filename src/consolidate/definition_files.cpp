@@ -6,13 +6,6 @@
 #include "platform/text_file.h"
 
 namespace kv {
-namespace {
-
-// Entries longer than this are tested by scanning the lines instead.
-constexpr size_t kMaxIndexedKey = 64;
-
-}  // namespace
-
 DefinitionFile::DefinitionFile(std::string text) : text_(std::move(text)) {
   const std::string_view all = text_;
   size_t start = 0;
@@ -34,27 +27,13 @@ DefinitionFile::DefinitionFile(std::string text) : text_(std::move(text)) {
 }
 
 void DefinitionFile::IndexDefinedNames() {
-  for (size_t i = 0; i < defined_lines_; ++i) {
-    const std::string_view line = lines_[i];
-    size_t field = 0;
-    for (size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t', tab + 1)) {
-      const size_t lowest = tab - field > kMaxIndexedKey ? tab - kMaxIndexedKey : field;
-      for (size_t pos = lowest; pos < tab; ++pos) {
-        if (StandsWholeAfter(line, pos)) defined_tails_.insert(line.substr(pos, tab - pos));
-      }
-      field = tab + 1;
-    }
-  }
+  for (size_t i = 0; i < defined_lines_; ++i) defined_.Add(lines_[i], static_cast<uint32_t>(i));
 }
 
 bool DefinitionFile::Defines(std::string_view entry) const {
-  if (entry.empty()) return false;
-  if (entry.size() <= kMaxIndexedKey && entry.find('\t') == std::string_view::npos)
-    return defined_tails_.count(entry) != 0;
-  for (size_t i = 0; i < defined_lines_; ++i) {
-    if (ContainsWholeName(lines_[i], entry, "\t")) return true;
-  }
-  return false;
+  return defined_.FindFirst(entry, static_cast<uint32_t>(defined_lines_), [&](uint32_t i, std::string_view key) {
+    return ContainsWholeName(lines_[i], key, "\t");
+  }) >= 0;
 }
 
 // The first line holding "(" decides for every call: its name, and the body
@@ -88,8 +67,8 @@ bool DefinitionFile::IsMacro(std::string_view call_name) const {
 }
 
 size_t DefinitionFile::memory_size() const {
-  return text_.size() + lines_.size() * sizeof(std::string_view) +
-         defined_tails_.size() * (sizeof(std::string_view) + 2 * sizeof(void*));
+  // The text, and about as much again for the lines and the key index.
+  return 2 * text_.size() + lines_.size() * sizeof(std::string_view);
 }
 
 const DefinitionFile* DefinitionFileCache::Get(const std::string& path, bool* fresh) {

@@ -12,10 +12,9 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
-#include "lex/keyword_tables.h"
+#include "consolidate/key_index.h"
 
 namespace kv {
 
@@ -49,10 +48,7 @@ class DefinitionFile {
   std::string text_;
   std::vector<std::string_view> lines_;  // into text_
   size_t defined_lines_ = 0;             // lines before the first empty line
-  // Every tail of a tab-ended field (at most kMaxIndexedKey long) that
-  // stands whole: an entry without a tab matches a line exactly when it is
-  // one of them.
-  std::unordered_set<std::string_view> defined_tails_;
+  KeyIndex defined_{"\t"};  // lines before the first empty line
   bool has_macro_line_ = false;
   std::string_view macro_name_;
   std::string macro_body_;

@@ -1,6 +1,7 @@
 #include "consolidate/prototype_list.h"
 
-#include "consolidate/record_walk.h"
+#include <algorithm>
+
 #include "lex/name_match.h"
 #include "platform/text_file.h"
 
@@ -44,49 +45,49 @@ bool PrototypeList::Load(std::string_view path) {
 
 void PrototypeList::Assign(std::vector<std::string> lines) {
   lines_ = std::move(lines);
-  name_tab_.clear();
-  head_name_.clear();
-  for (size_t i = 0; i < lines_.size(); ++i) {
+  name_tab_ = KeyIndex("\t");
+  head_name_ = KeyIndex("");
+  for (uint32_t i = 0; i < count(); ++i) {
     const std::string_view line = lines_[i];
-    // emplace keeps the first line, and in it the first place, of each name.
-    ForEachWholeIdentifier(line, "\t", [&](std::string_view name, size_t pos) {
-      name_tab_.emplace(std::string(name), NameAt{i, pos});
-    });
+    name_tab_.Add(line, i);
+    // Keys of the head: after each tab, every text up to a character that is
+    // not a letter, digit or "_" (or the end of the head).
     const std::string_view head = TextBeforeParen(line);
-    ForEachWholeIdentifier(head, {}, [&](std::string_view name, size_t pos) {
-      if (pos > 0 && head[pos - 1] == '\t') head_name_.emplace(std::string(name), i);
-    });
+    std::vector<std::string_view> keys;
+    size_t budget = KeyBudget(head);
+    for (size_t tab = head.find('\t'); tab != std::string_view::npos && budget > 0; tab = head.find('\t', tab + 1)) {
+      const size_t start = tab + 1;
+      const size_t last = std::min(head.size(), start + kMaxKeySize);
+      for (size_t end = start + 1; end <= last && budget > 0; ++end) {
+        if (end < head.size() && IsIdentifierChar(head[end])) continue;
+        keys.push_back(head.substr(start, end - start));
+        --budget;
+      }
+    }
+    if (budget == 0) {
+      head_name_.SetAside(i);
+      continue;
+    }
+    for (std::string_view key : keys) head_name_.AddKey(key, i);
   }
 }
 
-std::optional<std::string> PrototypeList::ReturnTypeAt(size_t line, size_t pos) const {
+std::optional<std::string> PrototypeList::ReturnType(std::string_view function) const {
+  const int64_t line = name_tab_.FindFirst(function, count(), [&](uint32_t i, std::string_view key) {
+    return ContainsWholeName(lines_[i], key, "\t");
+  });
+  if (line < 0) return std::nullopt;
+  const size_t pos = FindWholeName(lines_[line], function, "\t");
   std::string type = lines_[line].substr(0, pos);
   if (!type.empty()) type.pop_back();
   return type;
 }
 
-std::optional<std::string> PrototypeList::ReturnType(std::string_view function) const {
-  if (IsPlainIdentifier(function)) {
-    auto it = name_tab_.find(function);
-    if (it == name_tab_.end()) return std::nullopt;
-    return ReturnTypeAt(it->second.line, it->second.pos);
-  }
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const size_t pos = FindWholeName(lines_[i], function, "\t");
-    if (pos != std::string_view::npos) return ReturnTypeAt(i, pos);
-  }
-  return std::nullopt;
-}
-
 const std::string* PrototypeList::Declaration(std::string_view call_name) const {
-  if (IsPlainIdentifier(call_name)) {
-    auto it = head_name_.find(call_name);
-    return it == head_name_.end() ? nullptr : &lines_[it->second];
-  }
-  for (const std::string& line : lines_) {
-    if (FindTabName(TextBeforeParen(line), call_name) != std::string_view::npos) return &line;
-  }
-  return nullptr;
+  const int64_t line = head_name_.FindFirst(call_name, count(), [&](uint32_t i, std::string_view key) {
+    return FindTabName(TextBeforeParen(lines_[i]), key) != std::string_view::npos;
+  });
+  return line < 0 ? nullptr : &lines_[line];
 }
 
 }  // namespace kv

@@ -3,9 +3,9 @@
 //
 // Both look-ups take the first prototype line that matches, the name
 // standing whole (FindWholeName): the return type of `dd` never comes from
-// the prototype of `add`. A plain identifier is answered from the index; any
-// other name (a member call p->fn, a two-byte name) by scanning the lines,
-// which gives the same answer.
+// the prototype of `add`. Both are answered from key indexes (key_index.h),
+// member calls such as p->fn included, with the same answers a scan of the
+// lines gives.
 #pragma once
 
 #include <optional>
@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "lex/keyword_tables.h"
+#include "consolidate/key_index.h"
 
 namespace kv {
 
@@ -37,15 +37,11 @@ class PrototypeList {
   const std::vector<std::string>& lines() const { return lines_; }
 
  private:
-  struct NameAt {
-    size_t line;
-    size_t pos;
-  };
-  std::optional<std::string> ReturnTypeAt(size_t line, size_t pos) const;
+  uint32_t count() const { return static_cast<uint32_t>(lines_.size()); }
 
   std::vector<std::string> lines_;
-  std::unordered_map<std::string, NameAt, TransparentHash, std::equal_to<>> name_tab_;
-  std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> head_name_;
+  KeyIndex name_tab_{"\t"};  // name + tab anywhere in a line
+  KeyIndex head_name_{""};    // tab + name before the first "(" (own keys)
 };
 
 // The text before the first "(" (the whole text when there is none).

@@ -1,5 +1,7 @@
 #include "consolidate/ram_acs_list.h"
 
+#include <algorithm>
+
 #include "app/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/record_tags.h"
@@ -50,28 +52,24 @@ void AccessIndex::AddRecord(std::string name, std::vector<std::string> access_li
   const size_t record = records_.size();
   for (size_t i = 0; i < access_lines.size(); ++i) {
     const std::string_view line = access_lines[i];
-    ForEachWholeIdentifier(line, KeySuffix(line), [&](std::string_view variable, size_t) {
-      auto it = matches_.find(variable);
-      if (it == matches_.end()) it = matches_.emplace(std::string(variable), std::vector<Match>()).first;
-      // A line naming the variable twice is still one access line.
-      if (it->second.empty() || it->second.back().record != record || it->second.back().line != i)
-        it->second.push_back({record, i});
-    });
+    const auto item = static_cast<uint32_t>(lines_.size());
+    lines_.push_back({record, i});
+    (line.find('.') != std::string_view::npos ? dot_lines_ : other_lines_).Add(line, item);
   }
   records_.push_back({std::move(name), std::move(access_lines)});
 }
 
 std::vector<AccessIndex::Match> AccessIndex::Matches(std::string_view variable) const {
-  if (IsPlainIdentifier(variable)) {
-    auto it = matches_.find(variable);
-    return it == matches_.end() ? std::vector<Match>() : it->second;
-  }
+  const auto count = static_cast<uint32_t>(lines_.size());
+  auto scan = [this](uint32_t item, std::string_view key) { return AccessLineMatches(line(lines_[item]), key); };
+  std::vector<uint32_t> items = dot_lines_.Find(variable, count, scan);
+  std::vector<uint32_t> others = other_lines_.Find(variable, count, scan);
+  items.insert(items.end(), others.begin(), others.end());
+  std::sort(items.begin(), items.end());
+  items.erase(std::unique(items.begin(), items.end()), items.end());
   std::vector<Match> matches;
-  for (size_t r = 0; r < records_.size(); ++r) {
-    for (size_t i = 0; i < records_[r].lines.size(); ++i) {
-      if (AccessLineMatches(records_[r].lines[i], variable)) matches.push_back({r, i});
-    }
-  }
+  matches.reserve(items.size());
+  for (uint32_t item : items) matches.push_back(lines_[item]);
   return matches;
 }
 

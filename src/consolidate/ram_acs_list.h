@@ -11,10 +11,9 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "lex/keyword_tables.h"
+#include "consolidate/key_index.h"
 
 namespace kv {
 
@@ -44,7 +43,11 @@ class AccessIndex {
     std::vector<std::string> lines;
   };
   std::vector<Record> records_;
-  std::unordered_map<std::string, std::vector<Match>, TransparentHash, std::equal_to<>> matches_;
+  std::vector<Match> lines_;  // every access line, in order
+  // Items: indexes into lines_. Lines holding "." are keyed before ".",
+  // the others before " [".
+  KeyIndex dot_lines_{"."};
+  KeyIndex other_lines_{" ["};
 };
 
 // The lines after a record's first "[変数アクセス情報]" line, up to the

@@ -16,7 +16,7 @@ namespace kv::synthetic {
 
 struct ProjectShape {
   size_t records = 1000;          // functions
-  size_t records_per_file = 12;   // functions per source file
+  size_t records_per_file = 25;   // functions per source file
   size_t defines_per_file = 150;  // records of each DEF3 file
   size_t globals_per_record = 1;  // ValList.txt lines = records × this / 2
   uint32_t seed = 1;
