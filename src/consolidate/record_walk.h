@@ -44,7 +44,7 @@ void ReportInvalidSjis(RunContext& ctx, std::string_view record, int count, std:
 
 // True when `name` is made only of letters, digits and "_" (and is not
 // empty): such a name stands whole in a text exactly where an identifier run
-// of the text equals it, which is what the name indexes rely on.
+// of the text equals it (the local-declaration test relies on this).
 bool IsPlainIdentifier(std::string_view name);
 
 // Calls fn(run, position) for every maximal run of letters, digits and "_"
