@@ -7,6 +7,7 @@
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/consolidate_test_support.h"
 #include "consolidate/ram_acs_list.h"
+#include "platform/encoding.h"
 
 namespace kv {
 namespace {
@@ -120,6 +121,36 @@ TEST_F(ListsTest, FunctionInfoOfAHeaderOnlyProjectIsItsHeaderLine) {
   EXPECT_EQ(ReadSjisText("vcwk012345/FILEINFO/FileFuncInfo.txt"), "\t[関数名]\t\t[行数]\t[有効行数]\t[コメント数]\n");
   EXPECT_EQ(run.Messages(), std::vector<std::string>{"[終了] ファイル開けず STEP5"});
   EXPECT_TRUE(std::filesystem::is_directory("vcwk012345/SOURCE5"));
+}
+
+}  // namespace
+}  // namespace kv
+
+namespace kv {
+namespace {
+
+// Binary bytes, invalid Shift-JIS and 100 kB lines pass through every pass
+// without a crash, a hang or a file outside the work folder.
+TEST_F(ListsTest, HostileRecordsPassThroughEveryPass) {
+  std::string noise;
+  for (int i = 0; i < 4096; ++i) noise.push_back(static_cast<char>((i * 131 + 7) % 256));
+  std::string long_line(100000, '[');
+  long_line += "x->y";
+  std::string record = ToCp932("[ファイル名]\n../../evil.c\n\n[関数名称]\nf\n\n[参照変数]\n") + long_line + "\n" +
+                       noise + "\na[i\x81\n\n" + ToCp932("[コール関数]\n") + std::string(50000, '(') +
+                       "\n\x81(x)\n\n" + ToCp932("[変数アクセス情報]\n") + long_line + " [R]\n\n";
+  testing::WriteFile("vcwk012345/func_als/f", record);
+  testing::WriteFile("vcwk012345/func_als/g", noise);
+  testing::WriteFile("vcwk012345/ValList.txt", "int\tx\t;\r\n" + noise + "\r\n");
+  testing::WriteFile("vcwk012345/FILEINFO/INF_f.c", "[FUNCNAME]\n" + noise);
+  StageHarness run;
+  for (auto stage : {RunFuncAls15Stage, RunFuncAls2Stage, RunFuncAls3Stage, RunFuncAls4Stage, RunCallListStage,
+                     RunValueListStage, RunRamAcsListStage, PrepareFuncInfoStage, RunFuncInfoStage})
+    EXPECT_EQ(stage(run.ctx()), StageOutcome::kContinue);
+  EXPECT_TRUE(Exists("vcwk012345/FunctionList4/f"));
+  EXPECT_TRUE(Exists("vcwk012345/RAM_ALL/x"));
+  // The invalid byte of the read section is reported once for the record.
+  EXPECT_EQ(run.Messages(), std::vector<std::string>{"[終了] 失敗!"});
 }
 
 }  // namespace
