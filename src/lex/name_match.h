@@ -14,6 +14,12 @@ namespace kv {
 
 bool IsIdentifierChar(char c);
 
+// True when a name starting at `pos` of `text` passes the test of the
+// character before it: not a letter, digit or "_", nor the "." or "->" of a
+// member access. (Indexes over identifier runs use this same test, so their
+// answers agree with FindWholeName.)
+bool StandsWholeAfter(std::string_view text, size_t pos);
+
 // Position of the first occurrence of name + suffix in `text` whose name
 // stands whole (at or after `from`); npos when there is none. With an empty
 // suffix the character after the name is tested too.

@@ -25,5 +25,16 @@ TEST(NameMatchTest, NameMustStandWhole) {
   EXPECT_EQ(FindWholeName("se", "set", "("), std::string_view::npos);
 }
 
+TEST(NameMatchTest, StandsWholeAfterTestsOnlyTheCharacterBefore) {
+  EXPECT_TRUE(StandsWholeAfter("cnt", 0));
+  EXPECT_TRUE(StandsWholeAfter("a+cnt", 2));
+  EXPECT_TRUE(StandsWholeAfter("a>cnt", 2));
+  EXPECT_TRUE(StandsWholeAfter("\tcnt", 1));
+  EXPECT_FALSE(StandsWholeAfter("g_cnt", 2));
+  EXPECT_FALSE(StandsWholeAfter("s.cnt", 2));
+  EXPECT_FALSE(StandsWholeAfter("p->cnt", 3));
+  EXPECT_FALSE(StandsWholeAfter("x", 2));
+}
+
 }  // namespace
 }  // namespace kv

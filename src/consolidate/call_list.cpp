@@ -1,0 +1,76 @@
+#include "consolidate/call_list.h"
+
+#include "app/work_folder.h"
+#include "consolidate/consolidate_stages.h"
+#include "consolidate/record_tags.h"
+#include "consolidate/record_walk.h"
+#include "lex/name_match.h"
+#include "platform/dir_listing.h"
+#include "platform/encoding.h"
+#include "platform/text_file.h"
+
+namespace kv {
+
+void CallerIndex::AddRecord(std::string name, std::vector<std::string> call_entries) {
+  const auto index = static_cast<uint32_t>(records_.size());
+  for (const std::string& entry : call_entries) callers_.Add(entry, index);
+  records_.push_back({std::move(name), std::move(call_entries)});
+}
+
+std::vector<size_t> CallerIndex::Callers(std::string_view callee) const {
+  const std::vector<uint32_t> found =
+      callers_.Find(callee, static_cast<uint32_t>(records_.size()), [&](uint32_t i, std::string_view key) {
+        for (const std::string& entry : records_[i].calls) {
+          if (ContainsWholeName(entry, key, "(")) return true;
+        }
+        return false;
+      });
+  return std::vector<size_t>(found.begin(), found.end());
+}
+
+std::vector<std::string> ReadCallEntries(LineReader& in) {
+  std::vector<std::string> entries;
+  std::string line;
+  while (in.ReadLineNoEol(line)) {
+    if (line == record_tag::Calls()) break;
+  }
+  while (in.ReadLineNoEol(line) && !line.empty() && line != record_tag::kNone) entries.push_back(line);
+  return entries;
+}
+
+StageOutcome RunCallListStage(RunContext& ctx) {
+  const std::string final_folder = work::Path(work::kFunctionList4);
+  const std::string searched_folder = work::Path(work::kFuncAls2);
+  const std::vector<std::string> finals = ListRecords(ctx, final_folder, SJ("FunctionList4 開けず STEP3-7"));
+  if (finals.empty()) return StageOutcome::kContinue;
+
+  // The searched records, read once. (Their folder missing was reported once
+  // per final record; once per pass says the same.)
+  CallerIndex index;
+  const DirListing searched = ListDirectory(searched_folder, "*.*");
+  if (!searched.found) ctx.Message(SJ("func_als2 開けず STEP3-7"));
+  LineReader in;
+  for (const DirEntry& entry : searched.entries) {
+    if (entry.is_dir) continue;
+    std::vector<std::string> calls;
+    if (in.Open(RecordPath(searched_folder, entry.name))) calls = ReadCallEntries(in);
+    index.AddRecord(entry.name, std::move(calls));
+  }
+
+  for (const std::string& name : finals) {
+    if (ctx.StopRequested()) return StageOutcome::kStopRun;
+    ctx.ShowDetail(name);
+    const std::vector<size_t> callers = index.Callers(name);
+    TextWriter out(RecordPath(final_folder, name), WriteMode::kAppend);
+    out.WriteLine(record_tag::Callers());
+    if (callers.empty()) {
+      out.WriteLine("NONE_CALLER");
+      continue;
+    }
+    for (size_t caller : callers) out.WriteLine(index.name(caller));
+    out.WriteLine("");
+  }
+  return StageOutcome::kContinue;
+}
+
+}  // namespace kv

@@ -1,0 +1,115 @@
+#include "consolidate/definition_files.h"
+
+#include "app/work_folder.h"
+#include "lex/name_match.h"
+#include "lex/tokenizer.h"
+#include "platform/text_file.h"
+
+namespace kv {
+DefinitionFile::DefinitionFile(std::string text) : text_(std::move(text)) {
+  const std::string_view all = text_;
+  size_t start = 0;
+  while (start < all.size()) {
+    size_t nl = all.find('\n', start);
+    size_t end = nl == std::string_view::npos ? all.size() : nl;
+    lines_.push_back(all.substr(start, end - start));
+    start = end + 1;
+  }
+  defined_lines_ = lines_.size();
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (lines_[i].empty()) {
+      defined_lines_ = i;
+      break;
+    }
+  }
+  IndexDefinedNames();
+  ReadMacroLine();
+}
+
+void DefinitionFile::IndexDefinedNames() {
+  for (size_t i = 0; i < defined_lines_; ++i) defined_.Add(lines_[i], static_cast<uint32_t>(i));
+}
+
+bool DefinitionFile::Defines(std::string_view entry) const {
+  return defined_.FindFirst(entry, static_cast<uint32_t>(defined_lines_), [&](uint32_t i, std::string_view key) {
+    return ContainsWholeName(lines_[i], key, "\t");
+  }) >= 0;
+}
+
+// The first line holding "(" decides for every call: its name, and the body
+// token after its parameter list, "(" counted up and ")" down.
+void DefinitionFile::ReadMacroLine() {
+  for (std::string_view line : lines_) {
+    const size_t paren = line.find('(');
+    if (paren == std::string_view::npos) continue;
+    has_macro_line_ = true;
+    macro_name_ = line.substr(0, paren);
+    LineTokenizer tokens(line);
+    int depth = 0;
+    bool closed = false;
+    for (;;) {
+      std::string_view token = tokens.Next();
+      ++macro_tokens_;
+      if (closed || IsLineEnd(token)) {
+        if (closed) macro_body_ = token;
+        break;
+      }
+      if (token == "(") ++depth;
+      if (token == ")" && --depth == 0) closed = true;
+    }
+    invalid_sjis_ = tokens.invalid_sjis_count();
+    return;
+  }
+}
+
+bool DefinitionFile::IsMacro(std::string_view call_name) const {
+  return has_macro_line_ && macro_name_ == call_name;
+}
+
+size_t DefinitionFile::memory_size() const {
+  // The text, and about as much again for the lines and the key index.
+  return 2 * text_.size() + lines_.size() * sizeof(std::string_view);
+}
+
+const DefinitionFile* DefinitionFileCache::Get(const std::string& path, bool* fresh) {
+  auto it = slots_.find(path);
+  if (it != slots_.end()) {
+    if (fresh != nullptr) *fresh = false;
+    ages_.splice(ages_.begin(), ages_, it->second.age);
+    return it->second.file.get();
+  }
+  if (fresh != nullptr) *fresh = true;
+  std::string bytes;
+  std::unique_ptr<DefinitionFile> file;
+  if (ReadFileBytes(path, bytes)) file = std::make_unique<DefinitionFile>(StripCarriageReturns(bytes));
+  ages_.push_front(path);
+  const DefinitionFile* result = file.get();
+  used_ += file ? file->memory_size() : 0;
+  slots_.emplace(path, Slot{std::move(file), ages_.begin()});
+  Trim();
+  return result;
+}
+
+// Drops the least recently used files beyond the budget, never the one just
+// handed out.
+void DefinitionFileCache::Trim() {
+  while (used_ > budget_ && ages_.size() > 1) {
+    auto it = slots_.find(ages_.back());
+    if (it->second.file) used_ -= it->second.file->memory_size();
+    slots_.erase(it);
+    ages_.pop_back();
+  }
+}
+
+std::string DefinitionFileName(std::string_view source_file) {
+  const size_t dot = source_file.rfind('.');
+  const std::string_view base = source_file.substr(0, dot);
+  const std::string_view extension = dot == std::string_view::npos ? std::string_view{} : source_file.substr(dot);
+  const bool header = extension.find(".h") != std::string_view::npos || extension.find(".H") != std::string_view::npos;
+  std::string name(base);
+  name += header ? "_DEF_H.dat" : "_DEF_C.dat";
+  if (!work::IsSafeComponent(name)) return {};
+  return name;
+}
+
+}  // namespace kv

@@ -1,0 +1,123 @@
+#include "consolidate/func_als15.h"
+
+#include "app/work_folder.h"
+#include "consolidate/consolidate_stages.h"
+#include "consolidate/record_tags.h"
+#include "consolidate/record_walk.h"
+#include "lex/classify.h"
+#include "platform/text_file.h"
+
+namespace kv {
+namespace {
+
+// The extractor's own token list held 500 tokens; past that it stops
+// collecting. Nesting is bounded as well, so a hostile entry such as a
+// 100 kB run of "[" cannot exhaust the stack.
+constexpr size_t kSubscriptTokenCapacity = 500;
+constexpr int kMaxSubscriptNesting = 64;
+
+std::string Join(const std::vector<std::string_view>& tokens, size_t from) {
+  std::string out;
+  for (size_t i = from; i < tokens.size(); ++i) out += tokens[i];
+  return out;
+}
+
+}  // namespace
+
+std::string SubscriptExpander::Rewrite(std::string_view entry, std::vector<std::string>& extra) {
+  extra.clear();
+  tokens_.Assign(entry);
+  std::string rewritten;
+  for (;;) {
+    std::string_view token = tokens_.Next();
+    if (IsLineEnd(token)) break;
+    rewritten += token;
+    if (token == "[") rewritten += ExtractSubscriptReferences(extra, 0);
+  }
+  return rewritten;
+}
+
+// ExtractSubscriptReferences: takes the tokens after a "[" up to its "]".
+// A run starts at every identifier and ends before an operator (kind 5 or 6)
+// or the closing "]"; each run that ends so becomes an extra read entry. A
+// nested subscript is extracted in its own right and stands in this list as
+// "[" and "]". Returns the closing "]", or "" when the entry ended first.
+std::string_view SubscriptExpander::ExtractSubscriptReferences(std::vector<std::string>& extra, int depth) {
+  std::vector<std::string_view> tokens;
+  bool collecting = false;
+  size_t run_start = 0;
+  for (;;) {
+    if (tokens.size() >= kSubscriptTokenCapacity) return SkipSubscript();
+    std::string_view token = tokens_.Next();
+    if (IsLineEnd(token)) return {};
+    const TokenKind kind = ClassifyToken(token, types_);
+    if (kind == kKindIdentifier) {
+      run_start = tokens.size();
+      collecting = true;
+      tokens.push_back(token);
+    } else if (token == "[") {
+      tokens.push_back(token);
+      tokens.push_back(depth + 1 < kMaxSubscriptNesting ? ExtractSubscriptReferences(extra, depth + 1)
+                                                         : SkipSubscript());
+    } else if (token == "]") {
+      if (collecting) extra.push_back(Join(tokens, run_start));
+      return "]";
+    } else {
+      if ((kind == kKindComparison || kind == kKindOperator) && collecting) {
+        extra.push_back(Join(tokens, run_start));
+        collecting = false;
+      }
+      tokens.push_back(token);
+    }
+  }
+}
+
+// Past the extractor's capacity: the rest of the subscript, nested brackets
+// included, is passed over without collecting, so the entry still closes.
+std::string_view SubscriptExpander::SkipSubscript() {
+  int depth = 1;
+  for (;;) {
+    std::string_view token = tokens_.Next();
+    if (IsLineEnd(token)) return {};
+    if (token == "[") ++depth;
+    if (token == "]" && --depth == 0) return "]";
+  }
+}
+
+void ExpandSubscripts(LineReader& in, TextWriter& out, SubscriptExpander& expander) {
+  std::string line;
+  std::vector<std::string> extra;
+  while (in.ReadLineNoEol(line)) {
+    out.WriteLine(line);
+    if (line != record_tag::Reads()) continue;
+    while (in.ReadLineNoEol(line)) {
+      if (line == record_tag::kNone) {
+        out.WriteLine(line);
+        break;
+      }
+      if (line.empty()) break;
+      if (line.find('[') == std::string::npos) {
+        out.WriteLine(line);
+        continue;
+      }
+      std::string rewritten = expander.Rewrite(line, extra);
+      for (const std::string& e : extra) out.WriteLine(e);
+      out.WriteLine(rewritten);
+    }
+    // The section keeps its closing empty line; after "NONE" the input's own
+    // empty line follows and is copied as it stands.
+    out.WriteLine("");
+  }
+}
+
+StageOutcome RunFuncAls15Stage(RunContext& ctx) {
+  SubscriptExpander expander(ctx.types());
+  return RewriteRecords(ctx, work::Path(work::kFuncAls), work::Path(work::kFuncAls15), {},
+                        [&](const std::string& name, LineReader& in, TextWriter& out) {
+                          expander.clear_invalid_sjis_count();
+                          ExpandSubscripts(in, out, expander);
+                          ReportInvalidSjis(ctx, name, expander.invalid_sjis_count(), "FUNC ALS1.5");
+                        });
+}
+
+}  // namespace kv

@@ -1,0 +1,261 @@
+#include "consolidate/func_als3.h"
+
+#include "app/work_folder.h"
+#include "consolidate/consolidate_stages.h"
+#include "consolidate/definition_files.h"
+#include "consolidate/prototype_list.h"
+#include "consolidate/record_tags.h"
+#include "consolidate/record_walk.h"
+#include "lex/name_match.h"
+#include "platform/encoding.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+namespace kv {
+namespace {
+
+// The runaway guard of the macro-body tokenizing.
+constexpr long kMacroTokenLimit = 65536;
+
+// Walks `text` with a depth counter and drops what stands between each
+// outermost "[" and the "]" that closes it; `keep` may spare a pair (by the
+// position of its "]" in `text`). Returns the depth at the end.
+template <typename Keep>
+int EmptyPairs(std::string& text, Keep keep) {
+  std::string out;
+  out.reserve(text.size());
+  int depth = 0;
+  size_t open = std::string::npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '[') {
+      if (depth == 0) open = out.size();
+      ++depth;
+    } else if (c == ']') {
+      if (--depth == 0 && open != std::string::npos && !keep(i)) out.resize(open + 1);
+    }
+    out.push_back(c);
+  }
+  text = std::move(out);
+  return depth;
+}
+
+void WriteList(TextWriter& out, const std::string& tag, const std::vector<std::string>& entries) {
+  out.WriteLine(tag);
+  if (entries.empty()) out.WriteLine(record_tag::kNone);
+  for (const std::string& e : entries) out.WriteLine(e);
+  out.WriteLine("");
+}
+
+}  // namespace
+
+bool EmptyBrackets(std::string& text) {
+  return EmptyPairs(text, [](size_t) { return false; }) == 0;
+}
+
+void EmptyAccessBrackets(std::string& line) {
+  if (line.empty()) return;
+  const size_t last = line.size() - 1;
+  EmptyPairs(line, [last](size_t close) { return close == last; });
+}
+
+void LocalDeclarations::Add(std::string_view declaration) {
+  declarations_.emplace_back(declaration);
+  ForEachWholeIdentifier(declaration, {}, [this](std::string_view name, size_t) { names_.emplace(name); });
+}
+
+bool LocalDeclarations::Declares(std::string_view entry) const {
+  if (IsPlainIdentifier(entry)) return names_.count(std::string(entry)) != 0;
+  for (const std::string& d : declarations_) {
+    if (ContainsWholeName(d, entry)) return true;
+  }
+  return false;
+}
+
+void LocalDeclarations::Clear() {
+  declarations_.clear();
+  names_.clear();
+}
+
+std::string ReplaceWholeName(std::string_view text, std::string_view name, std::string_view replacement) {
+  std::string out;
+  size_t from = 0;
+  for (size_t pos = FindWholeName(text, name); pos != std::string_view::npos;
+       pos = FindWholeName(text, name, {}, from)) {
+    out.append(text.substr(from, pos - from));
+    out.append(replacement);
+    from = pos + name.size();
+  }
+  out.append(text.substr(from));
+  return out;
+}
+
+struct InterFileCheck::Record {
+  std::string name;         // the record's file name
+  std::string source_file;  // the line after "[ファイル名]"
+  LocalDeclarations locals;
+  bool definitions_looked_up = false;
+  const DefinitionFile* definitions = nullptr;
+};
+
+void InterFileCheck::Run(const std::string& record, LineReader& in, TextWriter& out) {
+  Record r;
+  r.name = record;
+  std::string line;
+  while (in.ReadLineNoEol(line)) {
+    if (line == record_tag::FileName()) {
+      out.WriteLine(line);
+      if (!in.ReadLineNoEol(line)) break;
+      out.WriteLine(line);
+      r.source_file = line;
+    } else if (line == record_tag::FunctionName()) {
+      FunctionName(r, in, out);
+    } else if (line == record_tag::Temporaries() || line == record_tag::Arguments()) {
+      out.WriteLine(line);
+      Locals(r, in, out);
+    } else if (line == record_tag::Reads()) {
+      Variables(r, true, in, out);
+    } else if (line == record_tag::Writes()) {
+      Variables(r, false, in, out);
+    } else if (line == record_tag::Calls()) {
+      Calls(r, in, out);
+    } else if (line == record_tag::Accesses()) {
+      Accesses(in, out);
+    } else {
+      out.WriteLine(line);
+    }
+  }
+}
+
+// The name, an empty line, and "[関数型]" with the return type when the
+// prototype list knows the function; that section is closed by the empty
+// line that follows in the record.
+void InterFileCheck::FunctionName(Record& r, LineReader& in, TextWriter& out) {
+  out.WriteLine(record_tag::FunctionName());
+  std::string name;
+  if (!in.ReadLineNoEol(name)) return;
+  out.WriteLine(name);
+  out.WriteLine("");
+  if (std::optional<std::string> type = prototypes_.ReturnType(name)) {
+    out.WriteLine(record_tag::ReturnType());
+    out.WriteLine(*type);
+  }
+}
+
+void InterFileCheck::Locals(Record& r, LineReader& in, TextWriter& out) {
+  std::string line;
+  while (in.ReadLineNoEol(line) && !line.empty()) {
+    out.WriteLine(line);
+    r.locals.Add(line);
+  }
+  out.WriteLine("");
+}
+
+// The record's definition file, looked up once per record. A source file
+// without one (nothing was preprocessed under that name) is logged once and
+// has no definitions.
+const DefinitionFile* InterFileCheck::Definitions(Record& r) {
+  if (r.definitions_looked_up) return r.definitions;
+  r.definitions_looked_up = true;
+  const std::string file = DefinitionFileName(r.source_file);
+  const std::string path = file.empty() ? std::string() : JoinPath(work::Path(work::kDef3), file);
+  if (!path.empty()) {
+    bool fresh = false;
+    r.definitions = definitions_.Get(path, &fresh);
+    if (fresh && r.definitions != nullptr)
+      ReportInvalidSjis(ctx_, path, r.definitions->invalid_sjis_count(), "FUNC ALS3");
+  }
+  if (r.definitions == nullptr)
+    ctx_.log.Finding("DEFFILE NOT OPEN", 0, path.empty() ? r.source_file : path, r.name);
+  return r.definitions;
+}
+
+// "[参照変数]" (reads, followed by "[定義値]") or "[書込み変数]" (writes).
+void InterFileCheck::Variables(Record& r, bool reads, LineReader& in, TextWriter& out) {
+  out.WriteLine(reads ? record_tag::Reads() : record_tag::Writes());
+  const bool keep_locals = ctx_.options.keep_locals;
+  std::vector<std::string> defined;
+  bool written = false;
+  std::string entry;
+  while (in.ReadLineNoEol(entry) && !entry.empty() && entry != record_tag::kNone) {
+    if (reads) {
+      const DefinitionFile* definitions = Definitions(r);
+      if (definitions != nullptr && definitions->Defines(entry)) {
+        defined.push_back(entry);
+        continue;
+      }
+    }
+    if (!keep_locals) {
+      const size_t arrow = entry.find("->");
+      if (arrow != std::string::npos) entry.erase(arrow);
+      // An entry that was all member access is gone (the in-order test found
+      // the empty text in every declaration).
+      if (entry.empty() || r.locals.Declares(entry)) continue;
+    }
+    if (entry.find('[') != std::string::npos) EmptyBrackets(entry);
+    out.WriteLine(entry);
+    written = true;
+  }
+  if (!written) out.WriteLine(record_tag::kNone);
+  out.WriteLine("");
+  if (reads) WriteList(out, record_tag::DefinedValues(), defined);
+}
+
+void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
+  out.WriteLine(record_tag::Calls());
+  std::vector<std::string> defined;
+  std::vector<std::string> undefined;
+  std::vector<std::string> macros;
+  std::string entry;
+  while (in.ReadLineNoEol(entry) && !entry.empty()) {
+    const size_t paren = entry.find('(');
+    if (paren == std::string::npos) {
+      undefined.push_back(entry);
+      out.WriteLine(entry);
+      continue;
+    }
+    const std::string name = entry.substr(0, paren);
+    if (const std::string* prototype = prototypes_.Declaration(name)) {
+      defined.push_back(DeclarationText(*prototype));
+      out.WriteLine(entry);
+      continue;
+    }
+    const DefinitionFile* definitions = Definitions(r);
+    if (definitions != nullptr && definitions->IsMacro(name)) {
+      if (definitions->macro_tokens() > kMacroTokenLimit)
+        ctx_.log.Finding(SJ("[コール関数]-Macro FUnc CHK"), 0, entry, "-");
+      macros.push_back(name + "\t" + definitions->macro_body());
+      out.WriteLine(ReplaceWholeName(entry, name, definitions->macro_body()));
+      continue;
+    }
+    undefined.push_back(entry);
+    out.WriteLine(entry);
+  }
+  out.WriteLine("");
+  WriteList(out, record_tag::DefinedCalls(), defined);
+  WriteList(out, record_tag::UndefinedCalls(), undefined);
+  WriteList(out, record_tag::MacroCalls(), macros);
+}
+
+// Subscripts of the access lines emptied; the closing "NONE" (or empty line)
+// is not copied, one empty line closes the section.
+void InterFileCheck::Accesses(LineReader& in, TextWriter& out) {
+  out.WriteLine(record_tag::Accesses());
+  std::string line;
+  while (in.ReadLineNoEol(line) && !line.empty() && line != record_tag::kNone) {
+    EmptyAccessBrackets(line);
+    out.WriteLine(line);
+  }
+  out.WriteLine("");
+}
+
+StageOutcome RunFuncAls3Stage(RunContext& ctx) {
+  PrototypeList prototypes;
+  prototypes.Load(work::Path(work::kFuncListProtType));
+  DefinitionFileCache definitions;
+  InterFileCheck check(ctx, prototypes, definitions);
+  return RewriteRecords(ctx, work::Path(work::kFuncAls2), work::Path(work::kFuncAls3), SJ("ファイル開けず STEP3"),
+                        [&check](const std::string& name, LineReader& in, TextWriter& out) { check.Run(name, in, out); });
+}
+
+}  // namespace kv

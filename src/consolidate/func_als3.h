@@ -1,0 +1,73 @@
+// FUNC ALS3: every record checked against what the whole project knows: the
+// return type from the prototype list, #define names moved out of the read
+// variables into "[定義値]", local variables dropped from the read and write
+// lists (unless the user keeps them), subscripts emptied, and the calls
+// sorted into calls of defined functions, of functions found nowhere, and of
+// function-like macros.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace kv {
+
+class DefinitionFileCache;
+class LineReader;
+class PrototypeList;
+class RunContext;
+class TextWriter;
+
+// EmptyBrackets: removes the characters between every outermost "[" and its
+// matching "]" (the brackets stay). True when every "[" was closed.
+bool EmptyBrackets(std::string& text);
+
+// The same for an access line ("buf[i] [R]" gives "buf[] [R]"), except that
+// a pair whose "]" is the line's last character (the access mark) keeps its
+// contents.
+void EmptyAccessBrackets(std::string& line);
+
+// The lines of "[テンポラリ変数]" and "[引数定義]" met so far in a record,
+// and the local-declaration test: a declaration holds the entry standing
+// whole (a global `count` is not a local because a local is named
+// `counter`).
+class LocalDeclarations {
+ public:
+  void Add(std::string_view declaration);
+  bool Declares(std::string_view entry) const;
+  void Clear();
+
+ private:
+  std::vector<std::string> declarations_;
+  std::unordered_set<std::string> names_;  // identifier runs that stand whole
+};
+
+// Replaces every occurrence of `name` standing whole in `text` by
+// `replacement`.
+std::string ReplaceWholeName(std::string_view text, std::string_view name, std::string_view replacement);
+
+// One record of func_als2 written into func_als3. `record` is its file name
+// (for the log).
+class InterFileCheck {
+ public:
+  InterFileCheck(RunContext& ctx, const PrototypeList& prototypes, DefinitionFileCache& definitions)
+      : ctx_(ctx), prototypes_(prototypes), definitions_(definitions) {}
+
+  void Run(const std::string& record, LineReader& in, TextWriter& out);
+
+ private:
+  struct Record;
+  void FunctionName(Record& r, LineReader& in, TextWriter& out);
+  void Locals(Record& r, LineReader& in, TextWriter& out);
+  void Variables(Record& r, bool reads, LineReader& in, TextWriter& out);
+  void Calls(Record& r, LineReader& in, TextWriter& out);
+  void Accesses(LineReader& in, TextWriter& out);
+  const class DefinitionFile* Definitions(Record& r);
+
+  RunContext& ctx_;
+  const PrototypeList& prototypes_;
+  DefinitionFileCache& definitions_;
+};
+
+}  // namespace kv

@@ -1,0 +1,153 @@
+#include "consolidate/func_als3.h"
+
+#include <gtest/gtest.h>
+
+#include "consolidate/consolidate_stages.h"
+#include "consolidate/consolidate_test_support.h"
+#include "consolidate/definition_files.h"
+
+namespace kv {
+namespace {
+
+using testing::ReadSjisText;
+using testing::ScratchFolder;
+using testing::StageHarness;
+using testing::WriteSjisText;
+
+TEST(EmptyBracketsTest, EmptiesEveryOutermostPair) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"buf[i+1]", "buf[]"}, {"m[x][y]", "m[][]"}, {"a[b[i]].c", "a[].c"}, {"a[]", "a[]"}};
+  for (const auto& [in, want] : cases) {
+    std::string text = in;
+    EXPECT_TRUE(EmptyBrackets(text)) << in;
+    EXPECT_EQ(text, want);
+  }
+  std::string open = "a[i";
+  EXPECT_FALSE(EmptyBrackets(open));
+  EXPECT_EQ(open, "a[i");
+  std::string stray = "a]b[c]";
+  EXPECT_FALSE(EmptyBrackets(stray));
+}
+
+TEST(EmptyBracketsTest, AccessLinesKeepTheirMark) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"buf[i] [R]", "buf[] [R]"}, {"a[b[i]] [w]", "a[] [w]"}, {"x [RET]", "x [RET]"}, {"t[1].v[k] [R]", "t[].v[] [R]"}};
+  for (const auto& [in, want] : cases) {
+    std::string line = in;
+    EmptyAccessBrackets(line);
+    EXPECT_EQ(line, want);
+  }
+}
+
+TEST(LocalDeclarationsTest, ANameMustStandWholeInADeclaration) {
+  LocalDeclarations locals;
+  locals.Add("int\tcounter");
+  locals.Add("char\t*\tp\t");
+  locals.Add("unsigned\tchar\tbuf[4]");
+  EXPECT_FALSE(locals.Declares("count"));
+  EXPECT_TRUE(locals.Declares("counter"));
+  EXPECT_TRUE(locals.Declares("p"));
+  EXPECT_TRUE(locals.Declares("buf"));
+  EXPECT_FALSE(locals.Declares("buf[]"));  // the declaration holds buf[4]
+  EXPECT_FALSE(locals.Declares("har"));
+}
+
+TEST(ReplaceWholeNameTest, ReplacesOnlyWholeOccurrences) {
+  EXPECT_EQ(ReplaceWholeName("MIN(MINVAL,MIN(a,b))", "MIN", "min_u8"), "min_u8(MINVAL,min_u8(a,b))");
+  EXPECT_EQ(ReplaceWholeName("f(x)", "", "y"), "f(x)");
+}
+
+TEST(DefinitionFileTest, NamesItsFileLikeThePreprocessor) {
+  EXPECT_EQ(DefinitionFileName("main.c"), "main_DEF_C.dat");
+  EXPECT_EQ(DefinitionFileName("util.h"), "util_DEF_H.dat");
+  EXPECT_EQ(DefinitionFileName("UTIL.H"), "UTIL_DEF_H.dat");
+  EXPECT_EQ(DefinitionFileName("a.b.cpp"), "a.b_DEF_C.dat");
+  EXPECT_EQ(DefinitionFileName("../evil.c"), "");
+}
+
+TEST(DefinitionFileTest, OnlyTheFirstLineWithAParenthesisDecidesTheMacroTest) {
+  DefinitionFile file("A\t1\t\nMAX(a,b)\t((a)>(b))\nMIN(a,b)\tmin_u8\n\nLATE\t2\t\n");
+  EXPECT_TRUE(file.IsMacro("MAX"));
+  EXPECT_EQ(file.macro_body(), "(");  // the one token after the parameter list
+  EXPECT_FALSE(file.IsMacro("MIN"));
+  EXPECT_TRUE(file.Defines("A"));
+  EXPECT_FALSE(file.Defines("LATE"));  // after the first empty line
+  // A definition record puts a tab before its value: never a macro line.
+  DefinitionFile records("F\t(\tx\t)\t\n");
+  EXPECT_FALSE(records.IsMacro("F"));
+  DefinitionFile unclosed("G(a\tbody\n");
+  EXPECT_TRUE(unclosed.IsMacro("G"));
+  EXPECT_EQ(unclosed.macro_body(), "");
+}
+
+TEST(DefinitionFileTest, CacheReadsEachFileOnce) {
+  ScratchFolder scratch;
+  WriteSjisText("a_DEF_C.dat", "A\t1\t\n");
+  DefinitionFileCache cache;
+  bool fresh = false;
+  const DefinitionFile* a = cache.Get("a_DEF_C.dat", &fresh);
+  ASSERT_NE(a, nullptr);
+  EXPECT_TRUE(fresh);
+  EXPECT_EQ(cache.Get("a_DEF_C.dat", &fresh), a);
+  EXPECT_FALSE(fresh);
+  EXPECT_EQ(cache.Get("missing_DEF_C.dat", &fresh), nullptr);
+  EXPECT_EQ(cache.Get("missing_DEF_C.dat", &fresh), nullptr);
+  EXPECT_FALSE(fresh);
+}
+
+class FuncAls3StageTest : public ::testing::Test {
+ protected:
+  std::string Run(bool keep_locals = false) {
+    StageHarness run(keep_locals);
+    EXPECT_EQ(RunFuncAls3Stage(run.ctx()), StageOutcome::kContinue);
+    messages_ = run.Messages();
+    return ReadSjisText("vcwk012345/func_als3/f");
+  }
+  ScratchFolder scratch_;
+  std::vector<std::string> messages_;
+};
+
+TEST_F(FuncAls3StageTest, WithoutPrototypeListCallsAreLookedUpAsMacrosOnly) {
+  WriteSjisText("vcwk012345/func_als2/f",
+                "[ファイル名]\nm.c\n\n[関数名称]\nf\n\n[コール関数]\nSQ(v)\ng(v)\n\n");
+  WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat", "SQ(x)\tsq_impl\n");
+  EXPECT_EQ(Run(),
+            "[ファイル名]\nm.c\n\n[関数名称]\nf\n\n\n[コール関数]\nsq_impl(v)\ng(v)\n\n"
+            "[コール関数（定義あり）]\nNONE\n\n[コール関数（定義なし）]\ng(v)\n\n[マクロ関数]\nSQ\tsq_impl\n\n");
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(FuncAls3StageTest, MissingDefinitionFileIsLoggedOnceAndTheRecordGoesOn) {
+  WriteSjisText("vcwk012345/func_als2/f",
+                "[ファイル名]\nlib.h\n\n[参照変数]\na\nb\n\n[コール関数]\nx(a)\n\n[変数アクセス情報]\na[i] [R]\nNONE\n\n");
+  EXPECT_EQ(Run(),
+            "[ファイル名]\nlib.h\n\n[参照変数]\na\nb\n\n[定義値]\nNONE\n\n[コール関数]\nx(a)\n\n"
+            "[コール関数（定義あり）]\nNONE\n\n[コール関数（定義なし）]\nx(a)\n\n[マクロ関数]\nNONE\n\n"
+            "[変数アクセス情報]\na[] [R]\n\n\n");
+  EXPECT_EQ(ReadSjisText("AnalyzeLog.txt"), "DEFFILE NOT OPEN : 0 : ./vcwk012345/DEF3/lib_DEF_H.dat : f\n");
+}
+
+TEST_F(FuncAls3StageTest, MemberAccessesAreCutAndLocalsDroppedUnlessKept) {
+  WriteSjisText("vcwk012345/func_als2/f",
+                "[ファイル名]\nm.c\n\n[引数定義]\nstruct\tS\t*\tp\t\n\n[参照変数]\np->count\nq->n\n->x\n\n"
+                "[書込み変数]\np->v\n\n");
+  WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat", "N\t1\t\n");
+  EXPECT_EQ(Run(), "[ファイル名]\nm.c\n\n[引数定義]\nstruct\tS\t*\tp\t\n\n[参照変数]\nq\n\n[定義値]\nNONE\n\n"
+                   "[書込み変数]\nNONE\n\n");
+  EXPECT_EQ(Run(true), "[ファイル名]\nm.c\n\n[引数定義]\nstruct\tS\t*\tp\t\n\n[参照変数]\np->count\nq->n\n->x\n\n"
+                       "[定義値]\nNONE\n\n[書込み変数]\np->v\n\n");
+}
+
+TEST_F(FuncAls3StageTest, RunawayMacroLineIsLoggedOncePerCall) {
+  WriteSjisText("vcwk012345/func_als2/f", "[ファイル名]\nm.c\n\n[コール関数]\nM(a)\nM(b)\n\n");
+  std::string line = "M(";
+  for (int i = 0; i < 40000; ++i) line += "a,";
+  WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat", line + "z)\tbody\n");
+  const std::string out = Run();
+  EXPECT_NE(out.find("[マクロ関数]\nM\tbody\nM\tbody\n"), std::string::npos);
+  EXPECT_EQ(ReadSjisText("AnalyzeLog.txt"),
+            "[コール関数]-Macro FUnc CHK : 0 : M(a) : -\n[コール関数]-Macro FUnc CHK : 0 : M(b) : -\n");
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,124 @@
+#include "consolidate/ram_acs_list.h"
+
+#include <algorithm>
+
+#include "app/work_folder.h"
+#include "consolidate/consolidate_stages.h"
+#include "consolidate/record_tags.h"
+#include "consolidate/record_walk.h"
+#include "lex/name_match.h"
+#include "platform/encoding.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+namespace kv {
+namespace {
+
+std::string_view KeySuffix(std::string_view line) {
+  return line.find('.') != std::string_view::npos ? std::string_view(".") : std::string_view(" [");
+}
+
+// RAM_ALL/<variable>: the heading, an empty line, then per record that
+// accesses the variable its name, its matching lines behind four blanks and
+// an empty line. A name that cannot be a file name (it would leave RAM_ALL)
+// is logged and passed over.
+bool WriteAccessFile(RunContext& ctx, const AccessIndex& index, const std::string& declaration,
+                     const std::string& variable) {
+  if (!work::IsSafeComponent(variable)) {
+    ctx.log.Finding("RAM ACS LIST", 0, declaration, "FILE NAME REFUSED");
+    return false;
+  }
+  TextWriter out(JoinPath(work::Path(work::kRamAll), variable), WriteMode::kTruncate);
+  out.WriteLine(SJ("変数アクセス箇所一覧"));
+  out.WriteLine("");
+  const std::vector<AccessIndex::Match> matches = index.Matches(variable);
+  for (size_t i = 0; i < matches.size(); ++i) {
+    const bool first_of_record = i == 0 || matches[i - 1].record != matches[i].record;
+    const bool last_of_record = i + 1 == matches.size() || matches[i + 1].record != matches[i].record;
+    if (first_of_record) out.WriteLine(index.name(matches[i].record));
+    out.WriteLine("    " + index.line(matches[i]));
+    if (last_of_record) out.WriteLine("");
+  }
+  return true;
+}
+
+}  // namespace
+
+bool AccessLineMatches(std::string_view line, std::string_view variable) {
+  return ContainsWholeName(line, variable, KeySuffix(line));
+}
+
+void AccessIndex::AddRecord(std::string name, std::vector<std::string> access_lines) {
+  const size_t record = records_.size();
+  for (size_t i = 0; i < access_lines.size(); ++i) {
+    const std::string_view line = access_lines[i];
+    const auto item = static_cast<uint32_t>(lines_.size());
+    lines_.push_back({record, i});
+    (line.find('.') != std::string_view::npos ? dot_lines_ : other_lines_).Add(line, item);
+  }
+  records_.push_back({std::move(name), std::move(access_lines)});
+}
+
+std::vector<AccessIndex::Match> AccessIndex::Matches(std::string_view variable) const {
+  const auto count = static_cast<uint32_t>(lines_.size());
+  auto scan = [this](uint32_t item, std::string_view key) { return AccessLineMatches(line(lines_[item]), key); };
+  std::vector<uint32_t> items = dot_lines_.Find(variable, count, scan);
+  std::vector<uint32_t> others = other_lines_.Find(variable, count, scan);
+  items.insert(items.end(), others.begin(), others.end());
+  std::sort(items.begin(), items.end());
+  items.erase(std::unique(items.begin(), items.end()), items.end());
+  std::vector<Match> matches;
+  matches.reserve(items.size());
+  for (uint32_t item : items) matches.push_back(lines_[item]);
+  return matches;
+}
+
+std::vector<std::string> ReadAccessLines(LineReader& in) {
+  std::vector<std::string> lines;
+  std::string line;
+  while (in.ReadLineNoEol(line)) {
+    if (line == record_tag::Accesses()) break;
+  }
+  while (in.ReadLineNoEol(line) && !line.empty()) lines.push_back(line);
+  return lines;
+}
+
+StageOutcome RunRamAcsListStage(RunContext& ctx) {
+  MakeFolder(work::Path(work::kRamAll));
+  LineReader declarations;
+  if (!declarations.Open(work::Path(work::kValList))) {
+    ctx.ShowStatus(SJ("RAMアクセス解析完了"));
+    return StageOutcome::kContinue;
+  }
+  std::string declaration;
+  bool indexed = false;
+  AccessIndex index;
+  const std::string folder = work::Path(work::kFunctionList4);
+  while (declarations.ReadLineNoEol(declaration)) {
+    if (!indexed) {
+      // The final records, read once for all variables (the original read
+      // them once per variable and reported a missing folder each time).
+      indexed = true;
+      const std::vector<std::string> names = ListRecords(ctx, folder, SJ("ファイルOPEN失敗"));
+      LineReader in;
+      for (const std::string& name : names) {
+        if (ctx.StopRequested()) return StageOutcome::kStopRun;
+        if (!in.Open(RecordPath(folder, name))) {
+          ctx.Message(" ");
+          continue;
+        }
+        index.AddRecord(name, ReadAccessLines(in));
+      }
+    }
+    std::string type;
+    std::string variable;
+    SplitTypeAndName(declaration, type, variable);
+    ctx.ShowDetail(variable);
+    if (ctx.StopRequested()) return StageOutcome::kStopRun;
+    WriteAccessFile(ctx, index, declaration, variable);
+  }
+  ctx.ShowStatus(SJ("RAMアクセス解析完了"));
+  return StageOutcome::kContinue;
+}
+
+}  // namespace kv

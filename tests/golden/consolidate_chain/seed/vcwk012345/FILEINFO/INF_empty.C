@@ -1,0 +1,2 @@
+[FILENAME]
+empty.C

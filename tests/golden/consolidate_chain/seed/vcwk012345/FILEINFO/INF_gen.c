@@ -1,0 +1,6 @@
+[FILENAME]
+gen.c
+[FUNCNAME]
+orphan
+[LINE COUNT]
+5

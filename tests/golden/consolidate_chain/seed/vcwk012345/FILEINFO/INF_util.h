@@ -1,0 +1,10 @@
+[FILENAME]
+util.h
+[FUNCNAME]
+helper
+[LINE COUNT]
+3
+[LINE COUNT V]
+3
+[COMMNET]
+0

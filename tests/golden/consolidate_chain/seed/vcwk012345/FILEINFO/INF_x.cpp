@@ -1,0 +1,2 @@
+[FILENAME]
+x.cpp
