@@ -138,6 +138,12 @@ void WriteTextLine(TextWriter& out, int depth, std::string_view name, const Call
 
 void StageTreeFiles::Function(int depth, std::string_view name, const CallRecord* record, bool brief) {
   WriteTextLine(text_, depth, name, record, brief);
+  if (lines_ != nullptr && seen_.emplace(name).second) {
+    // The line as written: the lead, "--", the name and its suffix.
+    std::string line = TextIndent(depth) + "--" + std::string(name);
+    if (record == nullptr) line += "[non]";
+    lines_->push_back({VariablePageTreeName(line), line.find("\t|") == std::string::npos});
+  }
   WriteTextLine(ram_, depth, name, record, brief);
   if (html_ != nullptr) {
     html_->Write("<font size='2'>");
@@ -200,6 +206,16 @@ void CommandTreeFiles::Function(int depth, std::string_view name, const CallReco
 void CommandTreeFiles::IndentOver() {
   text_.Write(SJ("*インデントオーバー"));
   html_.Write(SJ("*インデントオーバー"));
+}
+
+std::string VariablePageTreeName(std::string_view line) {
+  std::string name;
+  name.reserve(line.size());
+  for (char c : line)
+    if (c != '\t' && c != '|') name.push_back(c);
+  for (std::string_view piece : {std::string_view("[non]"), std::string_view("--"), kBriefMarker})
+    for (size_t pos = name.find(piece); pos != std::string::npos; pos = name.find(piece, pos)) name.erase(pos, piece.size());
+  return name;
 }
 
 std::string TreeLineName(std::string_view line, int* depth) {

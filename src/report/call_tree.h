@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "app/run_context.h"
@@ -95,12 +97,26 @@ std::string TextIndent(int depth);
 // tree line.
 std::string HtmlIndent(int depth);
 
+// A line of the text tree as the variable pages take it: the function it
+// names (VariablePageTreeName) and whether it is a root's line (no "\t|").
+struct TreeLine {
+  std::string name;
+  bool root;
+};
+
+// The function a line of call_tree.txt names, as the variable pages take it:
+// tabs and "|" removed, then "[non]", "--" and the brief marker.
+std::string VariablePageTreeName(std::string_view line);
+
 // The CALL TREE stage's files in HTML/CallTree: call_tree.txt and
 // call_tree_ram.txt for the whole run, call_tree.html for the current root.
 class StageTreeFiles : public TreeOutput {
  public:
   StageTreeFiles(TextWriter& text, TextWriter& ram) : text_(text), ram_(ram) {}
   void set_html(TextWriter* html) { html_ = html; }
+  // Also keep the first line of every function as the variable pages read
+  // it, so that they need not read call_tree.txt back.
+  void set_first_lines(std::vector<TreeLine>* lines) { lines_ = lines; }
 
   void Function(int depth, std::string_view name, const CallRecord* record, bool brief) override;
   void IndentOver() override;
@@ -109,6 +125,8 @@ class StageTreeFiles : public TreeOutput {
   TextWriter& text_;
   TextWriter& ram_;
   TextWriter* html_ = nullptr;
+  std::vector<TreeLine>* lines_ = nullptr;
+  std::unordered_set<std::string> seen_;
 };
 
 // The function-rooted tree's two files: "*インデントオーバー" without a line

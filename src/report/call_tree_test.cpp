@@ -121,13 +121,23 @@ class GraphTest : public ::testing::Test {
     RecordStore store("FunctionList4");
     CallTreeWalker walker(store);
     walker.set_brief(brief);
+    std::vector<TreeLine> first_lines;
     {
       TextWriter text("call_tree.txt", WriteMode::kTruncate);
       TextWriter ram("call_tree_ram.txt", WriteMode::kTruncate);
       TextWriter html("call_tree.html", WriteMode::kTruncate);
       StageTreeFiles files(text, ram);
       files.set_html(&html);
+      files.set_first_lines(&first_lines);
       for (const std::string& root : roots) walker.Walk(root, files);
+    }
+    // The first lines kept while writing are those the pages would read.
+    TreeAccessIndex kept(first_lines, store);
+    TreeAccessIndex read(TreeAccessIndex::ReadTree(StripCarriageReturns(testing::ReadFile("call_tree.txt"))), store);
+    EXPECT_EQ(kept.functions().size(), read.functions().size());
+    for (size_t i = 0; i < kept.functions().size() && i < read.functions().size(); ++i) {
+      EXPECT_EQ(kept.functions()[i].name, read.functions()[i].name);
+      EXPECT_EQ(kept.functions()[i].root, read.functions()[i].root);
     }
     return ReadSjisText("call_tree.txt");
   }
@@ -226,7 +236,7 @@ TEST_F(GraphTest, AccessIndexMatchesEveryLine) {
   WriteRecord("b", {}, false, {"cnt2 [R]"});
   WriteTrees({"main"}, false);
   RecordStore store("FunctionList4");
-  TreeAccessIndex index(StripCarriageReturns(testing::ReadFile("call_tree.txt")), store);
+  TreeAccessIndex index(TreeAccessIndex::ReadTree(StripCarriageReturns(testing::ReadFile("call_tree.txt"))), store);
   ASSERT_EQ(index.functions().size(), 3u);
   EXPECT_TRUE(index.functions()[0].root);
   EXPECT_FALSE(index.functions()[1].root);

@@ -92,9 +92,8 @@ bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source
   const std::string folder = MakeStampedFolder(ctx, "tree", work::Path(work::kCallTree), function, folder_name);
   if (folder.empty()) return false;
   const std::string tree_name = "call_tree_" + function;
-  TextWriter text(JoinPath(folder, tree_name + ".txt"), WriteMode::kTruncate);
-  TextWriter html;
-  if (!text.is_open() || !CreatePage(html, JoinPath(folder, tree_name + ".html"))) return false;
+  TextWriter text, html;
+  if (!CreateFile(text, JoinPath(folder, tree_name + ".txt")) || !CreatePage(html, JoinPath(folder, tree_name + ".html"))) return false;
   html.Write(kCommandBodyHead);
   html.Write(function + SJ("コールツリー<BR><BR>\n"));
 
@@ -190,8 +189,8 @@ bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource so
   if (folder.empty()) return false;
   const std::string base = "Ram_" + variable;
   if (!CheckFileName(ctx, "variable", base + "Tree.txt")) return false;
-  TextWriter list(JoinPath(folder, base + ".txt"), WriteMode::kTruncate);
-  if (!list.is_open()) return false;
+  TextWriter list;
+  if (!CreateFile(list, JoinPath(folder, base + ".txt"))) return false;
   if (!WriteCommandIndex(folder, base + ".txt", base + "Tree.txt")) return false;
   TextWriter page;
   if (!CreatePage(page, JoinPath(folder, base + ".html"))) return false;

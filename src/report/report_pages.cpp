@@ -1,5 +1,8 @@
 #include "report/report_pages.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "app/folder_utils.h"
 #include "app/work_folder.h"
 #include "platform/dir_listing.h"
@@ -38,8 +41,14 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
 
 }  // namespace
 
+bool CreateFile(TextWriter& file, std::string_view path) {
+  int fd = ::open(ToDiskPath(path).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd >= 0) ::close(fd);
+  return file.Open(path, WriteMode::kTruncate);
+}
+
 bool CreatePage(TextWriter& page, std::string_view path) {
-  if (!page.Open(path, WriteMode::kTruncate)) return false;
+  if (!CreateFile(page, path)) return false;
   page.Write(kCharsetTag);
   return true;
 }
@@ -92,8 +101,8 @@ void WriteFunctionListPage(RunContext& ctx, RecordStore& records) {
     const std::string name = SplitPrototype(line).name;
     if (!CheckFileName(ctx, "Funclist.html", name)) continue;
     if (records.Lookup(name) < 0) {
-      TextWriter record(JoinPath(work::Path(work::kFunctionList4), name), WriteMode::kTruncate);
-      if (record.is_open()) {
+      TextWriter record;
+      if (CreateFile(record, JoinPath(work::Path(work::kFunctionList4), name))) {
         record.Write(kNotFound);
         if (record.Close()) records.Add(name);
       }

@@ -22,16 +22,18 @@ std::string TreeFile(std::string_view name) { return JoinPath(work::Path(work::k
 // Step 8: the tree of every root function (a record nobody calls), in
 // listing order, into call_tree.txt and call_tree_ram.txt, and each into its
 // own page CallTree_<root>.html listed in CallTree_index.html.
-StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records) {
+StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records, std::vector<TreeLine>& first_lines) {
   const std::string html_path = TreeFile("call_tree.html");
   DeleteFile(html_path);
   DeleteFile(TreeFile("CallTree_Top.html"));
-  TextWriter text(TreeFile("call_tree.txt"), WriteMode::kTruncate);
-  TextWriter ram(TreeFile("call_tree_ram.txt"), WriteMode::kTruncate);
-  if (!text.is_open() || !ram.is_open()) return StageOutcome::kEndWorker;
+  TextWriter text, ram;
+  if (!CreateFile(text, TreeFile("call_tree.txt")) || !CreateFile(ram, TreeFile("call_tree_ram.txt")))
+    return StageOutcome::kEndWorker;
+  bool html_exists = false;
   {
     TextWriter html;
     if (CreatePage(html, html_path)) {
+      html_exists = true;
       html.Write("<BODY bgcolor='white' link='black' vlink='black' alink='black'><font color='black'>");
       html.Write(SJ("基点関数<BR><BR>"));
     }
@@ -53,14 +55,17 @@ StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records) {
   CallTreeWalker walker(records);
   ChooseTreeForm(ctx, walker, roots);
   StageTreeFiles files(text, ram);
+  files.set_first_lines(&first_lines);
   TextWriter index(TreeFile("CallTree_index.html"), WriteMode::kAppend);
   for (const std::string& root : roots) {
     if (ctx.StopRequested()) return StageOutcome::kStopRun;
     {
       // A later root's page is made here, without the first page's head.
-      const bool exists = PathExists(html_path);
-      TextWriter html(html_path, WriteMode::kAppend);
-      if (!exists) html.Write(kCharsetTag);
+      TextWriter html;
+      if (html_exists)
+        html.Open(html_path, WriteMode::kAppend);
+      else
+        CreatePage(html, html_path);
       files.set_html(html.is_open() ? &html : nullptr);
       try {
         walker.Walk(root, files);
@@ -69,7 +74,7 @@ StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records) {
       }
       files.set_html(nullptr);
     }
-    RenameFile(html_path, TreeFile("CallTree_" + root + ".html"));
+    html_exists = !RenameFile(html_path, TreeFile("CallTree_" + root + ".html")) && PathExists(html_path);
     index.Write("<A href= CallTree_" + root + ".html target='mid'>" + root + "</A><BR>\n");
   }
   text.Close();
@@ -94,9 +99,10 @@ StageOutcome RunReportStage(RunContext& ctx) {
   if (WriteDefinitionPages(ctx) == StageOutcome::kStopRun) return StageOutcome::kStopRun;
   WriteCallTreeIndexHead(ctx);
   if (!WriteIndexPage(ctx) || !WriteBrimsolePage(ctx)) return StageOutcome::kEndWorker;
-  StageOutcome trees = WriteCallTrees(ctx, records);
+  std::vector<TreeLine> first_lines;
+  StageOutcome trees = WriteCallTrees(ctx, records, first_lines);
   if (trees != StageOutcome::kContinue) return trees;
-  return WriteVariablePages(ctx, records);
+  return WriteVariablePages(ctx, records, first_lines);
 }
 
 }  // namespace kv

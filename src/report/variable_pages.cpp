@@ -22,10 +22,6 @@ bool IsIdentifier(std::string_view text) {
   return true;
 }
 
-void EraseAll(std::string& text, std::string_view piece) {
-  for (size_t pos = text.find(piece); pos != std::string::npos; pos = text.find(piece, pos)) text.erase(pos, piece.size());
-}
-
 // The three count lines of RAM/<variable>: total, reads, writes.
 void WriteCounts(TextWriter& out, long total, long reads, long writes) {
   out.Write("\t" + std::to_string(total) + SJ(" アクセス") + "\n");
@@ -40,19 +36,9 @@ bool VariablePageLineMatches(std::string_view line, std::string_view variable) {
   return FindWholeName(line, variable, suffix) != std::string_view::npos;
 }
 
-std::string VariablePageTreeName(std::string_view line) {
-  std::string name;
-  name.reserve(line.size());
-  for (char c : line)
-    if (c != '\t' && c != '|') name.push_back(c);
-  EraseAll(name, "[non]");
-  EraseAll(name, "--");
-  EraseAll(name, kBriefMarker);
-  return name;
-}
 
-TreeAccessIndex::TreeAccessIndex(std::string_view tree_text, RecordStore& records) {
-  std::unordered_set<std::string> seen;
+std::vector<TreeLine> TreeAccessIndex::ReadTree(std::string_view tree_text) {
+  std::vector<TreeLine> tree;
   size_t pos = 0;
   while (pos < tree_text.size()) {
     size_t end = tree_text.find('\n', pos);
@@ -60,13 +46,20 @@ TreeAccessIndex::TreeAccessIndex(std::string_view tree_text, RecordStore& record
     std::string_view line = tree_text.substr(pos, end - pos);
     pos = end + 1;
     if (line.find("*IndentOver") != std::string_view::npos) continue;
-    std::string name = VariablePageTreeName(line);
-    if (!seen.insert(name).second) continue;
+    tree.push_back({VariablePageTreeName(line), line.find("\t|") == std::string_view::npos});
+  }
+  return tree;
+}
+
+TreeAccessIndex::TreeAccessIndex(const std::vector<TreeLine>& tree, RecordStore& records) {
+  std::unordered_set<std::string> seen;
+  for (const TreeLine& line : tree) {
+    if (!seen.insert(line.name).second) continue;
     Function function;
-    function.root = line.find("\t|") == std::string_view::npos;
-    int id = records.Lookup(name);
+    function.name = line.name;
+    function.root = line.root;
+    int id = records.Lookup(line.name);
     if (id >= 0) function.accesses = &records.Get(id).accesses;
-    function.name = std::move(name);
     functions_.push_back(std::move(function));
   }
   // Every maximal run of identifier characters of every access line: a name
@@ -113,18 +106,18 @@ std::vector<TreeAccessIndex::Place> TreeAccessIndex::Matches(std::string_view va
   return out;
 }
 
-StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records) {
+StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records,
+                                const std::vector<TreeLine>& tree) {
   const std::string ram_folder = work::Path(work::kRam);
   const std::string page_folder = work::Path("HTML/RAM");
   MakeFolder(ram_folder);
   MakeFolder(page_folder);
-  LineReader tree(work::Path("HTML/CallTree/call_tree.txt"));
   LineReader declarations;
   if (!declarations.Open(work::Path(work::kValList))) {
     ctx.Message(SJ("RAMListが存在しません"));
     return StageOutcome::kContinue;
   }
-  const TreeAccessIndex index(tree.text(), records);
+  const TreeAccessIndex index(tree, records);
   const auto& functions = index.functions();
 
   std::string line, type, variable;
@@ -134,8 +127,8 @@ StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records) {
     SplitTypeAndName(line, type, variable);
     ctx.ShowDetail(variable);
     if (!CheckFileName(ctx, "RAM", variable)) continue;
-    TextWriter text(JoinPath(ram_folder, variable), WriteMode::kTruncate);
-    if (!text.is_open()) {
+    TextWriter text;
+    if (!CreateFile(text, JoinPath(ram_folder, variable))) {
       ctx.Message(SJ("RAMListが存在しません"));
       continue;
     }

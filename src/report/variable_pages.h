@@ -18,6 +18,7 @@
 
 #include "app/run_context.h"
 #include "app/stage.h"
+#include "report/call_tree.h"
 
 namespace kv {
 
@@ -27,10 +28,6 @@ class RecordStore;
 // followed by "."; any other line the name followed by a blank. The name
 // must stand whole (not preceded by a letter, digit, "_", "." or "->").
 bool VariablePageLineMatches(std::string_view line, std::string_view variable);
-
-// The function a line of call_tree.txt names, as the variable pages take it:
-// tabs and "|" removed, then "[non]", "--" and the brief marker.
-std::string VariablePageTreeName(std::string_view line);
 
 // The functions of the whole-run tree with their access lines.
 class TreeAccessIndex {
@@ -45,8 +42,11 @@ class TreeAccessIndex {
     int line;
   };
 
-  // Reads the tree text (lines ending in "\n") once.
-  TreeAccessIndex(std::string_view tree_text, RecordStore& records);
+  // From the lines of the tree, in order (depth-limit lines left out).
+  TreeAccessIndex(const std::vector<TreeLine>& tree, RecordStore& records);
+
+  // The lines of a tree text (call_tree.txt, lines ending in "\n").
+  static std::vector<TreeLine> ReadTree(std::string_view tree_text);
 
   const std::vector<Function>& functions() const { return functions_; }
   // The matching access lines of `variable`, in tree order and line order.
@@ -57,7 +57,11 @@ class TreeAccessIndex {
   std::unordered_map<std::string, std::vector<Place>> places_;
 };
 
-// Step 9 of the report stage. kStopRun when stopped.
-StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records);
+// Step 9 of the report stage, from the functions of call_tree.txt in the
+// order the stage wrote them (its first lines per function, kept while the
+// trees were written, so the tree listing is not read back). kStopRun when
+// stopped.
+StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records,
+                                const std::vector<TreeLine>& tree);
 
 }  // namespace kv
