@@ -60,7 +60,7 @@ const char kAnalyzeHelp[] =
     "  --memory N     list capacity factor 1..4 for large projects (default 1)\n"
     "  --tree-lines N call-tree lines (all roots together) written in full; larger\n"
     "                 trees are written in brief form, each function expanded once\n"
-    "                 (default 2000000)\n"
+    "                 (default 1000000)\n"
     "  --open         answer OK to \"解析完了 結果を起動します\": open the report\n"
     "                 with xdg-open\n"
     "  -h, --help     this text\n"
@@ -74,7 +74,7 @@ const char kTreeHelp[] =
     "current directory) and copies it into OUTPUT_DIR.\n"
     "  --open          open the tree's index.html with xdg-open\n"
     "  --tree-lines N  lines written in full; a larger tree is written in brief\n"
-    "                  form, each function expanded once (default 2000000)\n";
+    "                  form, each function expanded once (default 1000000)\n";
 
 const char kVariableHelp[] =
     "usage: kavenor variable [--open] VARIABLE OUTPUT_DIR\n"

@@ -43,7 +43,7 @@ struct Session {
   Progress progress;
 };
 
-inline constexpr uint64_t kDefaultTreeLineBudget = 2'000'000;
+inline constexpr uint64_t kDefaultTreeLineBudget = 1'000'000;
 
 struct RunOptions {
   std::string source_folder;  // CP932, exactly as typed
