@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
@@ -47,7 +48,7 @@ const char kMainHelp[] =
     "'kavenor COMMAND --help' describes a command.\n";
 
 const char kAnalyzeHelp[] =
-    "usage: kavenor analyze [--keep-locals] [--memory N] [--open] SOURCE_DIR OUTPUT_DIR\n"
+    "usage: kavenor analyze [--keep-locals] [--memory N] [--tree-lines N] [--open] SOURCE_DIR OUTPUT_DIR\n"
     "\n"
     "Analyses the C project in SOURCE_DIR (files ending in .c, .h or .cpp) in the\n"
     "work folder ./vcwk012345, then copies the results into a new folder named\n"
@@ -57,6 +58,9 @@ const char kAnalyzeHelp[] =
     "  --keep-locals  keep local variables in the read/write lists\n"
     "                 (\"[R/W解析] ローカル変数を含める\")\n"
     "  --memory N     list capacity factor 1..4 for large projects (default 1)\n"
+    "  --tree-lines N call-tree lines (all roots together) written in full; larger\n"
+    "                 trees are written in brief form, each function expanded once\n"
+    "                 (default 1000000)\n"
     "  --open         answer OK to \"解析完了 結果を起動します\": open the report\n"
     "                 with xdg-open\n"
     "  -h, --help     this text\n"
@@ -64,11 +68,13 @@ const char kAnalyzeHelp[] =
     "./DefList.txt, when present, supplies external #define records.\n";
 
 const char kTreeHelp[] =
-    "usage: kavenor tree [--open] FUNCTION OUTPUT_DIR\n"
+    "usage: kavenor tree [--open] [--tree-lines N] FUNCTION OUTPUT_DIR\n"
     "\n"
     "Writes the call tree rooted at FUNCTION (from the last analysis in the\n"
     "current directory) and copies it into OUTPUT_DIR.\n"
-    "  --open  open the tree's index.html with xdg-open\n";
+    "  --open          open the tree's index.html with xdg-open\n"
+    "  --tree-lines N  lines written in full; a larger tree is written in brief\n"
+    "                  form, each function expanded once (default 1000000)\n";
 
 const char kVariableHelp[] =
     "usage: kavenor variable [--open] VARIABLE OUTPUT_DIR\n"
@@ -157,6 +163,18 @@ std::string AbsoluteDiskPath(const std::string& path) {
   return ec ? ToDiskPath(path) : absolute.lexically_normal().string();
 }
 
+// --tree-lines N: a line count of 0 or more.
+bool ParseTreeLines(ParsedArgs& args, RunOptions& options) {
+  if (!args.options.count("--tree-lines")) return true;
+  const std::string& text = args.options["--tree-lines"];
+  char* end = nullptr;
+  errno = 0;
+  unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+  if (text.empty() || text[0] == '-' || *end != '\0' || errno == ERANGE) return false;
+  options.tree_line_budget = value;
+  return true;
+}
+
 std::atomic<int>* g_stop_flag = nullptr;
 
 extern "C" void OnInterrupt(int) {
@@ -171,7 +189,7 @@ void InstallStopHandler(std::atomic<int>& stop_flag) {
 }
 
 int RunAnalyze(int argc, char** argv) {
-  ParsedArgs args = Parse(argc, argv, 2, {"--keep-locals", "--open"}, {"--memory"});
+  ParsedArgs args = Parse(argc, argv, 2, {"--keep-locals", "--open"}, {"--memory", "--tree-lines"});
   if (args.help) {
     std::fputs(kAnalyzeHelp, stdout);
     return 0;
@@ -198,6 +216,7 @@ int RunAnalyze(int argc, char** argv) {
   options.output_folder = FromDiskName(args.positional[1]);
   options.keep_locals = args.options.count("--keep-locals") > 0;
   options.memory_factor = memory;
+  if (!ParseTreeLines(args, options)) return UsageError(kAnalyzeHelp, "--tree-lines takes a line count");
   AnalyzeCommand command(session, ui, log, options);
   InstallStopHandler(session.progress.stop_flag);
 
@@ -242,7 +261,7 @@ int RunAnalyze(int argc, char** argv) {
 // directory share this frame: one name or none, the output folder, Ctrl-C as
 // the stop button, exit 0 only when the command completed.
 int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
-  ParsedArgs args = Parse(argc, argv, 2, {"--open", "--show"}, {});
+  ParsedArgs args = Parse(argc, argv, 2, {"--open", "--show"}, {"--tree-lines"});
   if (args.help) {
     std::fputs(help, stdout);
     return 0;
@@ -251,7 +270,8 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   size_t wanted = takes_name ? 2 : 1;
   if (args.positional.size() != wanted) return UsageError(help, takes_name ? "a name and OUTPUT_DIR are needed" : "OUTPUT_DIR is needed");
   std::string command = argv[1];
-  if ((command == "docs" && args.options.count("--open")) || (command != "docs" && args.options.count("--show")))
+  if ((command == "docs" && args.options.count("--open")) || (command != "docs" && args.options.count("--show")) ||
+      (command != "tree" && args.options.count("--tree-lines")))
     return UsageError(help, "unknown option");
 
   Session session;
@@ -259,6 +279,7 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   AnalysisLog log;
   RunOptions options;
   options.output_folder = FromDiskName(args.positional.back());
+  if (!ParseTreeLines(args, options)) return UsageError(help, "--tree-lines takes a line count");
   RunContext ctx(session, ui, log, options);
   InstallStopHandler(session.progress.stop_flag);
   bool completed = false;

@@ -43,6 +43,17 @@ TEST(CommandLineTest, HelpAndUsage) {
   EXPECT_EQ(Kavenor("analyze --bogus a b").status, 2);
 }
 
+TEST(CommandLineTest, TreeLinesOption) {
+  kv::testing::ScratchFolder scratch;
+  EXPECT_EQ(Kavenor("analyze --tree-lines x a b").status, 2);
+  EXPECT_EQ(Kavenor("analyze --tree-lines -1 a b").status, 2);
+  EXPECT_EQ(Kavenor("variable --tree-lines 5 v .").status, 2);
+  EXPECT_EQ(Kavenor("docs --tree-lines 5 .").status, 2);
+  RunResult tree = Kavenor("tree --tree-lines 0 main .");
+  EXPECT_EQ(tree.status, 1);
+  EXPECT_NE(tree.output.find("[終了] 解析結果がありません"), std::string::npos) << tree.output;
+}
+
 TEST(CommandLineTest, AnalyzeRefusalAndCompletion) {
   kv::testing::ScratchFolder scratch;
   RunResult missing = Kavenor("analyze nowhere .");

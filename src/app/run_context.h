@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -42,11 +43,16 @@ struct Session {
   Progress progress;
 };
 
+inline constexpr uint64_t kDefaultTreeLineBudget = 1'000'000;
+
 struct RunOptions {
   std::string source_folder;  // CP932, exactly as typed
   std::string output_folder;  // CP932, exactly as typed
   bool keep_locals = false;   // "[R/W解析] ローカル変数を含める"
   int memory_factor = 1;      // MemoryFactor, 1..4
+  // Call-tree lines (all roots of a run together) written in full; beyond
+  // it the trees are written in brief form (--tree-lines).
+  uint64_t tree_line_budget = kDefaultTreeLineBudget;
 };
 
 // CurrentFile, CurrentLine, CurrentState and LineCounter: where the analysis

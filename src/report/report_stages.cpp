@@ -1,8 +1,108 @@
 #include "report/report_stages.h"
 
-namespace kv {
+#include <exception>
+#include <string>
+#include <vector>
 
-StageOutcome PrepareReportStage(RunContext&) { return StageOutcome::kContinue; }
-StageOutcome RunReportStage(RunContext&) { return StageOutcome::kContinue; }
+#include "app/folder_utils.h"
+#include "app/work_folder.h"
+#include "platform/encoding.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+#include "report/call_records.h"
+#include "report/call_tree.h"
+#include "report/report_pages.h"
+#include "report/variable_pages.h"
+
+namespace kv {
+namespace {
+
+std::string TreeFile(std::string_view name) { return JoinPath(work::Path(work::kCallTree), name); }
+
+// Step 8: the tree of every root function (a record nobody calls), in
+// listing order, into call_tree.txt and call_tree_ram.txt, and each into its
+// own page CallTree_<root>.html listed in CallTree_index.html.
+StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records, std::vector<TreeLine>& first_lines) {
+  const std::string html_path = TreeFile("call_tree.html");
+  DeleteFile(html_path);
+  DeleteFile(TreeFile("CallTree_Top.html"));
+  TextWriter text, ram;
+  if (!CreateFile(text, TreeFile("call_tree.txt")) || !CreateFile(ram, TreeFile("call_tree_ram.txt")))
+    return StageOutcome::kEndWorker;
+  bool html_exists = false;
+  {
+    TextWriter html;
+    if (CreatePage(html, html_path)) {
+      html_exists = true;
+      html.Write("<BODY bgcolor='white' link='black' vlink='black' alink='black'><font color='black'>");
+      html.Write(SJ("基点関数<BR><BR>"));
+    }
+  }
+  if (!records.folder_found()) {
+    ctx.Message(SJ("該当関数が存在しません"));
+    return StageOutcome::kEndWorker;
+  }
+
+  std::vector<std::string> roots;
+  for (int id = 0; id < records.size(); ++id) {
+    if (ctx.StopRequested()) return StageOutcome::kStopRun;
+    ctx.ShowDetail(records.name(id));
+    if (!records.Get(id).is_root) continue;
+    if (!CheckFileName(ctx, "CallTree", "CallTree_" + records.name(id) + ".html")) continue;
+    roots.push_back(records.name(id));
+  }
+
+  CallTreeWalker walker(records);
+  ChooseTreeForm(ctx, walker, roots);
+  StageTreeFiles files(text, ram);
+  files.set_first_lines(&first_lines);
+  TextWriter index(TreeFile("CallTree_index.html"), WriteMode::kAppend);
+  for (const std::string& root : roots) {
+    if (ctx.StopRequested()) return StageOutcome::kStopRun;
+    {
+      // A later root's page is made here, without the first page's head.
+      TextWriter html;
+      if (html_exists)
+        html.Open(html_path, WriteMode::kAppend);
+      else
+        CreatePage(html, html_path);
+      files.set_html(html.is_open() ? &html : nullptr);
+      try {
+        walker.Walk(root, files);
+      } catch (const std::exception&) {
+        ctx.log.Finding(ctx.position.current_file, ctx.position.line_counter, "start", SJ("例外発生210"));
+      }
+      files.set_html(nullptr);
+    }
+    html_exists = !RenameFile(html_path, TreeFile("CallTree_" + root + ".html")) && PathExists(html_path);
+    index.Write("<A href= CallTree_" + root + ".html target='mid'>" + root + "</A><BR>\n");
+  }
+  text.Close();
+  ram.Close();
+  return StageOutcome::kContinue;
+}
+
+}  // namespace
+
+StageOutcome PrepareReportStage(RunContext& ctx) {
+  const std::string tree_folder = work::Path(work::kCallTree);
+  RemoveFolderTree(tree_folder);
+  MakeFolder(work::Path(work::kHtml));
+  MakeFolder(tree_folder);
+  return WriteTopPage(ctx) ? StageOutcome::kContinue : StageOutcome::kEndWorker;
+}
+
+StageOutcome RunReportStage(RunContext& ctx) {
+  RecordStore records(work::Path(work::kFunctionList4));
+  WriteFunctionListPage(ctx, records);
+  WriteVariableListPage(ctx);
+  if (WriteDefinitionPages(ctx) == StageOutcome::kStopRun) return StageOutcome::kStopRun;
+  WriteCallTreeIndexHead(ctx);
+  if (!WriteIndexPage(ctx) || !WriteBrimsolePage(ctx)) return StageOutcome::kEndWorker;
+  std::vector<TreeLine> first_lines;
+  StageOutcome trees = WriteCallTrees(ctx, records, first_lines);
+  if (trees != StageOutcome::kContinue) return trees;
+  return WriteVariablePages(ctx, records, first_lines);
+}
 
 }  // namespace kv

@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# check-report-browser.sh [--screenshot PNG] [RESULT_FOLDER]
+#
+# Opens the HTML report of a result folder in headless Chromium over file://
+# and checks what a reader sees: the frames load, the menu links work, and a
+# function's record and source page, a call tree and a variable page show
+# their Japanese text (Shift-JIS pages decoded right). Prints one PASS/FAIL
+# line per check; exits 1 when a check failed.
+#
+# Without RESULT_FOLDER it analyses samples/engine_ctl in a temporary folder
+# and checks that report; when that analysis gives no report, it checks the
+# report made from the seeded work folder of tests/golden/report_stage.
+# --screenshot writes a picture of the report (a function, its record and
+# its source page shown).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+shot=""
+if [ "${1:-}" = "--screenshot" ]; then shot=$(realpath -m "$2"); shift 2; fi
+
+if ! command -v chromium >/dev/null 2>&1 || ! fc-list :lang=ja | grep -q .; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y chromium fonts-ipafont-gothic
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The layout the analysis run's result copy gives, from a work folder.
+assemble_result() {  # WORK_FOLDER RESULT
+  local w=$1 r=$2
+  mkdir -p "$r"
+  cp -r "$w/HTML" "$w/FunctionList4" "$w/RAM" "$r/"
+  cp "$w/index.html" "$w/brimsole.html" "$r/"
+  cp "$w/FILEINFO/FileFuncInfo.txt" "$r/" 2>/dev/null || : >"$r/FileFuncInfo.txt"
+}
+
+if [ $# -ge 1 ]; then
+  result=$(realpath "$1")
+else
+  "$root/scripts/build.sh" "$root/build" >/dev/null
+  mkdir -p "$work/run/out"
+  (cd "$work/run" && "$root/build/src/app/kavenor" analyze "$root/samples/engine_ctl" out >/dev/null 2>&1) || true
+  result=$(find "$work/run/out" -mindepth 2 -maxdepth 2 -name index.html -printf '%h\n' | head -n 1)
+  if [ -z "$result" ] || [ ! -d "$result/FunctionList4" ] || [ -z "$(ls "$result/FunctionList4")" ]; then
+    echo "no report from the sample analysis: checking the seeded report of tests/golden/report_stage"
+    mkdir -p "$work/seed"
+    cp -r "$root/tests/golden/report_stage/input/." "$work/seed/"
+    (cd "$work/seed" && "$root/build/src/report/report_bench" --source 'C:\proj\エンジン制御\' >/dev/null)
+    result="$work/result"
+    assemble_result "$work/seed/vcwk012345" "$result"
+  fi
+fi
+[ -f "$result/index.html" ] || { echo "no index.html in $result" >&2; exit 1; }
+echo "report: $result"
+
+browser() {  # extra flags..., URL last
+  chromium --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
+    --user-data-dir="$work/profile" --allow-file-access-from-files --disable-web-security \
+    "$@" 2>/dev/null
+}
+
+# A page that frames the report, drives its links as a reader would and
+# writes what it saw. The frames share the file:// origin thanks to the two
+# flags above, so the script can read them.
+harness() {  # MODE (check|shot)
+  cat <<EOF
+<!DOCTYPE html><meta charset="utf-8"><body style="margin:0">
+<iframe id="report" src="file://$result/index.html" style="width:1400px;height:900px;border:0"></iframe>
+<pre id="out"></pre>
+<script>
+const mode = "$1";
+const sleep = ms => new Promise(r => setTimeout(r, ms));
+const lines = [];
+// By element: frames['top'] would be the window's own top.
+const frame = name => document.getElementById('report').contentDocument.querySelector('frame[name="' + name + '"]').contentWindow;
+const text = name => { try { return frame(name).document.body.innerText; } catch (e) { return ''; } };
+const mojibake = s => /\uFFFD|[ƒ‚„…†‡ˆ‰Š‹ŒŽ]/.test(s);
+function check(what, ok, seen) {
+  lines.push((ok ? 'PASS ' : 'FAIL ') + what + (ok ? '' : ' -- saw: ' + JSON.stringify((seen || '').slice(0, 200))));
+}
+function click(frameName, index, match) {
+  const links = [...frame(frameName).document.querySelectorAll('a')].filter(a => !match || match(a));
+  if (links.length <= index) return false;
+  links[index].click();
+  return true;
+}
+async function run() {
+  await sleep(2000);
+  check('title bar', text('top').includes('解析結果') && text('top').includes('[関数一覧]') && !mojibake(text('top')), text('top'));
+  check('function list', text('list').includes('関数一覧'), text('list'));
+  check('placeholder page', text('mid').includes('解析結果をフレーム上'), text('mid'));
+  check('function information', text('view').includes('[関数名]') && !mojibake(text('view')), text('view'));
+  // A function: its record in mid, its source page in view.
+  let fn = '';
+  const named = [...frame('list').document.querySelectorAll('a')].find(a => a.textContent === 'init') ||
+                frame('list').document.querySelector('a');
+  if (named) { fn = named.textContent; named.click(); }
+  await sleep(1500);
+  check('record of ' + fn, text('mid').includes('[関数名称]') && text('mid').includes(fn) && !mojibake(text('mid')), text('mid'));
+  check('source page of ' + fn, text('view').length > 0 && !text('view').includes('Not Found') && !mojibake(text('view')), text('view'));
+  if (mode === 'shot') return;
+  // The call-tree menu: the index in list, the first root's tree in mid.
+  frame('top').document.querySelectorAll('a')[3].click();
+  await sleep(1000);
+  check('call-tree index', text('list').includes('ツリー基点') && text('list').includes('全ツリー表示'), text('list'));
+  click('list', 1);
+  await sleep(1000);
+  check('call tree', text('mid').includes('--') && !mojibake(text('mid')), text('mid'));
+  // The variable menu: a variable's access text in mid, its page in view.
+  frame('top').document.querySelectorAll('a')[2].click();
+  await sleep(1000);
+  check('variable list', text('list').includes('変数一覧'), text('list'));
+  const vars = [...frame('list').document.querySelectorAll('a')];
+  const chosen = vars.find(a => a.textContent === 'cnt') || vars[0];
+  if (chosen) chosen.click();
+  await sleep(1500);
+  check('variable text of ' + (chosen ? chosen.textContent : '?'), text('mid').includes('総アクセス数') && !mojibake(text('mid')), text('mid'));
+  const page = frame('view').document.documentElement.innerHTML;
+  check('variable page', page.includes('<h5>') || page.includes('<H5>'), page);
+  const withAccess = vars.find(a => a.textContent === 'cnt');
+  if (withAccess) check('variable page lines', text('view').includes('\u3000\u3000\u3000cnt'), text('view'));
+  // The definitions menu.
+  frame('top').document.querySelectorAll('a')[4].click();
+  await sleep(1000);
+  check('definition list', text('list').includes('参照定義'), text('list'));
+}
+run().catch(e => lines.push('FAIL script: ' + e)).finally(() => {
+  document.getElementById('out').textContent = '\n' + lines.join('\n') + '\n';
+  if (mode === 'shot') document.getElementById('out').style.display = 'none';
+});
+</script>
+EOF
+}
+
+harness check >"$work/check.html"
+report=$(browser --virtual-time-budget=20000 --dump-dom "file://$work/check.html" |
+  sed -n 's/^\(PASS\|FAIL\) /&/p')
+echo "$report"
+if [ -n "$shot" ]; then
+  harness shot >"$work/shot.html"
+  browser --virtual-time-budget=8000 --hide-scrollbars --window-size=1400,900 --screenshot="$shot" "file://$work/shot.html" >/dev/null
+  echo "screenshot: $shot"
+fi
+[ -n "$report" ] && ! grep -q '^FAIL' <<<"$report"

@@ -1,0 +1,67 @@
+// The consolidated function records of FunctionList4, as the reports read
+// them: the read and written variables, the callees, the access lines and
+// whether anybody calls the function.
+//
+// A report stage or command reads each record at most once (the tree walks
+// meet the same function again and again, the variable pages look at every
+// function once per variable); RecordStore lists the folder once and keeps
+// every record it has read.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kv {
+
+struct CallRecord {
+  std::vector<std::string> reads;     // "[参照変数]" entries, up to "" or "NONE"
+  std::vector<std::string> writes;    // "[書込み変数]" entries
+  std::vector<std::string> callees;   // callee names of "[コール関数]" (SplitCallEntry)
+  std::vector<std::string> accesses;  // "[変数アクセス情報]" lines, up to "" or "NONE"
+  // The access section ended at an empty line or "NONE", not at the end of
+  // the record (the variable command closes a function's group only then).
+  bool accesses_closed = false;
+  // "[コール元]" followed by "NONE_CALLER" or an empty line: a root.
+  bool is_root = false;
+  // Callee record ids, resolved by RecordStore (-1: no record).
+  std::vector<int> callee_ids;
+};
+
+// Parses the text of one record (lines ending in "\n").
+CallRecord ParseCallRecord(std::string_view text);
+
+class RecordStore {
+ public:
+  // Lists `folder` (an internal path) once with "*.*".
+  explicit RecordStore(std::string folder);
+
+  // The folder search found something ("." counts, as FindFirstFile's did):
+  // false only when the folder is missing.
+  bool folder_found() const { return found_; }
+  const std::string& folder() const { return folder_; }
+  // Record ids in listing order (files only).
+  int size() const { return static_cast<int>(names_.size()); }
+  const std::string& name(int id) const { return names_[id]; }
+
+  // The record of a function, as opening folder + "\" + name found it: the
+  // exact name first, else the name ignoring ASCII case. -1 when none.
+  int Lookup(std::string_view name) const;
+  // The parsed record, read on first use, callee ids resolved.
+  const CallRecord& Get(int id);
+  // Registers a record file written after the listing (same folder).
+  int Add(const std::string& file_name);
+
+ private:
+  std::string folder_;
+  bool found_ = false;
+  std::vector<std::string> names_;
+  std::deque<CallRecord> records_;  // references stay valid while records are added
+  std::vector<bool> loaded_;
+  std::unordered_map<std::string, int> exact_;
+  std::unordered_map<std::string, int> folded_;
+};
+
+}  // namespace kv

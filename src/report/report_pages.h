@@ -1,0 +1,51 @@
+// The fixed pages of the HTML report set: the title bar, the three lists,
+// the definition pages, the call-tree index head, the frameset and its
+// placeholder page. Every page is Shift-JIS and starts with the bare charset
+// tag so that browsers show it right; their links are made for the layout of
+// the result folder (HTML, FunctionList4 and RAM side by side).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/run_context.h"
+#include "app/stage.h"
+#include "platform/text_file.h"
+
+namespace kv {
+
+class RecordStore;
+
+inline constexpr std::string_view kCharsetTag = "<meta charset=\"Shift_JIS\">";
+
+// Creates (or empties) a file for writing. The file is made where the path
+// names it before it is opened: the platform's case-insensitive lookup lists
+// the whole folder for a name it does not find, which would make every new
+// file of a large folder (10,000 call-tree pages, 30,000 records) a scan of
+// that folder. False when the file does not open.
+bool CreateFile(TextWriter& file, std::string_view path);
+// CreateFile, then the charset tag.
+bool CreatePage(TextWriter& page, std::string_view path);
+
+// A name from a record or a list that would not make a safe file name: one
+// log finding, and nothing is written for it.
+bool CheckFileName(RunContext& ctx, std::string_view where, std::string_view name);
+
+// HTML/top.html. False when it cannot be created (the message is shown).
+bool WriteTopPage(RunContext& ctx);
+// HTML/Funclist.html; a prototype without a record gets a "Not Found
+// Function" record and source page (registered in `records`).
+void WriteFunctionListPage(RunContext& ctx, RecordStore& records);
+// HTML/ValList.html.
+void WriteVariableListPage(RunContext& ctx);
+// HTML/DefList.html and the pages of HTML/DEF. kStopRun when stopped.
+StageOutcome WriteDefinitionPages(RunContext& ctx);
+// The label of a definition file: main_DEF_C.dat gives main_C.
+std::string DefinitionLabel(std::string_view file_name);
+// HTML/CallTree/CallTree_index.html with its two head lines.
+void WriteCallTreeIndexHead(RunContext& ctx);
+// index.html and brimsole.html; false when a page cannot be created.
+bool WriteIndexPage(RunContext& ctx);
+bool WriteBrimsolePage(RunContext& ctx);
+
+}  // namespace kv
