@@ -49,7 +49,7 @@ bool CreateFile(TextWriter& file, std::string_view path) {
 
 bool CreatePage(TextWriter& page, std::string_view path) {
   if (!CreateFile(page, path)) return false;
-  page.Write(kCharsetTag);
+  page.Write(work::kHtmlCharsetTag);
   return true;
 }
 

@@ -16,7 +16,6 @@ namespace kv {
 
 class RecordStore;
 
-inline constexpr std::string_view kCharsetTag = "<meta charset=\"Shift_JIS\">";
 
 // Creates (or empties) a file for writing. The file is made where the path
 // names it before it is opened: the platform's case-insensitive lookup lists
