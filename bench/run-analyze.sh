@@ -21,7 +21,7 @@ echo "corpus $corpus: $files files, $lines lines"
 results=()
 for i in $(seq "$runs"); do
   rm -rf out/* vcwk012345 AnalyzeLog.txt
-  sync
+  sync; sleep "${SETTLE:-20}"  # let the file system finish deleting the previous run
   KAVENOR_STAGE_TIMES=1 /usr/bin/time -f "%e %M" -o time.txt "$bin" analyze "$corpus" out \
     > stdout.txt 2> "stages-$i.txt" || { echo "run $i failed"; tail -5 "stages-$i.txt"; exit 1; }
   read -r secs kb < time.txt

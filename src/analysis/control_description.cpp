@@ -95,7 +95,7 @@ int ControlDescriptionExtractor::Extract(const std::string& source_path, const s
   state_ = kStart;
   elif_counter_ = 0;
   if (!input_.Open(source_path)) return 255;
-  if (!output_.Open(JoinPath(work::Path(work::kSource3), function_name), WriteMode::kTruncate)) {
+  if (!output_.Open(JoinPath(work::Path(work::kSource3), function_name), WriteMode::kTruncate, ctx_.deferred_files)) {
     input_.Close();
     return 255;
   }

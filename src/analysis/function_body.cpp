@@ -104,10 +104,10 @@ FunctionBodyAnalyzer::FunctionBodyAnalyzer(RunContext& ctx) : ctx_(ctx), lists_(
 bool FunctionBodyAnalyzer::OpenOutputs(const std::string& file_name) {
   // Truncated on open: a function of the same name met earlier leaves no
   // stale tail behind.
-  return record_.Open(JoinPath(work::Path(work::kFuncAls), file_name), WriteMode::kTruncate) &&
-         page_.Open(JoinPath(html_folder_, file_name + ".html"), WriteMode::kTruncate) &&
-         source_.Open(JoinPath(work::Path(work::kSource), file_name), WriteMode::kTruncate) &&
-         source2_.Open(JoinPath(work::Path(work::kSource2), file_name), WriteMode::kTruncate);
+  return record_.Open(JoinPath(work::Path(work::kFuncAls), file_name), WriteMode::kTruncate, ctx_.deferred_files) &&
+         page_.Open(JoinPath(html_folder_, file_name + ".html"), WriteMode::kTruncate, ctx_.deferred_files) &&
+         source_.Open(JoinPath(work::Path(work::kSource), file_name), WriteMode::kTruncate, ctx_.deferred_files) &&
+         source2_.Open(JoinPath(work::Path(work::kSource2), file_name), WriteMode::kTruncate, ctx_.deferred_files);
 }
 
 void FunctionBodyAnalyzer::CloseOutputs() {
@@ -392,7 +392,7 @@ void FunctionBodyAnalyzer::RecordCall(int a, int b, int callee) {
   const bool named = first == '_' || (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') ||
                      IsShiftJisLead(first);
   if (!write_files_ || !named || !work::IsSafeComponent(name) || !files_.NeedsPlaceholder(name)) return;
-  if (placeholder_.Open(JoinPath(html_folder_, name + ".html"), WriteMode::kTruncate)) {
+  if (placeholder_.Open(JoinPath(html_folder_, name + ".html"), WriteMode::kTruncate, ctx_.deferred_files)) {
     placeholder_.Write("Not Found Function");
     placeholder_.Close();
   }

@@ -82,6 +82,8 @@ bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
   // KAVENOR_STAGE_TIMES=1: each stage's wall time on standard error, for
   // the benchmarks.
   const bool print_times = std::getenv("KAVENOR_STAGE_TIMES") != nullptr;
+  FileWriteQueue files;
+  ctx.deferred_files = &files;
   bool stopped = false;
   for (size_t i = 0; i < stages.size() && !stopped; ++i) {
     const StageFrame& stage = stages[i];
@@ -100,8 +102,11 @@ bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
       }
       outcome = stage.body(ctx);
     }
+    // Every file of the stage is on disk before the next stage reads it.
+    for (const std::string& path : files.Drain()) ctx.log.Note(path, "FILE CREATE FAIL\n");
     if (outcome == StageOutcome::kEndWorker) {
       ctx.types().on_full = nullptr;
+      ctx.deferred_files = nullptr;
       return false;
     }
     if (outcome == StageOutcome::kStopRun) {
@@ -117,6 +122,7 @@ bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
     if (ctx.StopRequested()) stopped = true;
   }
   ctx.types().on_full = nullptr;
+  ctx.deferred_files = nullptr;
 
   if (!stopped) {
     progress.base = 950;

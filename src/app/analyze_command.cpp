@@ -110,9 +110,12 @@ void AnalyzeCommand::CopyResults(const std::string& result_folder) {
   const std::string work_root = JoinPath(CurrentDirectory(), "vcwk012345");
   auto from_work = [&](std::string_view relative) { return JoinPath(work_root, relative); };
   auto into = [&](std::string_view name) { return JoinPath(result_folder, name); };
-  auto copy_folder = [&](const std::string& source, const std::string& destination, const std::string& message,
-                         FolderCopy how = FolderCopy::kCopyFiles) {
-    if (CopyFolderInto(source, destination, how) == 0) ctx_.Message(message);
+  // The folders' files are linked, not copied (see FolderCopy): the program
+  // never changes a work-folder file in place after the run, and the next
+  // run deletes the work folder, which leaves the result folder's files as
+  // they are.
+  auto copy_folder = [&](const std::string& source, const std::string& destination, const std::string& message) {
+    if (CopyFolderInto(source, destination, FolderCopy::kLinkFiles) == 0) ctx_.Message(message);
   };
   auto copy_file = [&](const std::string& source, std::string_view destination_name, const std::string& message) {
     if (!CopyFile(source, into(destination_name))) ctx_.Message(message);
@@ -141,7 +144,7 @@ void AnalyzeCommand::CopyResults(const std::string& result_folder) {
   copy_file(JoinPath(CurrentDirectory(), "AnalyzeLog.txt"), "AnalyzeLog.txt", "[AnalyzeLog.txt]" + failed);
   const std::string& temporary = SJ("[解析テンポラリ]");
   MakeFolder(into(temporary));
-  copy_folder(work_root, into(temporary), "[" + SJ("解析テンポラリ") + "]" + failed, FolderCopy::kLinkFiles);
+  copy_folder(work_root, into(temporary), "[" + SJ("解析テンポラリ") + "]" + failed);
 }
 
 std::vector<std::string> ReadFunctionNames() {

@@ -22,10 +22,10 @@ int RemoveFolderTree(std::string_view folder);
 // exist or names the same folder as the destination, ignoring case.
 //
 // kLinkFiles makes the copy's files hard links to the originals where the
-// file system allows (a real copy otherwise): for the snapshot of the work
-// folder that ends a run, whose files the program never changes in place
-// afterwards (the next run deletes them), and which is ten times cheaper to
-// link than to copy when a large project left a few hundred thousand files.
+// file system allows (a real copy otherwise): for the result copy that ends
+// a run, whose files the program never changes in place afterwards (the next
+// run deletes them), and which is several times cheaper to link than to copy
+// when a large project left a few hundred thousand files.
 enum class FolderCopy { kCopyFiles, kLinkFiles };
 int CopyFolderInto(std::string_view source, std::string_view destination,
                    FolderCopy how = FolderCopy::kCopyFiles);

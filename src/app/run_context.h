@@ -13,6 +13,7 @@
 
 #include "app/analysis_log.h"
 #include "lex/keyword_tables.h"
+#include "platform/file_write_queue.h"
 #include "platform/user_interface.h"
 
 namespace kv {
@@ -94,6 +95,10 @@ class RunContext {
   std::string source_folder_name;  // SourceFolderName
   std::string mirror_root;         // ./vcwk012345/DEF/<SourceFolderName>
   int builtin_type_name_count = 0;  // BuiltinTypeNameCount
+  // During an analysis run: the queue that writes the per-function files in
+  // the background; the driver drains it at the end of every stage. Null
+  // outside a run (files are then written directly).
+  FileWriteQueue* deferred_files = nullptr;
   AnalysisPosition position;
 };
 

@@ -28,7 +28,8 @@ bool WriteAccessFile(RunContext& ctx, const AccessIndex& index, const std::strin
     ctx.log.Finding("RAM ACS LIST", 0, declaration, "FILE NAME REFUSED");
     return false;
   }
-  TextWriter out(JoinPath(work::Path(work::kRamAll), variable), WriteMode::kTruncate);
+  TextWriter out;
+  out.Open(JoinPath(work::Path(work::kRamAll), variable), WriteMode::kTruncate, ctx.deferred_files);
   out.WriteLine(SJ("変数アクセス箇所一覧"));
   out.WriteLine("");
   const std::vector<AccessIndex::Match> matches = index.Matches(variable);

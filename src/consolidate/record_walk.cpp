@@ -36,7 +36,8 @@ StageOutcome RewriteRecords(RunContext& ctx, std::string_view input, std::string
     if (!in.Open(RecordPath(input, name))) continue;
     // The output folder is new for every run: writing from the start of a
     // fresh file, never onto an older record's tail.
-    TextWriter out(RecordPath(output, name), WriteMode::kTruncate);
+    TextWriter out;
+    out.Open(RecordPath(output, name), WriteMode::kTruncate, ctx.deferred_files);
     rewrite(name, in, out);
     out.Close();
     in.Close();

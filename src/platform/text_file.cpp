@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_write_queue.h"
 #include "platform/paths.h"
 
 namespace kv {
@@ -29,6 +30,17 @@ bool WriteAll(int fd, const char* data, size_t size) {
 
 }  // namespace
 
+bool TextWriter::Open(std::string_view path, WriteMode mode, FileWriteQueue* queue) {
+  if (queue == nullptr) return Open(path, mode);
+  Close();
+  failed_ = false;
+  queue_ = queue;
+  queued_open_ = true;
+  queued_path_.assign(path);
+  queued_mode_ = mode;
+  return true;
+}
+
 bool TextWriter::Open(std::string_view path, WriteMode mode) {
   Close();
   failed_ = false;
@@ -43,7 +55,7 @@ bool TextWriter::Open(std::string_view path, WriteMode mode) {
 }
 
 void TextWriter::Write(std::string_view text) {
-  if (fd_ < 0) return;
+  if (!is_open()) return;
   size_t start = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\n') continue;
@@ -52,7 +64,7 @@ void TextWriter::Write(std::string_view text) {
     start = i + 1;
   }
   buffer_.append(text.data() + start, text.size() - start);
-  if (buffer_.size() >= kFlushSize) Flush();
+  if (!queued_open_ && buffer_.size() >= kFlushSize) Flush();
 }
 
 void TextWriter::Flush() {
@@ -62,6 +74,13 @@ void TextWriter::Flush() {
 }
 
 bool TextWriter::Close() {
+  if (queued_open_) {
+    queued_open_ = false;
+    queue_->Submit(std::move(queued_path_), queued_mode_, std::move(buffer_));
+    buffer_.clear();
+    queued_path_.clear();
+    return true;
+  }
   if (fd_ < 0) return !failed_;
   Flush();
   if (::close(fd_) != 0) failed_ = true;

@@ -8,6 +8,8 @@
 
 namespace kv {
 
+class FileWriteQueue;
+
 enum class WriteMode {
   kTruncate,   // create, or empty an existing file
   kAppend,     // create when missing, keep contents, write at the end
@@ -25,7 +27,11 @@ class TextWriter {
   // `path` is an internal (CP932) path: its folder is found ignoring case,
   // the file name is taken as written (see ResolveDiskPathForWrite).
   bool Open(std::string_view path, WriteMode mode);
-  bool is_open() const { return fd_ >= 0; }
+  // With a queue the file is kept in memory and handed to the queue on Close
+  // (nothing touches the disk before; Open always succeeds). Without one, as
+  // Open above.
+  bool Open(std::string_view path, WriteMode mode, FileWriteQueue* queue);
+  bool is_open() const { return fd_ >= 0 || queued_open_; }
 
   // Writes text, each "\n" as CR LF. Writing to a closed writer does nothing.
   void Write(std::string_view text);
@@ -41,6 +47,10 @@ class TextWriter {
 
   int fd_ = -1;
   bool failed_ = false;
+  FileWriteQueue* queue_ = nullptr;
+  bool queued_open_ = false;
+  std::string queued_path_;
+  WriteMode queued_mode_ = WriteMode::kTruncate;
   std::string buffer_;
 };
 

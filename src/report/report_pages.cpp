@@ -41,14 +41,12 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
 
 }  // namespace
 
-bool CreateFile(TextWriter& file, std::string_view path) {
-  int fd = ::open(ToDiskPath(path).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd >= 0) ::close(fd);
-  return file.Open(path, WriteMode::kTruncate);
+bool CreateFile(TextWriter& file, std::string_view path, FileWriteQueue* queue) {
+  return file.Open(path, WriteMode::kTruncate, queue);
 }
 
-bool CreatePage(TextWriter& page, std::string_view path) {
-  if (!CreateFile(page, path)) return false;
+bool CreatePage(TextWriter& page, std::string_view path, FileWriteQueue* queue) {
+  if (!CreateFile(page, path, queue)) return false;
   page.Write(work::kHtmlCharsetTag);
   return true;
 }

@@ -17,14 +17,11 @@ namespace kv {
 class RecordStore;
 
 
-// Creates (or empties) a file for writing. The file is made where the path
-// names it before it is opened: the platform's case-insensitive lookup lists
-// the whole folder for a name it does not find, which would make every new
-// file of a large folder (10,000 call-tree pages, 30,000 records) a scan of
-// that folder. False when the file does not open.
-bool CreateFile(TextWriter& file, std::string_view path);
+// Creates (or empties) a file for writing. False when the file does not open.
+// With a queue, the file is written in the background (see FileWriteQueue).
+bool CreateFile(TextWriter& file, std::string_view path, FileWriteQueue* queue = nullptr);
 // CreateFile, then the charset tag.
-bool CreatePage(TextWriter& page, std::string_view path);
+bool CreatePage(TextWriter& page, std::string_view path, FileWriteQueue* queue = nullptr);
 
 // A name from a record or a list that would not make a safe file name: one
 // log finding, and nothing is written for it.

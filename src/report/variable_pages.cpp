@@ -128,12 +128,12 @@ StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records,
     ctx.ShowDetail(variable);
     if (!CheckFileName(ctx, "RAM", variable)) continue;
     TextWriter text;
-    if (!CreateFile(text, JoinPath(ram_folder, variable))) {
+    if (!CreateFile(text, JoinPath(ram_folder, variable), ctx.deferred_files)) {
       ctx.Message(SJ("RAMListが存在しません"));
       continue;
     }
     TextWriter page;
-    if (!CreatePage(page, JoinPath(page_folder, variable + ".html"))) {
+    if (!CreatePage(page, JoinPath(page_folder, variable + ".html"), ctx.deferred_files)) {
       ctx.Message(SJ("RAM HTML作成失敗"));
       continue;
     }

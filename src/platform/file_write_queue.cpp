@@ -1,0 +1,104 @@
+#include "platform/file_write_queue.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+namespace kv {
+
+FileWriteQueue::FileWriteQueue(int threads, size_t max_pending_bytes)
+    : lanes_(threads < 1 ? 1 : static_cast<size_t>(threads)), max_pending_(max_pending_bytes) {
+  for (Lane& lane : lanes_) lane.thread = std::thread([this, &lane] { Run(lane); });
+}
+
+FileWriteQueue::~FileWriteQueue() {
+  Drain();
+  {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    stopping_ = true;
+  }
+  for (Lane& lane : lanes_) {
+    {
+      std::lock_guard<std::mutex> lock(lane.mutex);
+    }
+    lane.wake.notify_all();
+  }
+  for (Lane& lane : lanes_) lane.thread.join();
+}
+
+void FileWriteQueue::Submit(std::string path, WriteMode mode, std::string bytes) {
+  const size_t size = bytes.size();
+  {
+    std::unique_lock<std::mutex> lock(state_mutex_);
+    state_changed_.wait(lock, [&] { return pending_bytes_ == 0 || pending_bytes_ + size <= max_pending_; });
+    pending_bytes_ += size;
+    ++pending_jobs_;
+  }
+  Lane& lane = lanes_[std::hash<std::string>{}(path) % lanes_.size()];
+  {
+    std::lock_guard<std::mutex> lock(lane.mutex);
+    lane.jobs.push_back(Job{std::move(path), mode, std::move(bytes)});
+  }
+  lane.wake.notify_one();
+}
+
+std::vector<std::string> FileWriteQueue::Drain() {
+  std::unique_lock<std::mutex> lock(state_mutex_);
+  state_changed_.wait(lock, [&] { return pending_jobs_ == 0; });
+  std::vector<std::string> failed;
+  failed.swap(failed_);
+  return failed;
+}
+
+void FileWriteQueue::Run(Lane& lane) {
+  for (;;) {
+    Job job;
+    {
+      std::unique_lock<std::mutex> lock(lane.mutex);
+      lane.wake.wait(lock, [&] {
+        if (!lane.jobs.empty()) return true;
+        std::lock_guard<std::mutex> state(state_mutex_);
+        return stopping_;
+      });
+      if (lane.jobs.empty()) return;
+      job = std::move(lane.jobs.front());
+      lane.jobs.pop_front();
+    }
+    bool ok = WriteFile(job);
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    if (!ok) failed_.push_back(job.path);
+    pending_bytes_ -= job.bytes.size();
+    --pending_jobs_;
+    state_changed_.notify_all();
+  }
+}
+
+bool FileWriteQueue::WriteFile(const Job& job) {
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+  if (job.mode == WriteMode::kTruncate) flags |= O_TRUNC;
+  if (job.mode == WriteMode::kAppend) flags |= O_APPEND;
+  int fd = ::open(ToDiskPath(job.path).c_str(), flags, 0666);
+  if (fd < 0 && errno == ENOENT) fd = ::open(ResolveDiskPathForWrite(job.path).c_str(), flags, 0666);
+  if (fd < 0) return false;
+  const char* data = job.bytes.data();
+  size_t left = job.bytes.size();
+  bool ok = true;
+  while (left > 0) {
+    ssize_t n = ::write(fd, data, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    data += n;
+    left -= static_cast<size_t>(n);
+  }
+  return ::close(fd) == 0 && ok;
+}
+
+}  // namespace kv
