@@ -65,8 +65,12 @@ bool LinkTree(const fs::path& from, const fs::path& to) {
       ok = LinkTree(it->path(), target) && ok;
       continue;
     }
-    fs::remove(target, ec);
     fs::create_hard_link(it->path(), target, ec);
+    if (ec == std::errc::file_exists) {
+      ec.clear();
+      fs::remove(target, ec);
+      fs::create_hard_link(it->path(), target, ec);
+    }
     if (ec) {
       ec.clear();
       fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, ec);
