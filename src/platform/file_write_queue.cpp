@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <string_view>
 
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -39,7 +40,14 @@ void FileWriteQueue::Submit(std::string path, WriteMode mode, std::string bytes)
     pending_bytes_ += size;
     ++pending_jobs_;
   }
-  Lane& lane = lanes_[std::hash<std::string>{}(path) % lanes_.size()];
+  // One lane per folder: creating files in one folder serialises on the
+  // folder's lock, so two threads there only spin; different folders (the
+  // four of the body analysis) do go in parallel. Same folder, same lane:
+  // files of one path are written in the order submitted.
+  const size_t separator = FindLastSeparator(path);
+  const std::string_view folder =
+      separator == std::string::npos ? std::string_view() : std::string_view(path).substr(0, separator);
+  Lane& lane = lanes_[std::hash<std::string_view>{}(folder) % lanes_.size()];
   {
     std::lock_guard<std::mutex> lock(lane.mutex);
     lane.jobs.push_back(Job{std::move(path), mode, std::move(bytes)});

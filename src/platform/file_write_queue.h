@@ -4,7 +4,7 @@
 // text, and the cost spreads over both cores when two threads create files.
 // A stage that writes one file per function hands each finished file to the
 // queue and goes on; the driver waits for the queue (Drain) at the end of the
-// stage, so the next stage sees every file. Files with the same path are
+// stage, so the next stage sees every file. Files of the same folder are
 // written by the same thread in the order submitted, so a page written twice
 // ends with its second text.
 #pragma once
