@@ -155,10 +155,7 @@ int ControlDescriptionExtractor::Extract(const std::string& source_path, const s
   }
   output_.Close();
   input_.Close();
-  if (int invalid = line_.invalid_sjis_count(); invalid > 0) {
-    ctx_.ui.Message(SJ("失敗!"), SJ("終了"));
-    ctx_.log.Finding(source_path, invalid, SJ("失敗!"), "WordAlsFuncltion_Als3");
-  }
+  ctx_.ReportInvalidShiftJis(source_path, line_.invalid_sjis_count(), "WordAlsFuncltion_Als3");
   return 1;
 }
 

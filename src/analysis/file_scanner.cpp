@@ -123,10 +123,7 @@ int FileScanner::ScanFile(const std::string& path) {
   }
   CloseOutputs();
   input_.Close();
-  if (int invalid = line_.invalid_sjis_count(); invalid > 0) {
-    ctx_.ui.Message(SJ("失敗!"), SJ("終了"));
-    ctx_.log.Finding(path, invalid, SJ("失敗!"), "WordAlsFuncltion");
-  }
+  ctx_.ReportInvalidShiftJis(path, line_.invalid_sjis_count(), "WordAlsFuncltion");
   return 0;
 }
 

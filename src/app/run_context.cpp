@@ -23,4 +23,10 @@ std::string Progress::StatusCopy() const {
 
 void RunContext::Message(const std::string& text) { ui.Message(text, SJ("終了")); }
 
+void RunContext::ReportInvalidShiftJis(std::string_view file, int count, std::string_view where) {
+  if (count <= 0) return;
+  Message(SJ("失敗!"));
+  log.Finding(file, count, SJ("失敗!"), where);
+}
+
 }  // namespace kv

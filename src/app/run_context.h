@@ -82,6 +82,9 @@ class RunContext {
   void ShowDetail(const std::string& text) { ui.ShowDetail(text); }
   // A message box with the usual caption "終了".
   void Message(const std::string& text);
+  // The tokenizer's "失敗!" (invalid Shift-JIS) once for a file, with the
+  // number of bad characters in the log, instead of one message per byte.
+  void ReportInvalidShiftJis(std::string_view file, int count, std::string_view where);
   bool StopRequested() const { return progress.stop_flag.load() == 1; }
   TypeNameTable& types() { return session.type_names; }
   int memory_factor() const { return options.memory_factor; }

@@ -116,7 +116,7 @@ StageOutcome RunFuncAls15Stage(RunContext& ctx) {
                         [&](const std::string& name, LineReader& in, TextWriter& out) {
                           expander.clear_invalid_sjis_count();
                           ExpandSubscripts(in, out, expander);
-                          ReportInvalidSjis(ctx, name, expander.invalid_sjis_count(), "FUNC ALS1.5");
+                          ctx.ReportInvalidShiftJis(name, expander.invalid_sjis_count(), "FUNC ALS1.5");
                         });
 }
 

@@ -163,7 +163,7 @@ const DefinitionFile* InterFileCheck::Definitions(Record& r) {
     bool fresh = false;
     r.definitions = definitions_.Get(path, &fresh);
     if (fresh && r.definitions != nullptr)
-      ReportInvalidSjis(ctx_, path, r.definitions->invalid_sjis_count(), "FUNC ALS3");
+      ctx_.ReportInvalidShiftJis(path, r.definitions->invalid_sjis_count(), "FUNC ALS3");
   }
   if (r.definitions == nullptr)
     ctx_.log.Finding("DEFFILE NOT OPEN", 0, path.empty() ? r.source_file : path, r.name);

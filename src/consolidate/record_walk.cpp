@@ -45,11 +45,6 @@ StageOutcome RewriteRecords(RunContext& ctx, std::string_view input, std::string
   return StageOutcome::kContinue;
 }
 
-void ReportInvalidSjis(RunContext& ctx, std::string_view record, int count, std::string_view stage_word) {
-  if (count <= 0) return;
-  ctx.Message(SJ("失敗!"));
-  ctx.log.Finding(record, count, SJ("失敗!"), stage_word);
-}
 
 bool IsPlainIdentifier(std::string_view name) {
   if (name.empty()) return false;

@@ -37,10 +37,6 @@ using RecordRewrite = std::function<void(const std::string& name, LineReader& in
 StageOutcome RewriteRecords(RunContext& ctx, std::string_view input, std::string_view output,
                             std::string_view message, const RecordRewrite& rewrite);
 
-// Invalid Shift-JIS met while tokenizing one record's lines: one message
-// "失敗!" (caption "終了") and one log finding with the count, instead of one
-// message per byte. Nothing when `count` is 0.
-void ReportInvalidSjis(RunContext& ctx, std::string_view record, int count, std::string_view stage_word);
 
 // True when `name` is made only of letters, digits and "_" (and is not
 // empty): such a name stands whole in a text exactly where an identifier run

@@ -80,8 +80,7 @@ void DirectiveProcessor::CountSjis(FileState& f, LineTokenizer& tokens) {
 // The tokenizer's "失敗!" once per file and stage, with the count in the log.
 void DirectiveProcessor::ReportInvalidSjis(const FileState& f, const FileId& id) {
   if (f.invalid_sjis == 0 || !sjis_reported_.insert(id).second) return;
-  ctx_.Message(SJ("失敗!"));
-  ctx_.log.Finding(f.path, f.invalid_sjis, "NextToken", SJ("失敗!"));
+  ctx_.ReportInvalidShiftJis(f.path, f.invalid_sjis, "NextToken");
 }
 
 int DirectiveProcessor::PreprocessFile(const std::string& path, bool top_level) {

@@ -122,10 +122,7 @@ int TypedefExtractor::ExtractFile(const std::string& path) {
   input_.Close();
   typedef_out_.Close();
   enum_out_.Close();
-  if (int invalid = line_.invalid_sjis_count(); invalid > 0) {
-    ctx_.ui.Message(SJ("失敗!"), SJ("終了"));
-    ctx_.log.Finding(path, invalid, SJ("失敗!"), "DEFINE ALS");
-  }
+  ctx_.ReportInvalidShiftJis(path, line_.invalid_sjis_count(), "DEFINE ALS");
   return 0;
 }
 
