@@ -5,6 +5,7 @@
 
 #include "app/work_folder.h"
 #include "lex/classify.h"
+#include "prepro/source_walk.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
@@ -13,10 +14,6 @@ namespace kv {
 namespace {
 
 constexpr size_t kLineBufferSize = 3000;  // a longer line comes in pieces of 2999 bytes
-
-bool IsSourceExtension(std::string_view ext) {
-  return ext == ".c" || ext == ".h" || ext == ".cpp" || ext == ".C" || ext == ".H" || ext == ".CPP";
-}
 
 bool IsTypeKind(TokenKind kind) { return kind == kKindQualifier || kind == kKindTypeName; }
 
@@ -36,21 +33,12 @@ FileScanner::FileScanner(RunContext& ctx) : ctx_(ctx), body_(ctx) {
   tokens_.Resize(static_cast<size_t>(factor) * 3000);
 }
 
-bool FileScanner::Walk(const std::string& folder, std::string_view pattern) {
-  DirListing listing = ListDirectory(folder, pattern);
-  for (const DirEntry& entry : listing.entries) {
-    if (ctx_.StopRequested()) return false;
-    std::string path = JoinPath(folder, entry.name);
-    if (entry.is_dir) {
-      if (!Walk(path, pattern)) return false;
-      continue;
-    }
-    ctx_.ShowDetail(entry.name);
-    PathParts parts = SplitPath(entry.name);
+void FileScanner::Walk(const std::string& folder, std::string_view pattern) {
+  WalkSourceFiles(ctx_, folder, pattern, [this](const std::string& path, const std::string& name) {
+    PathParts parts = SplitPath(name);
     ctx_.position.current_file = parts.base;
     if (IsSourceExtension(parts.extension)) ScanFile(path);
-  }
-  return true;
+  });
 }
 
 bool FileScanner::OpenOutputs(const std::string& path, const std::string& file_name) {

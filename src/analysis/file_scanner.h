@@ -63,7 +63,7 @@ class FileScanner {
   explicit FileScanner(RunContext& ctx);
 
   // SearchFile_WordAls: false when the stop flag ended the walk.
-  bool Walk(const std::string& folder, std::string_view pattern);
+  void Walk(const std::string& folder, std::string_view pattern);
   // WordAlsFuncltion: 0 when the file was scanned to its end, 1 when a file
   // did not open.
   int ScanFile(const std::string& path);

@@ -81,4 +81,14 @@ int WalkSourceFolder(RunContext& ctx, const std::string& folder, std::string_vie
   return 0;
 }
 
+int WalkSourceFiles(RunContext& ctx, const std::string& folder, std::string_view pattern,
+                    const SourceFileFunction& file) {
+  struct FileVisitor : SourceWalkVisitor {
+    explicit FileVisitor(const SourceFileFunction& f) : function(f) {}
+    void File(const std::string& path, const std::string& name) override { function(path, name); }
+    const SourceFileFunction& function;
+  } visitor(file);
+  return WalkSourceFolder(ctx, folder, pattern, visitor);
+}
+
 }  // namespace kv

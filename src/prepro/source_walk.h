@@ -8,6 +8,7 @@
 // cannot be used as a path component (logged).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,5 +33,10 @@ class SourceWalkVisitor {
 
 // Walks `folder`; 0 when the walk finished or was stopped.
 int WalkSourceFolder(RunContext& ctx, const std::string& folder, std::string_view pattern, SourceWalkVisitor& visitor);
+
+// The same walk with one function for every file (path, name).
+using SourceFileFunction = std::function<void(const std::string& path, const std::string& name)>;
+int WalkSourceFiles(RunContext& ctx, const std::string& folder, std::string_view pattern,
+                    const SourceFileFunction& file);
 
 }  // namespace kv

@@ -5,6 +5,7 @@
 
 #include "app/work_folder.h"
 #include "lex/classify.h"
+#include "prepro/source_walk.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
@@ -14,11 +15,6 @@ namespace kv {
 namespace {
 
 constexpr size_t kLineBufferSize = 3000;  // lines are read with their newline, at most 2999 bytes
-
-// The extensions the walk takes, exactly as written.
-bool IsSourceExtension(std::string_view ext) {
-  return ext == ".c" || ext == ".h" || ext == ".cpp" || ext == ".C" || ext == ".H" || ext == ".CPP";
-}
 
 bool IsIdentifier(TokenKind kind) { return kind == kKindIdentifier; }
 bool IsTypeName(TokenKind kind) { return kind == kKindTypeName; }
@@ -48,22 +44,13 @@ std::string EnumRecordPath(std::string_view file_name) {
   return work::Path(std::string(work::kDef) + "/" + base + "_DEF_C.dat");
 }
 
-bool TypedefExtractor::Walk(const std::string& folder, std::string_view pattern) {
-  DirListing listing = ListDirectory(folder, pattern);
-  for (const DirEntry& entry : listing.entries) {
-    if (ctx_.StopRequested()) return false;
-    std::string path = JoinPath(folder, entry.name);
-    if (entry.is_dir) {
-      if (!Walk(path, pattern)) return false;
-      continue;
-    }
-    ctx_.ShowDetail(entry.name);
-    PathParts parts = SplitPath(entry.name);
-    if (!IsSourceExtension(parts.extension)) continue;
+void TypedefExtractor::Walk(const std::string& folder, std::string_view pattern) {
+  WalkSourceFiles(ctx_, folder, pattern, [this](const std::string& path, const std::string& name) {
+    PathParts parts = SplitPath(name);
+    if (!IsSourceExtension(parts.extension)) return;
     ctx_.position.current_file = parts.base;
     ExtractFile(path);
-  }
-  return true;
+  });
 }
 
 int TypedefExtractor::ExtractFile(const std::string& path) {

@@ -52,7 +52,7 @@ class TypedefExtractor {
   // The definition walk: every file of `folder` matching `pattern`, folders
   // recursively, in listing order; the stop flag is tested before each entry.
   // False when the stop flag ended the walk.
-  bool Walk(const std::string& folder, std::string_view pattern);
+  void Walk(const std::string& folder, std::string_view pattern);
 
   // The extraction of one file; always 0 (failures are reported).
   int ExtractFile(const std::string& path);

@@ -43,7 +43,7 @@ struct SheetLayout {
   const char* unmerged_top_left = nullptr;  // framed and coloured, not merged
 };
 
-// --- CoverSheet (module specification cover) -------------------------------
+// --- CoverSheet (module design cover) -------------------------------
 
 SheetLayout CoverLayout() {
   SheetLayout layout;
