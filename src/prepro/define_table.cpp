@@ -1,6 +1,7 @@
 #include "prepro/define_table.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "lex/classify.h"
 #include "lex/tokenizer.h"
@@ -59,16 +60,57 @@ bool DefineTable::Append(std::string entry) {
   return true;
 }
 
+namespace {
+
+std::vector<std::string> DistinctValueTokens(std::string_view entry) {
+  std::vector<std::string> tokens = EntryValueTokens(entry);
+  std::sort(tokens.begin(), tokens.end());
+  tokens.erase(std::unique(tokens.begin(), tokens.end()), tokens.end());
+  return tokens;
+}
+
+}  // namespace
+
+// Back-substitution rewrites the same entries over and over (a name defined
+// again and again, each time resolving every earlier use), so the token index
+// is kept exact here rather than left to grow with stale indexes.
 void DefineTable::Replace(int index, std::string entry) {
-  entries_[static_cast<size_t>(index)] = std::move(entry);
-  IndexValueTokens(index);
+  std::string& slot = entries_[static_cast<size_t>(index)];
+  std::vector<std::string> before = DistinctValueTokens(slot);
+  slot = std::move(entry);
+  std::vector<std::string> after = DistinctValueTokens(slot);
+  std::vector<std::string> changed;
+  std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(changed));
+  for (const std::string& token : changed) UnindexValueToken(token, index);
+  changed.clear();
+  std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(changed));
+  for (std::string& token : changed) IndexValueToken(std::move(token), index);
 }
 
 void DefineTable::IndexValueTokens(int index) {
-  for (std::string& token : EntryValueTokens(entries_[static_cast<size_t>(index)])) {
-    std::vector<int>& list = by_value_token_[std::move(token)];
-    if (list.empty() || list.back() != index) list.push_back(index);
+  for (std::string& token : EntryValueTokens(entries_[static_cast<size_t>(index)]))
+    IndexValueToken(std::move(token), index);
+}
+
+// Each list stays sorted and free of repeats: appended entries come in
+// increasing order, replaced ones are put in their place.
+void DefineTable::IndexValueToken(std::string token, int index) {
+  std::vector<int>& list = by_value_token_[std::move(token)];
+  if (list.empty() || list.back() < index) {
+    list.push_back(index);
+    return;
   }
+  auto pos = std::lower_bound(list.begin(), list.end(), index);
+  if (*pos != index) list.insert(pos, index);
+}
+
+void DefineTable::UnindexValueToken(const std::string& token, int index) {
+  auto it = by_value_token_.find(token);
+  if (it == by_value_token_.end()) return;
+  std::vector<int>& list = it->second;
+  auto pos = std::lower_bound(list.begin(), list.end(), index);
+  if (pos != list.end() && *pos == index) list.erase(pos);
+  if (list.empty()) by_value_token_.erase(it);
 }
 
 int DefineTable::Find(std::string_view name) const {
@@ -85,14 +127,7 @@ const std::vector<int>* DefineTable::EntriesNamed(std::string_view name) const {
 std::vector<int> DefineTable::EntriesUsing(std::string_view token) const {
   std::vector<int> out;
   auto it = by_value_token_.find(token);
-  if (it == by_value_token_.end()) return out;
-  out = it->second;
-  std::sort(out.begin(), out.end());
-  out.erase(std::unique(out.begin(), out.end()), out.end());
-  std::erase_if(out, [&](int index) {
-    std::vector<std::string> values = EntryValueTokens(entry(index));
-    return std::find(values.begin(), values.end(), token) == values.end();
-  });
+  if (it != by_value_token_.end()) out = it->second;
   return out;
 }
 

@@ -70,10 +70,12 @@ class DefineTable {
  private:
   using Index = std::unordered_map<std::string, std::vector<int>, TransparentHash, std::equal_to<>>;
   void IndexValueTokens(int index);
+  void IndexValueToken(std::string token, int index);
+  void UnindexValueToken(const std::string& token, int index);
 
   std::vector<std::string> entries_;
   Index by_name_;
-  Index by_value_token_;  // may hold stale indexes after Replace; checked on use
+  Index by_value_token_;  // token -> sorted indexes of the entries whose value holds it
 };
 
 // SearchDefineFile: the first entry of `name` whose first value token (as

@@ -69,6 +69,16 @@ TEST_F(DefineTableTest, EntriesUsingMatchesWholeTokensOnly) {
   EXPECT_EQ(table_.EntriesUsing("BASE"), (std::vector<int>{0, 2}));
   table_.Replace(0, "A\t4\t+\t1\t");
   EXPECT_EQ(table_.EntriesUsing("BASE"), (std::vector<int>{2}));
+  // Rewritten back and forth many times: each entry once, in table order.
+  for (int round = 0; round < 50; ++round) {
+    table_.Replace(2, "C\t2\t");
+    table_.Replace(0, "A\tBASE\t");
+    table_.Replace(2, "C\tBASE\t*\tBASE\t");
+    table_.Replace(0, "A\tBASE\t+\tBASE\t");
+  }
+  EXPECT_EQ(table_.EntriesUsing("BASE"), (std::vector<int>{0, 2}));
+  EXPECT_EQ(table_.EntriesUsing("2"), (std::vector<int>{}));
+  EXPECT_EQ(table_.EntriesUsing("+"), (std::vector<int>{0}));
 }
 
 TEST(DefineEntryTest, SplitAndBuild) {

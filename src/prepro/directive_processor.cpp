@@ -453,8 +453,13 @@ bool DirectiveProcessor::ResolveNames(std::vector<std::string>& values, const st
 // again once no name is left in it.
 void DirectiveProcessor::BackSubstitute(const std::string& name, const std::string& value) {
   const TypeNameTable& types = ctx_.types();
+  // "#define Y Y" rewrites every earlier use of Y into itself. An entry that
+  // ends with its tab comes back unchanged (the name stays, so no folding), and
+  // rebuilding thousands of them per repeat costs seconds, so those are passed.
+  const bool into_itself = value == name && ClassifyToken(name, types) == kKindIdentifier;
   for (int index : table_.EntriesUsing(name)) {
     const std::string& entry = table_.entry(index);
+    if (into_itself && entry.ends_with('\t')) continue;
     std::vector<std::string> tokens = EntryValueTokens(entry);
     bool has_name = false;
     for (std::string& token : tokens) {

@@ -143,6 +143,22 @@ TEST_F(PreproStageTest, TableRefusesTheRecordPast10000) {
   EXPECT_EQ(Log(), "プリプロ解析 Array 10000 Over : DefineDirective MORE\n");
 }
 
+// Every "#define Y Y" resolves the earlier uses of Y into Y again; thousands
+// of them must still leave each entry as back-substitution makes it, and a
+// later real value must reach every one.
+TEST_F(PreproStageTest, RepeatedSelfDefinitionsStillBackSubstitute) {
+  WriteFile("DefList.txt", "B\tY\n");
+  std::string source = "#define A Y + 1\n";
+  for (int i = 0; i < 3000; ++i) source += "#define Y Y\n";
+  WriteFile("proj/a.c", source + "#define Y 5\n");
+  PreproTestRun run;
+  run.Run();
+  std::string table = ReadSjisText(Def3("a_DEF_C.dat"));
+  std::string expected = "B\t5\t\nA\t5\t+\t1\t\n";
+  for (int i = 0; i < 3000; ++i) expected += "Y\t5\t\n";
+  EXPECT_EQ(table, expected + "Y\t5\t\n");
+}
+
 TEST_F(PreproStageTest, DefineValuesDropCommentsAndJoinContinuations) {
   WriteFile("proj/a.c",
             "#define LINE_COMMENT 7 // seven\n"
