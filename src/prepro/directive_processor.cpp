@@ -54,6 +54,8 @@ void DirectiveProcessor::BeginTopLevelFile(std::string base_name, std::string mi
   base_name_ = std::move(base_name);
   mirror_folder_ = std::move(mirror_folder);
   definitions_ = definitions;
+  lines_read_ = 0;
+  line_budget_logged_ = false;
   std::fill(std::begin(shown_), std::end(shown_), false);
 }
 
@@ -130,6 +132,7 @@ int DirectiveProcessor::RunLines(FileState& f) {
   std::string line;
   while (f.reader.ReadLine(line, kPreproLineBuffer)) {
     if (ctx_.StopRequested()) return 1;
+    ++lines_read_;
     if (f.blocks.empty()) {
       TopLevelLine(f, line);
     } else {
@@ -337,6 +340,11 @@ void DirectiveProcessor::ProcessInclude(FileState& f, std::string_view token, co
   }
   if (include_stack_.size() >= kMaxIncludeDepth) {
     PreproLog(WithoutNewline(line), "Include Nest Over " + path);
+    return;
+  }
+  if (lines_read_ >= kSourceLineBudget) {
+    if (!line_budget_logged_) PreproLog(WithoutNewline(line), "Include Line Over " + path);
+    line_budget_logged_ = true;
     return;
   }
   Process(path, *file, false);

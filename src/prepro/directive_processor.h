@@ -36,6 +36,7 @@
 // that is refused with a log line and written nowhere.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -58,6 +59,11 @@ inline constexpr int kDirectiveTokenSlots = 1000;     // token positions of one 
 inline constexpr size_t kConditionTokens = 1000;      // condition tokens, times MemoryFactor
 inline constexpr size_t kDefineValueTokens = 65536;   // value tokens of one #define
 inline constexpr size_t kMaxIncludeDepth = 200;       // files open one inside the other
+// Lines one top-level file may read, its includes counted, before further
+// includes are skipped. Headers without guards that include each other twice
+// grow the work exponentially with their depth; guarded real projects stay
+// far below this.
+inline constexpr uint64_t kSourceLineBudget = 5'000'000;
 
 class DirectiveProcessor {
  public:
@@ -166,6 +172,8 @@ class DirectiveProcessor {
   std::string mirror_folder_;
   TextWriter* definitions_ = nullptr;
   std::vector<FileId> include_stack_;
+  uint64_t lines_read_ = 0;  // by the current top-level file and its includes
+  bool line_budget_logged_ = false;
   bool shown_[kOnceMessageCount] = {};
   std::unordered_set<FileId, FileIdHash> sjis_reported_;
 };

@@ -119,6 +119,26 @@ TEST_F(PreproStageTest, IncludeCyclesEndWithALogLine) {
             "プリプロ解析 #include \"self.c\" : Include Cycle Skip proj/self.c\n");
 }
 
+// Unguarded headers included over and over (each level twice makes it
+// exponential) are cut off by the lines one top-level file may read: 50
+// reads of a 100,001-line header fit in 5,000,000 lines, the 51st include is
+// skipped with one log line, and the later ones silently.
+TEST_F(PreproStageTest, IncludeVolumeEndsWithALogLine) {
+  std::string big;
+  for (int i = 0; i < 100000; ++i) big += "int a;\n";
+  WriteFile("proj/big.h", big + "#define BIG 1\n");
+  std::string source;
+  for (int i = 0; i < 60; ++i) source += "#include \"big.h\"\n";
+  WriteFile("proj/x.c", source);
+  PreproTestRun run;
+  run.Run();
+  std::string records;
+  for (int i = 0; i < 50; ++i) records += "BIG\t1\t\n";
+  EXPECT_EQ(ReadSjisText(Def("x_DEF_C.dat")), records);
+  EXPECT_EQ(ReadSjisText(Copy("x.c")), source);
+  EXPECT_EQ(Log(), "プリプロ解析 #include \"big.h\" : Include Line Over proj/big.h\n");
+}
+
 TEST_F(PreproStageTest, IncludeNamesWithBackslashAndOtherCaseAreFound) {
   WriteFile("proj/main.c", "#include \"SUB\\Inc.H\"\n#include \"deep\\\\Other.h\"\n");
   WriteFile("proj/sub/inc.h", "#define FROM_SUB 1\n");
