@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/analyze_command.h"
+#include "app/analyze_test_run.h"
 #include "report/report_commands.h"
 #include "support/golden.h"
 #include "support/test_folder.h"
@@ -108,21 +108,12 @@ TEST(MutatedProjectTest, EveryDamagedProjectRunsToTheEnd) {
     DamageProject("engine_ctl", seed);
     fs::create_directory("out");
 
-    Session session;
-    RecordingUi ui;
-    ui.QueueAnswer(false);
-    AnalysisLog log;
-    RunOptions options;
-    options.source_folder = "engine_ctl";
-    options.output_folder = "out";
-    AnalyzeCommand command(session, ui, log, options);
-    ASSERT_TRUE(command.Prepare());
-    ASSERT_TRUE(command.RunWorker());
-    ASSERT_EQ(command.Finish().status, AnalyzeResult::Status::kCompleted);
+    testing::AnalyzeTestRun run("engine_ctl", "out");
+    ASSERT_EQ(run.Run(), AnalyzeResult::Status::kCompleted);
     EXPECT_TRUE(LogReachesTheEnd(testing::ReadFile("AnalyzeLog.txt")));
 
     // Found or not, both commands must answer; what they find depends on the damage.
-    RunContext ctx(session, ui, log, options);
+    RunContext ctx(run.session, run.ui, run.log, run.options);
     RunFunctionTreeCommand(ctx, "main", NameSource::kEdit);
     RunVariableCommand(ctx, "g_rpm", NameSource::kEdit);
   }
