@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/analyze_test_run.h"
 #include "report/report_commands.h"
@@ -42,7 +42,6 @@ class Mutator {
         std::string_view("\0", 1), " int ", " void ", " f(", " x[", " a.b ", "\n#define Z (1/0)\n",
         "\n#if (1/0)\n", "#", "##", "...", " unsigned long ", " const ", " do {", " } while(0);",
         " else ", " sizeof(", "\n#undef X\n", "\n#ifdef X\n", "\n#ifndef X\n"};
-    const size_t piece_count = sizeof(kPieces) / sizeof(kPieces[0]);
     size_t edits = 1 + Below(30);
     for (size_t i = 0; i < edits; ++i) {
       size_t pos = Below(text.size() + 1);
@@ -52,7 +51,7 @@ class Mutator {
       } else if (kind < 35) {
         text.insert(pos, text.substr(pos, 1 + Below(2000)));
       } else if (kind < 90) {
-        std::string_view piece = kPieces[Below(piece_count)];
+        std::string_view piece = kPieces[Below(std::size(kPieces))];
         size_t repeat = Below(50) == 0 ? 100 + Below(3000) : 1;
         std::string run;
         for (size_t r = 0; r < repeat; ++r) run += piece;
