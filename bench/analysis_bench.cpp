@@ -19,9 +19,9 @@
 #include <string>
 
 #include "analysis/analysis_stages.h"
-#include "app/analysis_log.h"
-#include "app/run_context.h"
-#include "app/work_folder.h"
+#include "run/analysis_log.h"
+#include "run/run_context.h"
+#include "run/work_folder.h"
 #include "platform/paths.h"
 #include "platform/user_interface.h"
 #include "prepro/prepro_stages.h"

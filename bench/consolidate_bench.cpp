@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "app/analysis_log.h"
-#include "app/run_context.h"
+#include "run/analysis_log.h"
+#include "run/run_context.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/synthetic_project.h"
 #include "platform/user_interface.h"

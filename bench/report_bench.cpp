@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "platform/encoding.h"
 #include "platform/text_file.h"
 #include "report/call_records.h"

@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/analysis_log.h"
-#include "app/run_context.h"
+#include "run/analysis_log.h"
+#include "run/run_context.h"
 #include "platform/encoding.h"
 #include "platform/text_file.h"
 #include "platform/user_interface.h"

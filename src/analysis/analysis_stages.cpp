@@ -4,8 +4,8 @@
 
 #include "analysis/control_description.h"
 #include "analysis/file_scanner.h"
-#include "app/run_context.h"
-#include "app/work_folder.h"
+#include "run/run_context.h"
+#include "run/work_folder.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"

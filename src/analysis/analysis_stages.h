@@ -2,7 +2,7 @@
 // and SPEC LIST (the control description of every function).
 #pragma once
 
-#include "app/stage.h"
+#include "run/stage.h"
 
 namespace kv {
 

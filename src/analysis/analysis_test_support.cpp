@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "analysis/analysis_stages.h"
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "prepro/prepro_stages.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/analysis_log.h"
-#include "app/run_context.h"
+#include "run/analysis_log.h"
+#include "run/run_context.h"
 #include "platform/user_interface.h"
 #include "support/test_folder.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "analysis/token_list.h"
-#include "app/analysis_log.h"
+#include "run/analysis_log.h"
 
 namespace kv {
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <exception>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "lex/classify.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"

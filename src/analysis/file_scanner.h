@@ -12,7 +12,7 @@
 
 #include "analysis/function_body.h"
 #include "analysis/token_list.h"
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "lex/token_kind.h"
 #include "lex/tokenizer.h"
 #include "platform/text_file.h"

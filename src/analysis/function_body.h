@@ -14,7 +14,7 @@
 
 #include "analysis/body_lists.h"
 #include "analysis/token_list.h"
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "lex/token_kind.h"
 #include "lex/tokenizer.h"
 #include "platform/text_file.h"

@@ -6,8 +6,8 @@
 #include <set>
 
 #include "analysis/analysis_stages.h"
-#include "app/folder_utils.h"
-#include "app/work_folder.h"
+#include "run/folder_utils.h"
+#include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"

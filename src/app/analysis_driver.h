@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/run_context.h"
-#include "app/stage.h"
+#include "run/run_context.h"
+#include "run/stage.h"
 
 namespace kv {
 

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "app/folder_utils.h"
-#include "app/work_folder.h"
+#include "run/folder_utils.h"
+#include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/shell.h"

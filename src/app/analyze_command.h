@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/analysis_driver.h"
-#include "app/run_context.h"
+#include "run/run_context.h"
 
 namespace kv {
 

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "app/progress_line.h"
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "support/test_folder.h"

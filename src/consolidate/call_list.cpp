@@ -1,6 +1,6 @@
 #include "consolidate/call_list.h"
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/record_tags.h"
 #include "consolidate/record_walk.h"

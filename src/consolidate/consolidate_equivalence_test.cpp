@@ -7,7 +7,7 @@
 #include <map>
 #include <random>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "consolidate/call_list.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/consolidate_test_support.h"

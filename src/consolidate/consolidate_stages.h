@@ -1,7 +1,7 @@
 // The cross-file passes over the per-function records.
 #pragma once
 
-#include "app/stage.h"
+#include "run/stage.h"
 
 namespace kv {
 

@@ -1,6 +1,6 @@
 #include "consolidate/definition_files.h"
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "lex/name_match.h"
 #include "lex/tokenizer.h"
 #include "platform/text_file.h"

@@ -1,6 +1,6 @@
 #include "consolidate/func_als3.h"
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/definition_files.h"
 #include "consolidate/prototype_list.h"

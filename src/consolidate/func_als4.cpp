@@ -1,6 +1,6 @@
 #include "consolidate/func_als4.h"
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/distinct_entries.h"
 #include "consolidate/record_tags.h"

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/record_walk.h"
 #include "platform/dir_listing.h"

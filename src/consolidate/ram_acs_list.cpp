@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/record_tags.h"
 #include "consolidate/record_walk.h"

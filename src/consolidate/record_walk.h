@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/run_context.h"
-#include "app/stage.h"
+#include "run/run_context.h"
+#include "run/stage.h"
 
 namespace kv {
 

@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "consolidate/record_tags.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "lex/classify.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"

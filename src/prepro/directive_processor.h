@@ -44,7 +44,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "lex/tokenizer.h"
 #include "platform/text_file.h"
 #include "prepro/define_table.h"

@@ -1,7 +1,7 @@
 // HEADER LIST: counts the project's source files for the progress display
 // (ProgressDivisor) and lists every header in Header_List.txt, so that an
 // #include whose file is not next to the including file can still be found.
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"

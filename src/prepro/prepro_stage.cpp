@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"

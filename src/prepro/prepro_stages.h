@@ -2,7 +2,7 @@
 // DEFINE ALS (typedef extraction).
 #pragma once
 
-#include "app/stage.h"
+#include "run/stage.h"
 
 namespace kv {
 

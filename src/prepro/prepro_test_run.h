@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "app/run_context.h"
-#include "app/work_folder.h"
+#include "run/run_context.h"
+#include "run/work_folder.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "prepro/prepro_stages.h"

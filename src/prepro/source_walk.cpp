@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "platform/dir_listing.h"
 #include "platform/paths.h"
 #include "prepro/source_cache.h"

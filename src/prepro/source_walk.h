@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 
 namespace kv {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "lex/token_kind.h"
 #include "lex/tokenizer.h"
 #include "platform/text_file.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "prepro/prepro_stages.h"

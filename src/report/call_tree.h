@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "platform/text_file.h"
 #include "report/call_records.h"
 

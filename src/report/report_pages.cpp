@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "app/folder_utils.h"
-#include "app/work_folder.h"
+#include "run/folder_utils.h"
+#include "run/work_folder.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"

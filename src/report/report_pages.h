@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_context.h"
-#include "app/stage.h"
+#include "run/run_context.h"
+#include "run/stage.h"
 #include "platform/text_file.h"
 
 namespace kv {

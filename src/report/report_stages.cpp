@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/folder_utils.h"
-#include "app/work_folder.h"
+#include "run/folder_utils.h"
+#include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"

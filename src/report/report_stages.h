@@ -2,7 +2,7 @@
 // trees of every root function.
 #pragma once
 
-#include "app/stage.h"
+#include "run/stage.h"
 
 namespace kv {
 

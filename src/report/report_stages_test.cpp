@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "platform/encoding.h"
 #include "report/report_commands.h"
 #include "support/golden.h"

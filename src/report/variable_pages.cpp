@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "lex/keyword_tables.h"
 #include "lex/name_match.h"
 #include "platform/encoding.h"

@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/run_context.h"
-#include "app/stage.h"
+#include "run/run_context.h"
+#include "run/stage.h"
 #include "report/call_tree.h"
 
 namespace kv {

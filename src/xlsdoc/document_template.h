@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "xlsdoc/spreadsheet.h"
 
 namespace kv {

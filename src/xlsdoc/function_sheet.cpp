@@ -1,6 +1,6 @@
 #include "xlsdoc/function_sheet.h"
 
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "lex/keyword_tables.h"
 #include "platform/encoding.h"
 #include "xlsdoc/cell_address.h"

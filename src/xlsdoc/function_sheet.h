@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "platform/text_file.h"
 #include "xlsdoc/document_template.h"
 #include "xlsdoc/spreadsheet.h"

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "app/analysis_log.h"
-#include "app/run_context.h"
+#include "run/analysis_log.h"
+#include "run/run_context.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"

@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 #include "xlsdoc/design_document_command.h"
 
 class QLabel;

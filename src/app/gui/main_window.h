@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/analysis_driver.h"
-#include "app/analysis_log.h"
-#include "app/run_context.h"
+#include "run/analysis_log.h"
+#include "run/run_context.h"
 #include "report/report_commands.h"
 #include "xlsdoc/design_document_command.h"
 

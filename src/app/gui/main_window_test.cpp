@@ -29,7 +29,7 @@
 #include "app/gui/display_text.h"
 #include "app/gui/document_progress_dialog.h"
 #include "app/gui/run_progress_dialog.h"
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "support/test_folder.h"
 

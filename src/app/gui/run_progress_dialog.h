@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "app/run_context.h"
+#include "run/run_context.h"
 
 class QLabel;
 class QProgressBar;

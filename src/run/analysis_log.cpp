@@ -1,4 +1,4 @@
-#include "app/analysis_log.h"
+#include "run/analysis_log.h"
 
 #include "platform/encoding.h"
 #include "platform/paths.h"

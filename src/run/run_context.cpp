@@ -1,4 +1,4 @@
-#include "app/run_context.h"
+#include "run/run_context.h"
 
 #include "platform/encoding.h"
 

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/analysis_log.h"
+#include "run/analysis_log.h"
 #include "lex/keyword_tables.h"
 #include "platform/file_write_queue.h"
 #include "platform/user_interface.h"

@@ -1,4 +1,4 @@
-#include "app/analysis_log.h"
+#include "run/analysis_log.h"
 
 #include <gtest/gtest.h>
 

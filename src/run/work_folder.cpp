@@ -1,4 +1,4 @@
-#include "app/work_folder.h"
+#include "run/work_folder.h"
 
 #include "platform/paths.h"
 

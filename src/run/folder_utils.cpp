@@ -1,4 +1,4 @@
-#include "app/folder_utils.h"
+#include "run/folder_utils.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "app/folder_utils.h"
+#include "run/folder_utils.h"
 
 #include <gtest/gtest.h>
 
