@@ -4,7 +4,8 @@
 # Times the whole `kavenor analyze` of a corpus (as prepared by
 # shared/bench/prepare-corpus) RUNS times (default 3) in a scratch folder and
 # prints, per run, wall seconds and peak memory, then the median, and the
-# stage times of the median run (KAVENOR_STAGE_TIMES).
+# stage times of the median run (KAVENOR_STAGE_TIMES), then checks the links
+# of the last run's report (kv_link_check: every link must find its file).
 set -euo pipefail
 runs=3
 if [ "${1:-}" = "-n" ]; then runs=$2; shift 2; fi
@@ -31,3 +32,8 @@ done
 median=$(printf '%s\n' "${results[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
 echo "median: ${median% *} s (run ${median#* })"
 grep '^stage-time' "stages-${median#* }.txt" || true
+link_check=$(dirname "$bin")/../report/kv_link_check
+[ -x "$link_check" ] || link_check=$root/build/src/report/kv_link_check
+result=$(find out -mindepth 1 -maxdepth 1 -type d | head -1)
+"$link_check" "$result" | head -20 || true
+"$link_check" --all "$result" | head -1 || true

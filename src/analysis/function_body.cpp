@@ -4,8 +4,10 @@
 #include <exception>
 
 #include "run/work_folder.h"
+#include "analysis/callee_name.h"
 #include "lex/classify.h"
 #include "platform/encoding.h"
+#include "platform/html_text.h"
 #include "platform/paths.h"
 
 namespace kv {
@@ -90,8 +92,10 @@ FunctionFileRegistry::Claim FunctionFileRegistry::ClaimFunction(std::string_view
   return claim;
 }
 
-bool FunctionFileRegistry::NeedsPlaceholder(std::string_view name) {
-  return entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), std::string()}).second;
+const std::string& FunctionFileRegistry::PageName(std::string_view name, bool* created) {
+  auto [it, inserted] = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), std::string()});
+  if (created != nullptr) *created = inserted;
+  return it->second.spelling;
 }
 
 FunctionBodyAnalyzer::FunctionBodyAnalyzer(RunContext& ctx) : ctx_(ctx), lists_(ctx.log) {
@@ -121,7 +125,7 @@ void FunctionBodyAnalyzer::WriteHeads(const TokenList& header_tokens, const Func
   page_.Write(work::kHtmlCharsetTag);
   page_.Write("<BODY bgcolor=#CCFFFF><font size='2'>");
   for (int i = 0; i <= header.brace_index; ++i) {
-    page_.Write(header_tokens[static_cast<size_t>(i)]);
+    WriteHtmlText(page_, header_tokens[static_cast<size_t>(i)]);
     page_.Write(FullWidthSpace());
   }
   page_.Write("<BR>");
@@ -326,10 +330,10 @@ void FunctionBodyAnalyzer::CopyToken(std::string_view token, TokenKind kind, boo
   }
   if (kind == kKindComment) {
     page_.Write("<font color='#0000ff'>");
-    page_.Write(token);
+    WriteHtmlText(page_, token);
     page_.Write("</font>");
   } else {
-    page_.Write(token);
+    WriteHtmlText(page_, token);
   }
   if (spaced) source_.Write(" ");
   source_.Write(token);
@@ -362,12 +366,14 @@ void FunctionBodyAnalyzer::RecordTemporary(int type_start, int type_end, int nam
   lists_.SetValList(tokens_, type_start, type_end, name_start, name_end, prefix);
 }
 
+// A string or character literal is a value, not a variable: it is neither
+// read nor written.
 void FunctionBodyAnalyzer::RecordRead(int a, int b) {
-  if (a >= 0 && a <= b) lists_.SetRValList(tokens_, a, b);
+  if (a >= 0 && a <= b && !IsLiteralToken(tokens_[static_cast<size_t>(a)])) lists_.SetRValList(tokens_, a, b);
 }
 
 void FunctionBodyAnalyzer::RecordWrite(int a, int b) {
-  if (a >= 0 && a <= b) lists_.SetWValList(tokens_, a, b);
+  if (a >= 0 && a <= b && !IsLiteralToken(tokens_[static_cast<size_t>(a)])) lists_.SetWValList(tokens_, a, b);
 }
 
 void FunctionBodyAnalyzer::RecordReturn(int a, int b) {
@@ -375,24 +381,25 @@ void FunctionBodyAnalyzer::RecordReturn(int a, int b) {
 }
 
 // The call text from `a` to the closing ")", then the ◆ link to the callee's
-// page, and its placeholder page when no page of that name exists yet.
+// page, and its placeholder page when no page of that name exists yet. A
+// parenthesis after anything but a function name (an operator, sizeof, the
+// "]" of tbl[i](x)) is no call.
 void FunctionBodyAnalyzer::RecordCall(int a, int b, int callee) {
-  if (a < 0 || a > b) return;
-  lists_.SetFuncList(tokens_, a, b);
-  if (callee < 0 || callee > b) return;
+  if (a < 0 || a > b || callee < 0 || callee > b) return;
   const std::string& name = tokens_[static_cast<size_t>(callee)];
+  if (!IsCalleeName(name)) return;
+  lists_.SetFuncList(tokens_, a, b);
+  // The link names the page's file as it is on disk: functions whose names
+  // differ only in letter case share one page (see FunctionFileRegistry).
+  bool new_page = false;
+  const std::string& page_name = files_.PageName(name, &new_page);
   page_.Write("<A href= ");
-  page_.Write(name);
+  page_.Write(page_name);
   page_.Write(".html>");
   page_.Write(SJ("◆"));
   page_.Write("</A>");
-  // A placeholder only for a callee named like a function (not "]" of
-  // tbl[i](x)) and usable as a file name.
-  const unsigned char first = static_cast<unsigned char>(name.empty() ? 0 : name[0]);
-  const bool named = first == '_' || (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') ||
-                     IsShiftJisLead(first);
-  if (!write_files_ || !named || !work::IsSafeComponent(name) || !files_.NeedsPlaceholder(name)) return;
-  if (placeholder_.Open(JoinPath(html_folder_, name + ".html"), WriteMode::kTruncate, ctx_.deferred_files)) {
+  if (!new_page) return;
+  if (placeholder_.Open(JoinPath(html_folder_, page_name + ".html"), WriteMode::kTruncate, ctx_.deferred_files)) {
     placeholder_.Write("Not Found Function");
     placeholder_.Close();
   }

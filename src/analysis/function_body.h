@@ -46,9 +46,10 @@ class FunctionFileRegistry {
   };
   // A function's files are about to be written from `source_path`.
   Claim ClaimFunction(std::string_view name, std::string_view source_path);
-  // True when HTML/<name>.html must be created as a placeholder now: no
-  // function page and no placeholder of that name exists yet.
-  bool NeedsPlaceholder(std::string_view name);
+  // The spelling of the page file HTML/<spelling>.html for a callee
+  // `name`. `created` is set when no function page and no placeholder of that
+  // name existed yet: the caller creates the placeholder now.
+  const std::string& PageName(std::string_view name, bool* created);
 
  private:
   struct Entry {

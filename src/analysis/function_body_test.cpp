@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "analysis/analysis_test_support.h"
@@ -50,15 +51,19 @@ TEST(FunctionBodyTest, UpperCaseLeavesShiftJisTrailBytes) {
 
 TEST(FunctionBodyTest, RegistryMatchesNamesIgnoringCase) {
   FunctionFileRegistry files;
-  EXPECT_TRUE(files.NeedsPlaceholder("Foo"));
-  EXPECT_FALSE(files.NeedsPlaceholder("FOO"));
+  bool created = false;
+  EXPECT_EQ(files.PageName("Foo", &created), "Foo");
+  EXPECT_TRUE(created);
+  EXPECT_EQ(files.PageName("FOO", &created), "Foo");  // a link to FOO names the file Foo.html
+  EXPECT_FALSE(created);
   FunctionFileRegistry::Claim first = files.ClaimFunction("foo", "a.c");
   EXPECT_EQ(first.file_name, "Foo");  // the placeholder's spelling is the file on disk
   EXPECT_FALSE(first.replaces);
   FunctionFileRegistry::Claim second = files.ClaimFunction("FOO", "b.c");
   EXPECT_TRUE(second.replaces);
   EXPECT_EQ(second.previous_source, "a.c");
-  EXPECT_FALSE(files.NeedsPlaceholder("foo"));
+  EXPECT_EQ(files.PageName("foo", &created), "Foo");
+  EXPECT_FALSE(created);
 }
 
 // Two static functions of one name: the later one's files replace the
@@ -103,6 +108,70 @@ TEST(FunctionBodyTest, PlaceholderPagesOnlyForPagesThatDoNotExist) {
   // later.html was a placeholder until later's own page replaced it.
   EXPECT_EQ(run.Text("HTML/later.html").substr(26, 6), "<BODY ");
   EXPECT_FALSE(Exists("vcwk012345/HTML/LATER.html"));
+}
+
+// A link names the page file as it is on disk, whatever the letter case of
+// the call: LATER() links to later.html, the page the function later owns.
+TEST(FunctionBodyTest, LinkOfACallInAnotherLetterCaseNamesTheExistingPage) {
+  AnalysisRun run;
+  run.AddSource("a.c", "void later(void)\n{\n    x = 1;\n}\nvoid f(void)\n{\n    LATER();\n}\n");
+  run.RunFileAls();
+  EXPECT_NE(run.Text("HTML/f.html").find("LATER()<A href= later.html>◆</A>"), std::string::npos);
+  EXPECT_TRUE(Exists("vcwk012345/HTML/later.html"));
+}
+
+// Only identifiers are callees: operators written like calls, the token
+// before a parenthesised operand and the "]" or ")" before an argument list
+// give no call, no link and no placeholder page; their operands are still
+// read. String and character literals are never variables.
+TEST(FunctionBodyTest, OperatorsAndLiteralsAreNeitherCallsNorVariables) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "void f(int max)\n{\n"
+                "    n = sizeof(buf) / sizeof(buf[0]);\n"
+                "    q = (max / (end - start));\n"
+                "    a = _Alignof(long) + alignof(int) + __alignof__(x);\n"
+                "    o = offsetof(struct s, m) + __builtin_offsetof(struct s, m);\n"
+                "    if (sizeof(t) > 2) { t = 0; }\n"
+                "    app_log(\"カウント更新\");\n"
+                "    put('c', total);\n"
+                "    tbl[i](x);\n"
+                "    return sizeof(int);\n"
+                "}\n");
+  run.RunFileAls();
+  const std::string record = run.Text("func_als/f");
+  EXPECT_EQ(Section(record, "[コール関数]"), (V{"app_log(\"カウント更新\")", "put('c',total)"}));
+  const V reads = Section(record, "[参照変数]");
+  for (const std::string& read : reads) {
+    EXPECT_NE(read[0], '"') << read;
+    EXPECT_NE(read[0], '\'') << read;
+  }
+  EXPECT_NE(std::find(reads.begin(), reads.end(), "total"), reads.end());
+  EXPECT_NE(std::find(reads.begin(), reads.end(), "buf"), reads.end());
+  const std::string page = run.Text("HTML/f.html");
+  EXPECT_EQ(Count(page, "◆"), 2u);
+  for (const char* name : {"sizeof", "_Alignof", "alignof", "__alignof__", "offsetof", "__builtin_offsetof", "/", "]"})
+    EXPECT_FALSE(Exists(std::string("vcwk012345/HTML/") + name + ".html")) << name;
+  EXPECT_TRUE(Exists("vcwk012345/HTML/app_log.html"));
+}
+
+// The page shows the code as written: "&", "<" and ">" of code and
+// comments are entities.
+TEST(FunctionBodyTest, PageTextIsEscaped) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "int sum(int *buf) /* by <name@host> */\n{\n"
+                "    for (i = 0; i < LEN - 1; i++) { s = s & (buf[i] >> 1); }\n"
+                "    /* a<b */\n"
+                "    return s;\n}\n");
+  run.RunFileAls();
+  const std::string page = run.Text("HTML/sum.html");
+  EXPECT_NE(page.find("i　&lt;　LEN"), std::string::npos) << page;
+  EXPECT_NE(page.find("s　&amp;"), std::string::npos) << page;
+  EXPECT_NE(page.find("&gt;&gt;"), std::string::npos) << page;
+  EXPECT_NE(page.find("/* a&lt;b */"), std::string::npos) << page;
+  EXPECT_EQ(page.find("<name@host>"), std::string::npos) << page;
+  EXPECT_EQ(page.find("a<b"), std::string::npos) << page;
 }
 
 TEST(FunctionBodyTest, NameThatCannotBeAFileNameIsAnalysedWithoutFiles) {

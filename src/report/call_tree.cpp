@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "platform/encoding.h"
+#include "platform/html_text.h"
 
 namespace kv {
 
@@ -151,13 +152,13 @@ void StageTreeFiles::Function(int depth, std::string_view name, const CallRecord
     html_->Write("--</font>");
     if (record == nullptr) {
       html_->Write("<font size='2'>");
-      html_->Write(name);
+      WriteHtmlText(*html_, name);
       html_->Write("[non]</font><BR>\n");
     } else {
       html_->Write("<A href= ..\\");
       html_->Write(name);
       html_->Write(".html target='view'>");
-      html_->Write(name);
+      WriteHtmlText(*html_, name);
       html_->Write("</A>");
       if (brief) html_->Write(kBriefMarker);
       html_->Write("<BR>\n");
@@ -189,14 +190,14 @@ void CommandTreeFiles::Function(int depth, std::string_view name, const CallReco
   html_.Write(HtmlIndent(depth));
   html_.Write("--");
   if (record == nullptr) {
-    html_.Write(name);
+    WriteHtmlText(html_, name);
     html_.Write("[non]</font><BR>\n");
     return;
   }
   html_.Write("</font><A href= ..\\");
   html_.Write(name);
   html_.Write(".html target='_blank'>");
-  html_.Write(name);
+  WriteHtmlText(html_, name);
   html_.Write("</A>");
   if (brief) html_.Write(kBriefMarker);
   html_.Write("<BR>\n");

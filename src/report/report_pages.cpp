@@ -3,10 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <unordered_set>
+
 #include "run/folder_utils.h"
 #include "run/work_folder.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
+#include "platform/html_text.h"
 #include "platform/paths.h"
 #include "report/call_records.h"
 
@@ -67,7 +70,7 @@ bool WriteTopPage(RunContext& ctx) {
   }
   page.Write("<BODY bgcoIor='white'><font size='2'><font color='black'>\n");
   page.Write("<B><< ");
-  page.Write(ctx.options.source_folder);
+  WriteHtmlText(page, ctx.options.source_folder);
   page.Write(SJ(" >> 解析結果</B><BR>"));
   page.Write(SJ("<A href= ..\\FileFuncInfo.txt target='view'>　[関数情報]</A>"));
   page.Write(SJ("<A href= .\\Funclist.html target='list'>　[関数一覧]</A>"));
@@ -93,6 +96,18 @@ void WriteFunctionListPage(RunContext& ctx, RecordStore& records) {
   }
   page.Write(kListScriptHead);
   page.Write(SJ("関数一覧<BR><BR>\n"));
+  // The link names the record's file (and the page of the same spelling);
+  // the text shows the name as the list gives it.
+  auto write_entry = [&page](const std::string& file, const std::string& name) {
+    page.Write("<A href=\"javaScript:mysetFrame( '../FunctionList4/");
+    page.Write(file);
+    page.Write("','");
+    page.Write(file);
+    page.Write(".html')\">");
+    WriteHtmlText(page, name);
+    page.Write("</A><BR>\n");
+  };
+  std::unordered_set<std::string> listed;
   std::string line;
   while (prototypes.ReadLineNoEol(line)) {
     if (line.empty()) continue;
@@ -107,13 +122,20 @@ void WriteFunctionListPage(RunContext& ctx, RecordStore& records) {
       TextWriter source;
       if (CreatePage(source, JoinPath(work::Path(work::kHtml), name + ".html"))) source.Write(kNotFound);
     }
-    page.Write("<A href=\"javaScript:mysetFrame( '../FunctionList4/");
-    page.Write(name);
-    page.Write("','");
-    page.Write(name);
-    page.Write(".html')\">");
-    page.Write(name);
-    page.Write("</A><BR>\n");
+    const int id = records.Lookup(name);
+    const std::string& file = id < 0 ? name : records.name(id);
+    listed.insert(file);
+    write_entry(file, name);
+  }
+  // Then every function defined without a prototype (main, static helpers),
+  // once each, in definition order; only those with a record, so that
+  // every link finds its record and page.
+  LineReader definitions(work::Path(work::kFuncListBody));
+  while (definitions.ReadLineNoEol(line)) {
+    if (line.empty()) continue;
+    const std::string name = SplitPrototype(line).name;
+    const int id = work::IsSafeComponent(name) ? records.Lookup(name) : -1;
+    if (id >= 0 && listed.insert(records.name(id)).second) write_entry(records.name(id), name);
   }
 }
 
@@ -144,7 +166,7 @@ void WriteVariableListPage(RunContext& ctx) {
     page.Write("','./RAM/");
     page.Write(name);
     page.Write(".html')\">");
-    page.Write(name);
+    WriteHtmlText(page, name);
     page.Write("</A><BR>\n");
   }
 }
@@ -177,14 +199,14 @@ StageOutcome WriteDefinitionPages(RunContext& ctx) {
     page.Write("<A href= .\\DEF\\");
     page.Write(label);
     page.Write(".html target='view'>");
-    page.Write(label);
+    WriteHtmlText(page, label);
     page.Write("</A><BR>\n");
     LineReader definitions(JoinPath(dat_folder, entry.name));
     TextWriter definition_page;
     if (!CreatePage(definition_page, JoinPath(def_folder, label + ".html"))) continue;
     std::string line;
     while (definitions.ReadLineNoEol(line)) {
-      definition_page.Write(line);
+      WriteHtmlText(definition_page, line);
       definition_page.Write("<BR>\n");
     }
   }

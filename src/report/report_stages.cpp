@@ -7,6 +7,7 @@
 #include "run/folder_utils.h"
 #include "run/work_folder.h"
 #include "platform/encoding.h"
+#include "platform/html_text.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "report/call_records.h"
@@ -75,7 +76,7 @@ StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records, std::vector<T
       files.set_html(nullptr);
     }
     html_exists = !RenameFile(html_path, TreeFile("CallTree_" + root + ".html")) && PathExists(html_path);
-    index.Write("<A href= CallTree_" + root + ".html target='mid'>" + root + "</A><BR>\n");
+    index.Write("<A href= CallTree_" + root + ".html target='mid'>" + HtmlText(root) + "</A><BR>\n");
   }
   text.Close();
   ram.Close();

@@ -6,6 +6,7 @@
 #include "lex/keyword_tables.h"
 #include "lex/name_match.h"
 #include "platform/encoding.h"
+#include "platform/html_text.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "report/call_records.h"
@@ -155,10 +156,10 @@ StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records,
         current = place.function;
         function_total = function_reads = 0;
         if (function.root) page.Write(SJ("■基点関数<BR>\n"));
-        page.Write("<A href= ..\\" + function.name + ".html>" + function.name + "</A><BR>\n");
+        page.Write("<A href= ..\\" + function.name + ".html>" + HtmlText(function.name) + "</A><BR>\n");
       }
       const std::string& access = (*function.accesses)[place.line];
-      page.Write(SJ("　　　") + access + "<BR>\n");
+      page.Write(SJ("　　　") + HtmlText(access) + "<BR>\n");
       ++total;
       ++function_total;
       if (access.find("[R]") != std::string::npos) {

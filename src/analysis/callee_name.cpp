@@ -1,0 +1,45 @@
+#include "analysis/callee_name.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kv {
+namespace {
+
+// C keywords (C23 included) and the compiler keywords met in embedded and
+// GNU code that are followed by "(" without being calls. offsetof is a
+// macro, but the macro of an operator: it names a member, not a function.
+// Sorted (byte order) for the binary search.
+constexpr std::array<std::string_view, 76> kNotCallees = {
+    "_Alignas",     "_Alignof",      "_Atomic",     "_BitInt",       "_Bool",
+    "_Complex",     "_Decimal128",   "_Decimal32",  "_Decimal64",    "_Generic",
+    "_Imaginary",   "_Noreturn",     "_Pragma",     "_Static_assert", "_Thread_local",
+    "__alignof",    "__alignof__",   "__asm",       "__asm__",       "__attribute",
+    "__attribute__", "__builtin_offsetof", "__builtin_types_compatible_p", "__builtin_va_arg", "__declspec",
+    "__extension__", "__typeof",     "__typeof__",  "__typeof_unqual__", "alignas",
+    "alignof",      "asm",           "auto",        "bool",          "break",
+    "case",         "char",          "const",       "constexpr",     "continue",
+    "default",      "do",            "double",      "else",          "enum",
+    "extern",       "false",         "float",       "for",           "goto",
+    "if",           "inline",        "int",         "long",          "nullptr",
+    "offsetof",     "register",      "restrict",    "return",        "short",
+    "signed",       "sizeof",        "static",      "static_assert", "struct",
+    "switch",       "thread_local",  "true",        "typedef",       "typeof",
+    "typeof_unqual", "union",        "unsigned",    "void",          "volatile",
+    "while",
+};
+
+bool IsIdentifierStart(char c) { return c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsIdentifierChar(char c) { return IsIdentifierStart(c) || (c >= '0' && c <= '9'); }
+
+}  // namespace
+
+bool IsCalleeName(std::string_view token) {
+  if (token.empty() || !IsIdentifierStart(token[0])) return false;
+  if (!std::all_of(token.begin(), token.end(), IsIdentifierChar)) return false;
+  return !std::binary_search(kNotCallees.begin(), kNotCallees.end(), token);
+}
+
+bool IsLiteralToken(std::string_view token) { return !token.empty() && (token[0] == '"' || token[0] == '\''); }
+
+}  // namespace kv

@@ -1,0 +1,18 @@
+// Which token before a "(" names a called function. Only a C identifier
+// does: "/" of (max / (end - start)), "]" of tbl[i](x) or ")" of (*fp)(x)
+// are no callee. Keywords are no identifiers, and the operators written
+// like calls (sizeof, _Alignof, typeof, _Generic, offsetof and their GNU
+// spellings) stay operators: their arguments are still read, but no call,
+// no link and no placeholder page are recorded for them.
+#pragma once
+
+#include <string_view>
+
+namespace kv {
+
+bool IsCalleeName(std::string_view token);
+
+// A string or character literal ("..." or '...'): a value, never a variable.
+bool IsLiteralToken(std::string_view token);
+
+}  // namespace kv
