@@ -20,6 +20,7 @@
 
 #include "app/analyze_command.h"
 #include "app/progress_line.h"
+#include "app/run_summary.h"
 #include "report/report_commands.h"
 #include "xlsdoc/design_document_command.h"
 #include "platform/encoding.h"
@@ -34,10 +35,11 @@ const char kMainHelp[] =
     "usage: kavenor COMMAND [OPTIONS] ARGUMENTS\n"
     "\n"
     "commands:\n"
-    "  analyze [--keep-locals] [--memory N] [--open] SOURCE_DIR OUTPUT_DIR\n"
-    "      analyse the project in SOURCE_DIR; results go to a time-stamped folder\n"
+    "  analyze [--keep-locals] [--memory N] [--tree-lines N] [--open] SOURCE_DIR OUTPUT_DIR\n"
+    "      analyze the project in SOURCE_DIR; results go to a time-stamped folder\n"
     "      inside OUTPUT_DIR, the work folder ./vcwk012345 stays for the commands below\n"
-    "  tree [--open] FUNCTION OUTPUT_DIR      call tree rooted at one function\n"
+    "  tree [--tree-lines N] [--open] FUNCTION OUTPUT_DIR\n"
+    "                                         call tree rooted at one function\n"
     "  variable [--open] VARIABLE OUTPUT_DIR  access analysis of one variable\n"
     "  docs [--show] OUTPUT_DIR               spreadsheet design documents\n"
     "  gui                                    the desktop window\n"
@@ -45,12 +47,13 @@ const char kMainHelp[] =
     "Every command works in the current directory (work folder ./vcwk012345,\n"
     "log ./AnalyzeLog.txt). Ctrl-C stops a running command.\n"
     "Exit status: 0 completed, 1 refused, failed or stopped, 2 usage error.\n"
-    "'kavenor COMMAND --help' describes a command.\n";
+    "'kavenor COMMAND --help' describes a command; 'kavenor --version' prints\n"
+    "the version.\n";
 
 const char kAnalyzeHelp[] =
     "usage: kavenor analyze [--keep-locals] [--memory N] [--tree-lines N] [--open] SOURCE_DIR OUTPUT_DIR\n"
     "\n"
-    "Analyses the C project in SOURCE_DIR (files ending in .c, .h or .cpp) in the\n"
+    "Analyzes the C project in SOURCE_DIR (files ending in .c, .h or .cpp) in the\n"
     "work folder ./vcwk012345, then copies the results into a new folder named\n"
     "after the local time inside OUTPUT_DIR and prints where the report is.\n"
     "\n"
@@ -62,13 +65,13 @@ const char kAnalyzeHelp[] =
     "                 trees are written in brief form, each function expanded once\n"
     "                 (default 1000000)\n"
     "  --open         answer OK to \"解析完了 結果を起動します\": open the report\n"
-    "                 with xdg-open\n"
+    "                 with xdg-open (without it the report is not opened)\n"
     "  -h, --help     this text\n"
     "\n"
     "./DefList.txt, when present, supplies external #define records.\n";
 
 const char kTreeHelp[] =
-    "usage: kavenor tree [--open] [--tree-lines N] FUNCTION OUTPUT_DIR\n"
+    "usage: kavenor tree [--tree-lines N] [--open] FUNCTION OUTPUT_DIR\n"
     "\n"
     "Writes the call tree rooted at FUNCTION (from the last analysis in the\n"
     "current directory) and copies it into OUTPUT_DIR.\n"
@@ -79,9 +82,9 @@ const char kTreeHelp[] =
 const char kVariableHelp[] =
     "usage: kavenor variable [--open] VARIABLE OUTPUT_DIR\n"
     "\n"
-    "Lists every function that accesses VARIABLE (from the last analysis in the\n"
-    "current directory), marks the accesses in the call tree and copies the\n"
-    "result into OUTPUT_DIR.\n"
+    "Lists every function that accesses VARIABLE (a file-level variable of the\n"
+    "last analysis in the current directory), marks the accesses in the call\n"
+    "tree and copies the result into OUTPUT_DIR.\n"
     "  --open  open the result's index.html with xdg-open\n";
 
 const char kDocsHelp[] =
@@ -209,7 +212,10 @@ int RunAnalyze(int argc, char** argv) {
 
   const bool tty = ::isatty(STDERR_FILENO) == 1;
   Session session;
-  ConsoleUi ui({.answer_questions = open, .allow_open = open, .status_lines = !tty});
+  ConsoleUi ui({.answer_questions = open,
+                .allow_open = open,
+                .status_lines = !tty,
+                .cancel_text = "not opened: --open was not given (the report's path follows)"});
   AnalysisLog log;
   RunOptions options;
   options.source_folder = FromDiskName(args.positional[0]);
@@ -220,7 +226,10 @@ int RunAnalyze(int argc, char** argv) {
   AnalyzeCommand command(session, ui, log, options);
   InstallStopHandler(session.progress.stop_flag);
 
-  if (!command.Prepare()) return 1;
+  if (!command.Prepare()) {
+    std::fputs(FormatRunSummary(SummarizeRun(command.context(), {}), "refused").c_str(), stdout);
+    return 1;
+  }
 
   std::mutex mutex;
   std::condition_variable closed;
@@ -232,29 +241,37 @@ int RunAnalyze(int argc, char** argv) {
     closed.notify_all();
   });
   long ticks = 0;
-  if (tty) ui.SetProgressLine(ProgressLineText(0, SJ("解析開始"), 0));
+  const auto width = [] { return TerminalColumns(STDERR_FILENO); };
+  if (tty) ui.SetProgressLine(ProgressLineText(0, SJ("解析開始"), 0, width()));
   {
     std::unique_lock<std::mutex> lock(mutex);
     while (!closed.wait_for(lock, std::chrono::milliseconds(500), [&] { return worker_done; })) {
       ++ticks;
-      if (tty) ui.SetProgressLine(ProgressLineText(session.progress.Position(), session.progress.StatusCopy(), ticks));
+      if (tty)
+        ui.SetProgressLine(ProgressLineText(session.progress.Position(), session.progress.StatusCopy(), ticks, width()));
     }
   }
   worker.join();
   if (tty) ui.SetProgressLine("");
 
   AnalyzeResult result = command.Finish();
-  switch (result.status) {
-    case AnalyzeResult::Status::kCompleted:
-      std::printf("Report: %s\n", AbsoluteDiskPath(JoinPath(result.result_folder, "index.html")).c_str());
-      return 0;
-    case AnalyzeResult::Status::kStopped:
-      std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
-      return 1;
-    default:
-      std::fprintf(stderr, "kavenor: analysis did not complete; see ./AnalyzeLog.txt\n");
-      return 1;
+  const bool stopped = result.status == AnalyzeResult::Status::kStopped;
+  const bool completed = result.status == AnalyzeResult::Status::kCompleted;
+  std::fputs(FormatRunSummary(SummarizeRun(command.context(), result.result_folder),
+                              stopped ? "stopped; the work folder was removed" : "the run did not complete")
+                 .c_str(),
+             stdout);
+  std::fflush(stdout);
+  if (completed) {
+    std::printf("Report: %s\n", AbsoluteDiskPath(JoinPath(result.result_folder, "index.html")).c_str());
+    return 0;
   }
+  if (stopped) {
+    std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
+  } else {
+    std::fprintf(stderr, "kavenor: analysis did not complete; see ./AnalyzeLog.txt\n");
+  }
+  return 1;
 }
 
 // The three commands that work on the last analysis in the current
@@ -275,7 +292,10 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
     return UsageError(help, "unknown option");
 
   Session session;
-  ConsoleUi ui({.answer_questions = true, .allow_open = args.options.count("--open") > 0, .status_lines = true});
+  ConsoleUi ui({.answer_questions = true,
+                .allow_open = args.options.count("--open") > 0,
+                .status_lines = true,
+                .cancel_text = {}});
   AnalysisLog log;
   RunOptions options;
   options.output_folder = FromDiskName(args.positional.back());
@@ -283,16 +303,22 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   RunContext ctx(session, ui, log, options);
   InstallStopHandler(session.progress.stop_flag);
   bool completed = false;
+  std::string written_to;
   if (command == "tree") {
-    completed = RunFunctionTreeCommand(ctx, FromDiskName(args.positional[0]), NameSource::kEdit);
+    completed = RunFunctionTreeCommand(ctx, FromDiskName(args.positional[0]), NameSource::kEdit, &written_to);
   } else if (command == "variable") {
-    completed = RunVariableCommand(ctx, FromDiskName(args.positional[0]), NameSource::kEdit);
+    completed = RunVariableCommand(ctx, FromDiskName(args.positional[0]), NameSource::kEdit, &written_to);
   } else {
     DesignDocumentOptions doc;
     doc.show_progress = args.options.count("--show") > 0;
-    completed = RunDesignDocumentCommand(ctx, doc, nullptr);
+    completed = RunDesignDocumentCommand(ctx, doc, nullptr, &written_to);
   }
-  return completed ? 0 : 1;
+  if (!completed) return 1;
+  // Where the result went: its index.html (tree, variable) or its folder.
+  std::string shown = AbsoluteDiskPath(written_to);
+  if (command != "docs") shown = AbsoluteDiskPath(JoinPath(written_to, "index.html"));
+  std::printf("%s: %s\n", command == "docs" ? "Documents" : "Report", shown.c_str());
+  return 0;
 }
 
 }  // namespace
@@ -302,6 +328,10 @@ int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window) {
   std::string command = argv[1];
   if (command == "-h" || command == "--help" || command == "help") {
     std::fputs(kMainHelp, stdout);
+    return 0;
+  }
+  if (command == "--version" || command == "version") {
+    std::printf("kavenor %s\n", KAVENOR_VERSION);
     return 0;
   }
   if (command == "analyze") return RunAnalyze(argc, argv);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "support/test_folder.h"
@@ -29,10 +30,18 @@ RunResult Kavenor(const std::string& args, const std::string& prefix = "") {
   return run;
 }
 
+std::string CurrentPath() { return std::filesystem::current_path().string(); }
+
 TEST(CommandLineTest, HelpAndUsage) {
   RunResult help = Kavenor("--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.output.find("analyze [--keep-locals] [--memory N] [--open] SOURCE_DIR OUTPUT_DIR"), std::string::npos);
+  EXPECT_NE(help.output.find("analyze [--keep-locals] [--memory N] [--tree-lines N] [--open] SOURCE_DIR OUTPUT_DIR"),
+            std::string::npos);
+  // The help names the commands as they are typed.
+  EXPECT_EQ(help.output.find("analyse"), std::string::npos);
+  RunResult version = Kavenor("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.output.rfind("kavenor 1.", 0), 0u) << version.output;
   RunResult analyze_help = Kavenor("analyze --help");
   EXPECT_EQ(analyze_help.status, 0);
   EXPECT_NE(analyze_help.output.find("--keep-locals"), std::string::npos);
@@ -64,7 +73,54 @@ TEST(CommandLineTest, AnalyzeRefusalAndCompletion) {
   RunResult done = Kavenor("analyze --memory=2 proj out");
   EXPECT_EQ(done.status, 0) << done.output;
   EXPECT_NE(done.output.find("/out/"), std::string::npos) << done.output;
-  EXPECT_NE(done.output.find("解析完了 結果を起動します -> Cancel"), std::string::npos);
+  // Without --open the report is not opened, and the end says so plainly.
+  EXPECT_NE(done.output.find("解析完了 結果を起動します -> not opened: --open was not given"), std::string::npos)
+      << done.output;
+  EXPECT_EQ(done.output.find("Cancel"), std::string::npos) << done.output;
+}
+
+// The end of every analyze: a summary with the log's path and the result
+// folder; a "失敗!" is followed by the file and line it concerns.
+TEST(CommandLineTest, AnalyzeSummaryAndFailureContext) {
+  kv::testing::ScratchFolder scratch;
+  kv::testing::WriteFile("proj/a.c", "int a;\nint f(void)\n{\n    x = 1; y\x81\x20z = 2;\n    return x;\n}\n");
+  kv::testing::WriteFile("out/.keep", "");
+  RunResult done = Kavenor("analyze proj out");
+  EXPECT_EQ(done.status, 0) << done.output;
+  const size_t failure = done.output.find("[終了] 失敗!\n");
+  ASSERT_NE(failure, std::string::npos) << done.output;
+  EXPECT_EQ(done.output.find("    at proj/a.c:4 (NextToken, 1 invalid Shift-JIS characters)\n"),
+            failure + std::string("[終了] 失敗!\n").size())
+      << done.output;
+  EXPECT_NE(done.output.find("Summary:\n  source files read:   1\n  functions recorded:  1\n  findings in the log: "),
+            std::string::npos)
+      << done.output;
+  EXPECT_NE(done.output.find("/AnalyzeLog.txt)\n  result folder:       " + CurrentPath() + "/out/"),
+            std::string::npos)
+      << done.output;
+
+  RunResult refused = Kavenor("analyze nowhere out");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.output.find("  result folder:       none (refused)"), std::string::npos) << refused.output;
+}
+
+// tree, variable and docs say where they wrote; a name that is no
+// file-level variable is refused with exit status 1.
+TEST(CommandLineTest, ResultCommandsSayWhereTheyWrote) {
+  kv::testing::ScratchFolder scratch;
+  kv::testing::WriteFile("proj/a.c", "int g_count;\nvoid f(void)\n{\n    g_count = 1;\n}\n");
+  kv::testing::WriteFile("out/.keep", "");
+  ASSERT_EQ(Kavenor("analyze proj out").status, 0);
+  RunResult tree = Kavenor("tree f out");
+  EXPECT_EQ(tree.status, 0) << tree.output;
+  EXPECT_NE(tree.output.find("Report: " + CurrentPath() + "/out/"), std::string::npos) << tree.output;
+  EXPECT_NE(tree.output.find("_f/index.html\n"), std::string::npos) << tree.output;
+  RunResult variable = Kavenor("variable g_count out");
+  EXPECT_EQ(variable.status, 0) << variable.output;
+  EXPECT_NE(variable.output.find("_g_count/index.html\n"), std::string::npos) << variable.output;
+  RunResult not_a_variable = Kavenor("variable f out");
+  EXPECT_EQ(not_a_variable.status, 1);
+  EXPECT_NE(not_a_variable.output.find("[終了] 該当変数が存在しません"), std::string::npos) << not_a_variable.output;
 }
 
 // Without a display the commands still work, and "gui" says why it cannot

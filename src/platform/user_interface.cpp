@@ -28,9 +28,12 @@ void ConsoleUi::Message(const std::string& text, const std::string& caption) {
   PrintAboveProgress("[" + ToUtf8(caption) + "] " + ToUtf8(text));
 }
 
+void ConsoleUi::MessageContext(const std::string& text) { PrintAboveProgress("    at " + ToUtf8(text)); }
+
 bool ConsoleUi::Ask(const std::string& text, const std::string& caption) {
   bool ok = options_.answer_questions;
-  PrintAboveProgress("[" + ToUtf8(caption) + "] " + ToUtf8(text) + (ok ? " -> OK" : " -> Cancel"));
+  const std::string cancel = options_.cancel_text.empty() ? "Cancel" : options_.cancel_text;
+  PrintAboveProgress("[" + ToUtf8(caption) + "] " + ToUtf8(text) + " -> " + (ok ? "OK" : cancel));
   return ok;
 }
 
@@ -46,6 +49,11 @@ bool ConsoleUi::Open(const std::string& path) {
 void RecordingUi::Message(const std::string& text, const std::string& caption) {
   std::lock_guard<std::mutex> lock(mutex_);
   events_.push_back({Kind::kMessage, text, caption});
+}
+
+void RecordingUi::MessageContext(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  events_.push_back({Kind::kMessageContext, text, {}});
 }
 
 bool RecordingUi::Ask(const std::string& text, const std::string& caption) {

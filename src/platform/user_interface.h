@@ -18,6 +18,10 @@ class UserInterface {
   virtual ~UserInterface() = default;
   // A modal message box with an OK button.
   virtual void Message(const std::string& text, const std::string& caption) = 0;
+  // What the last message concerns (a file, its line, the step), shown
+  // after it where the interface has room for it: the command line prints
+  // it, a message box keeps its own text.
+  virtual void MessageContext(const std::string& /*text*/) {}
   // An OK/Cancel question; true for OK.
   virtual bool Ask(const std::string& text, const std::string& caption) = 0;
   // The main and the detail status line.
@@ -37,10 +41,15 @@ class ConsoleUi : public UserInterface {
     bool answer_questions = true;
     bool allow_open = false;
     bool status_lines = true;  // print each status text as a line
+    // Printed after a question answered Cancel instead of "Cancel" (UTF-8),
+    // when the answer needs saying why.
+    std::string cancel_text;
   };
   explicit ConsoleUi(Options options) : options_(options) {}
 
   void Message(const std::string& text, const std::string& caption) override;
+  // Printed indented below the message: "    at FILE:LINE (STEP)".
+  void MessageContext(const std::string& text) override;
   bool Ask(const std::string& text, const std::string& caption) override;
   void ShowStatus(const std::string& text) override;
   void ShowDetail(const std::string& text) override {}
@@ -61,7 +70,7 @@ class ConsoleUi : public UserInterface {
 // Records every event, in order, for tests.
 class RecordingUi : public UserInterface {
  public:
-  enum class Kind { kMessage, kQuestion, kStatus, kDetail, kOpen };
+  enum class Kind { kMessage, kQuestion, kStatus, kDetail, kOpen, kMessageContext };
   struct Event {
     Kind kind;
     std::string text;     // CP932
@@ -69,6 +78,7 @@ class RecordingUi : public UserInterface {
   };
 
   void Message(const std::string& text, const std::string& caption) override;
+  void MessageContext(const std::string& text) override;
   bool Ask(const std::string& text, const std::string& caption) override;
   void ShowStatus(const std::string& text) override;
   void ShowDetail(const std::string& text) override;

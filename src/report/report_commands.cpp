@@ -4,8 +4,10 @@
 
 #include "run/folder_utils.h"
 #include "run/work_folder.h"
+#include "lex/keyword_tables.h"
 #include "lex/name_match.h"
 #include "platform/encoding.h"
+#include "platform/html_text.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/text_file.h"
@@ -68,10 +70,26 @@ void OpenCopiedIndex(RunContext& ctx, const std::string& folder_name) {
   if (!ctx.ui.Open(index)) ctx.Message(SJ("起動失敗"));
 }
 
+// A file-level variable of the last analysis: a declaration of ValList.txt
+// or a line of the variable list ValList2.txt (up to "@1END").
+bool IsFileLevelVariable(const std::string& variable) {
+  std::string line, type, name;
+  LineReader declarations(work::Path(work::kValList));
+  while (declarations.ReadLineNoEol(line)) {
+    if (line.empty()) continue;
+    SplitTypeAndName(line, type, name);
+    if (name == variable) return true;
+  }
+  LineReader list(work::Path(work::kValList2));
+  while (list.ReadLineNoEol(line) && line != "@1END")
+    if (line == variable) return true;
+  return false;
+}
+
 constexpr std::string_view kCommandBodyHead =
     "<BODY bgcolor='white' link='black' vlink='black' alink=' black'><font size='2'><font color='black'>";
 
-bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source) {
+bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source, std::string* written_to) {
   ctx.ShowStatus(SJ("コールツリーHTML作成中"));
   if (!CheckChosenName(ctx, function, source, "SELECT FUNCTION")) return false;
   const std::string records_folder = work::Path(work::kFunctionList4);
@@ -95,7 +113,7 @@ bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source
   TextWriter text, html;
   if (!CreateFile(text, JoinPath(folder, tree_name + ".txt")) || !CreatePage(html, JoinPath(folder, tree_name + ".html"))) return false;
   html.Write(kCommandBodyHead);
-  html.Write(function + SJ("コールツリー<BR><BR>\n"));
+  html.Write(HtmlText(function) + SJ("コールツリー<BR><BR>\n"));
 
   CallTreeWalker walker(records);
   ChooseTreeForm(ctx, walker, {function});
@@ -115,6 +133,7 @@ bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source
   CopyIntoOutput(ctx, folder);
   ctx.ShowStatus(SJ("コールツリー完了"));
   ctx.Message(SJ("コールツリー作成完了"));
+  if (written_to != nullptr) *written_to = JoinPath(ctx.options.output_folder, folder_name);
   OpenCopiedIndex(ctx, folder_name);
   return true;
 }
@@ -140,14 +159,14 @@ void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& vari
       if (!matched) {
         matched = true;
         list.Write(name + "\n");
-        page.Write("<A href= ..\\" + name + ".html>" + name + "</A><BR>\n");
+        page.Write("<A href= ..\\" + name + ".html>" + HtmlText(name) + "</A><BR>\n");
       }
       if (line.find("[R]") != std::string::npos)
         ++reads;
       else
         ++writes;
       list.Write("\t" + line + "\n");
-      page.Write(SJ("　　　") + line + "<BR>\n");
+      page.Write(SJ("　　　") + HtmlText(line) + "<BR>\n");
     }
     if (matched && record.accesses_closed) {
       list.Write("\n");
@@ -175,11 +194,15 @@ void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& vari
   }
 }
 
-bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource source) {
+bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource source, std::string* written_to) {
   if (!CheckChosenName(ctx, variable, source, "SELECT RAM VALUE")) return false;
   const std::string records_folder = work::Path(work::kFunctionList4);
   if (!IsDirectory(records_folder)) {
     ctx.Message(SJ("解析結果がありません"));
+    return false;
+  }
+  if (!IsFileLevelVariable(variable)) {
+    ctx.Message(SJ("該当変数が存在しません"));
     return false;
   }
   ctx.ShowStatus(variable + SJ("変数分析中"));
@@ -195,7 +218,7 @@ bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource so
   TextWriter page;
   if (!CreatePage(page, JoinPath(folder, base + ".html"))) return false;
   page.Write(std::string(kCommandBodyHead) + "\n");
-  page.Write(variable + SJ("コールツリー<BR><BR>\n"));
+  page.Write(HtmlText(variable) + SJ("コールツリー<BR><BR>\n"));
 
   RecordStore records(records_folder);
   try {
@@ -210,24 +233,27 @@ bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource so
   ctx.ShowStatus(variable + SJ("変数分析終了"));
   CopyIntoOutput(ctx, folder);
   ctx.Message(variable + SJ("変数分析終了"));
+  if (written_to != nullptr) *written_to = JoinPath(ctx.options.output_folder, folder_name);
   OpenCopiedIndex(ctx, folder_name);
   return true;
 }
 
 }  // namespace
 
-bool RunFunctionTreeCommand(RunContext& ctx, const std::string& function, NameSource source) {
+bool RunFunctionTreeCommand(RunContext& ctx, const std::string& function, NameSource source,
+                            std::string* written_to) {
   try {
-    return TreeCommand(ctx, function, source);
+    return TreeCommand(ctx, function, source, written_to);
   } catch (const std::exception&) {
     ctx.log.Finding("OnButton7", 0, SJ("例外発生220"), "-");
     return false;
   }
 }
 
-bool RunVariableCommand(RunContext& ctx, const std::string& variable, NameSource source) {
+bool RunVariableCommand(RunContext& ctx, const std::string& variable, NameSource source,
+                        std::string* written_to) {
   try {
-    return VariableCommand(ctx, variable, source);
+    return VariableCommand(ctx, variable, source, written_to);
   } catch (const std::exception&) {
     ctx.log.Finding("OnButton8", 0, SJ("例外発生270変数分析"), "-");
     return false;

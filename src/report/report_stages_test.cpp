@@ -134,10 +134,26 @@ TEST_F(ReportTest, CommandsRefuseWhatTheWindowRefused) {
 TEST_F(ReportTest, NamesThatCannotBeFileNamesAreRefused) {
   ASSERT_EQ(RunStage(), StageOutcome::kContinue);
   RunContext ctx = Context();
+  // No file-level variable has such a name: refused before any folder is made.
   EXPECT_FALSE(RunVariableCommand(ctx, "../../etc", NameSource::kEdit));
   EXPECT_TRUE(fs::is_empty("out"));
-  EXPECT_TRUE(fs::is_empty("vcwk012345/RAM_D"));
-  EXPECT_NE(ReadSjisText("AnalyzeLog.txt").find("ファイル名にできない名前"), std::string::npos);
+  EXPECT_FALSE(fs::exists("vcwk012345/RAM_D") && !fs::is_empty("vcwk012345/RAM_D"));
+  EXPECT_EQ(Messages(), std::vector<std::string>{"[終了] 該当変数が存在しません"});
+}
+
+// A name that is no file-level variable (a function, a typo) says so and
+// writes nothing; a variable of ValList.txt runs and says where it wrote.
+TEST_F(ReportTest, VariableCommandRefusesNamesThatAreNoVariables) {
+  ASSERT_EQ(RunStage(), StageOutcome::kContinue);
+  RunContext ctx = Context();
+  std::string written_to;
+  EXPECT_FALSE(RunVariableCommand(ctx, "main", NameSource::kEdit, &written_to));
+  EXPECT_TRUE(written_to.empty());
+  EXPECT_TRUE(fs::is_empty("out"));
+  EXPECT_EQ(Messages().back(), "[終了] 該当変数が存在しません");
+  EXPECT_TRUE(RunVariableCommand(ctx, "g_cnt", NameSource::kEdit, &written_to));
+  EXPECT_EQ(written_to.rfind("out/", 0), 0u) << written_to;
+  EXPECT_TRUE(fs::exists(written_to + "/index.html"));
 }
 
 TEST_F(ReportTest, MissingTopPageEndsTheWorker) {

@@ -82,6 +82,9 @@ class RunContext {
   void ShowDetail(const std::string& text) { ui.ShowDetail(text); }
   // A message box with the usual caption "終了".
   void Message(const std::string& text);
+  // The same, followed where the interface shows it by what it concerns:
+  // "FILE:LINE (STEP)", the line left out when `line` is 0.
+  void MessageAbout(const std::string& text, std::string_view file, long line, std::string_view step);
   // The tokenizer's "失敗!" (invalid Shift-JIS) once for a file, with the
   // number of bad characters in the log, instead of one message per byte.
   void ReportInvalidShiftJis(std::string_view file, int count, std::string_view where);

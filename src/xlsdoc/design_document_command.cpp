@@ -169,11 +169,15 @@ class DocumentRun {
   const DesignDocumentOptions& options_;
   DocumentProgress* progress_;
   std::string folder_;  // DesignDocFolder
+
+ public:
+  const std::string& folder() const { return folder_; }
 };
 
 }  // namespace
 
-bool RunDesignDocumentCommand(RunContext& ctx, const DesignDocumentOptions& options, DocumentProgress* progress) {
+bool RunDesignDocumentCommand(RunContext& ctx, const DesignDocumentOptions& options, DocumentProgress* progress,
+                              std::string* written_to) {
   const std::string& output = ctx.options.output_folder;
   if (output.empty() || !IsDirectory(output)) {
     ctx.Message(SJ("出力フォルダを指定してください"));
@@ -187,7 +191,10 @@ bool RunDesignDocumentCommand(RunContext& ctx, const DesignDocumentOptions& opti
 
   ctx.progress.stop_flag = 0;
   ProgressShown shown(progress);
-  return DocumentRun(ctx, options, progress).Generate();
+  DocumentRun run(ctx, options, progress);
+  const bool completed = run.Generate();
+  if (completed && written_to != nullptr) *written_to = run.folder();
+  return completed;
 }
 
 }  // namespace kv

@@ -30,7 +30,9 @@ struct DesignDocumentOptions {
 // ctx.options.output_folder: one workbook per source file (main.c ->
 // main_c.xlsx), holding the template's three sheets and one sheet per
 // function of that file. Without a `progress` (the command line), the
-// sheets shown are printed on standard output. True when the run completed.
-bool RunDesignDocumentCommand(RunContext& ctx, const DesignDocumentOptions& options, DocumentProgress* progress);
+// sheets shown are printed on standard output. True when the run completed;
+// then `written_to`, when given, receives the documents' folder.
+bool RunDesignDocumentCommand(RunContext& ctx, const DesignDocumentOptions& options, DocumentProgress* progress,
+                              std::string* written_to = nullptr);
 
 }  // namespace kv

@@ -10,19 +10,21 @@
 
 namespace kv::gui {
 
-DocumentProgressDialog::DocumentProgressDialog(Progress& progress, QWidget* parent)
-    : QDialog(parent), progress_(progress) {
+DocumentProgressDialog::DocumentProgressDialog(Progress& progress, QWidget* parent, bool waits_for_work)
+    : QDialog(parent), progress_(progress), waits_for_work_(waits_for_work) {
   setWindowTitle(Display(SJ("実行中")));
-  auto* text = new QLabel(Display(SJ("EXCEL 仕様書作成中")), this);
-  text->setObjectName("documentText");
+  text_ = new QLabel(Display(SJ("EXCEL 仕様書作成中")), this);
+  text_->setObjectName("documentText");
   time_ = new QLabel(Display(SJ("時刻")), this);
   time_->setObjectName("ctl1022");
   time_->setMinimumWidth(200);
   interrupt_ = new QPushButton(Display(SJ("実行中断")), this);
   interrupt_->setObjectName("ctl1");
+  interrupt_->setAutoDefault(false);
+  interrupt_->setDefault(false);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(text);
+  layout->addWidget(text_);
   layout->addWidget(time_);
   layout->addWidget(interrupt_, 0, Qt::AlignHCenter);
 
@@ -37,8 +39,13 @@ void DocumentProgressDialog::Tick() {
 }
 
 void DocumentProgressDialog::Interrupt() {
-  timer_.stop();
   progress_.stop_flag = 1;
+  if (waits_for_work_) {
+    interrupt_->setEnabled(false);
+    text_->setText(Display(SJ("中断しています（作業の終了を待っています）")));
+    return;
+  }
+  timer_.stop();
   done(QDialog::Rejected);
 }
 
@@ -65,7 +72,7 @@ void QtDocumentProgress::RunOnWindowThread(Fn fn) {
 void QtDocumentProgress::Open() {
   RunOnWindowThread([this] {
     delete dialog_;
-    dialog_ = new DocumentProgressDialog(progress_, parent_);
+    dialog_ = new DocumentProgressDialog(progress_, parent_, /*waits_for_work=*/true);
     dialog_->setWindowModality(Qt::ApplicationModal);
     dialog_->show();
   });

@@ -1,6 +1,10 @@
 // The progress dialog of the design documents ("実行中"): a fixed text, the
-// elapsed time redrawn by a 500 ms timer, and "実行中断", which sets StopFlag
-// and closes the dialog. The about entry of the window opens the same dialog.
+// elapsed time redrawn by a 500 ms timer, and "実行中断", which sets StopFlag.
+// "実行中断" is no default button: a stray Enter does not stop the run.
+// The about entry of the window opens the same dialog, which "実行中断"
+// closes at once; the dialog of a document run (`waits_for_work`) stays open
+// after it, its button disabled, until the run has really stopped and
+// closes it.
 #pragma once
 
 #include <QDialog>
@@ -19,7 +23,7 @@ class DocumentProgressDialog : public QDialog {
   Q_OBJECT
 
  public:
-  DocumentProgressDialog(Progress& progress, QWidget* parent);
+  DocumentProgressDialog(Progress& progress, QWidget* parent, bool waits_for_work = false);
 
   long ticks() const { return ticks_; }
 
@@ -35,8 +39,10 @@ class DocumentProgressDialog : public QDialog {
 
  private:
   Progress& progress_;
+  const bool waits_for_work_;
   QTimer timer_;
   long ticks_ = 0;
+  QLabel* text_;
   QLabel* time_;
   QPushButton* interrupt_;
 };

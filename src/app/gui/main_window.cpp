@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <exception>
+#include <filesystem>
 
 #include "app/analyze_command.h"
 #include "app/gui/dialog_policy.h"
@@ -70,6 +71,13 @@ QComboBox* MakeNameList(const char* name, QWidget* parent) {
   combo->setInsertPolicy(QComboBox::NoInsert);
   combo->setMinimumWidth(220);
   return combo;
+}
+
+// A CP932 path as the absolute disk path a user can find it under.
+QString AbsoluteDisplayPath(const std::string& path) {
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(ToDiskPath(path), ec);
+  return QString::fromStdString(ec ? ToDiskPath(path) : absolute.lexically_normal().string());
 }
 
 QLabel* MakeStatusLine(const char* name, QWidget* parent) {
@@ -233,6 +241,17 @@ void MainWindow::BuildControls() {
   detail_ = MakeStatusLine("ctl1013", this);
   layout->addWidget(status_);
   layout->addWidget(detail_);
+  result_place_ = new QLabel(this);
+  result_place_->setObjectName("resultPlace");
+  result_place_->setTextFormat(Qt::RichText);
+  result_place_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard |
+                                         Qt::TextSelectableByMouse);
+  result_place_->setWordWrap(true);
+  result_place_->hide();
+  connect(result_place_, &QLabel::linkActivated, this, [this] {
+    if (!result_path_.empty()) ui_->Open(result_path_);
+  });
+  layout->addWidget(result_place_);
   close_ = MakeButton(Display(SJ("終了")), "ctl1002", this);
   auto* bottom = new QHBoxLayout;
   bottom->addStretch();
@@ -301,6 +320,13 @@ void MainWindow::PickFolder(QLineEdit* edit) {
   if (!folder.isEmpty()) edit->setText(folder);
 }
 
+void MainWindow::ShowResultPlace(const std::string& path) {
+  result_path_ = path;
+  const QString shown = AbsoluteDisplayPath(path);
+  result_place_->setText(Display(SJ("結果: ")) + "<a href=\"open\">" + shown.toHtmlEscaped() + "</a>");
+  result_place_->show();
+}
+
 void MainWindow::PickSourceFolder() { PickFolder(source_edit_); }
 
 void MainWindow::PickOutputFolder() {
@@ -333,6 +359,7 @@ void MainWindow::Analyze() {
   }
   AnalyzeResult result = command.Finish();
   if (result.status != AnalyzeResult::Status::kCompleted) return;
+  ShowResultPlace(JoinPath(result.result_folder, "index.html"));
   SetResultControlsEnabled(true);
   FillNameList(function_list_, result.function_names, SJ("SELECT FUNCTION"));
   FillNameList(variable_list_, result.variable_names, SJ("SELECT RAM VALUE"));
@@ -346,9 +373,14 @@ void MainWindow::CreateDocuments() {
   options.show_progress = show_progress_->isChecked();
   QtDocumentProgress progress(session_.progress, this);
   WorkerThread worker;
-  worker.Start([this, &ctx, &options, &progress] { commands_.documents(ctx, options, &progress); });
+  bool completed = false;
+  std::string written_to;
+  worker.Start([this, &ctx, &options, &progress, &completed, &written_to] {
+    completed = commands_.documents(ctx, options, &progress, &written_to);
+  });
   worker.Wait();
   progress.Close();
+  if (completed && !written_to.empty()) ShowResultPlace(written_to);
 }
 
 // StopFlag is cleared first: a stop left from an interrupted document run
@@ -361,7 +393,9 @@ void MainWindow::CreateFunctionTree() {
   std::string name = ChosenName(function_by_edit_, function_edit_, function_list_, &source);
   session_.progress.stop_flag = 0;
   RunContext ctx(session_, *ui_, log_, CurrentOptions());
-  commands_.function_tree(ctx, name, source);
+  std::string written_to;
+  if (commands_.function_tree(ctx, name, source, &written_to) && !written_to.empty())
+    ShowResultPlace(JoinPath(written_to, "index.html"));
 }
 
 void MainWindow::AnalyzeVariable() {
@@ -371,7 +405,9 @@ void MainWindow::AnalyzeVariable() {
   std::string name = ChosenName(variable_by_edit_, variable_edit_, variable_list_, &source);
   session_.progress.stop_flag = 0;
   RunContext ctx(session_, *ui_, log_, CurrentOptions());
-  commands_.variable(ctx, name, source);
+  std::string written_to;
+  if (commands_.variable(ctx, name, source, &written_to) && !written_to.empty())
+    ShowResultPlace(JoinPath(written_to, "index.html"));
 }
 
 // The about entry opens a second instance of the document progress dialog,

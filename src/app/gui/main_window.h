@@ -38,9 +38,10 @@ class QtUserInterface;
 // What the buttons run; the real entry points unless a test replaces them.
 struct WindowCommands {
   std::vector<StageFrame> stages;
-  std::function<bool(RunContext&, const std::string&, NameSource)> function_tree;
-  std::function<bool(RunContext&, const std::string&, NameSource)> variable;
-  std::function<bool(RunContext&, const DesignDocumentOptions&, DocumentProgress*)> documents;
+  // Each gives, when it completed, where it wrote its result.
+  std::function<bool(RunContext&, const std::string&, NameSource, std::string*)> function_tree;
+  std::function<bool(RunContext&, const std::string&, NameSource, std::string*)> variable;
+  std::function<bool(RunContext&, const DesignDocumentOptions&, DocumentProgress*, std::string*)> documents;
 
   static WindowCommands Real();
 };
@@ -82,6 +83,9 @@ class MainWindow : public QDialog {
   std::string ChosenName(const QRadioButton* edit_choice, const QLineEdit* edit, const QComboBox* combo,
                          NameSource* source) const;
   void PickFolder(QLineEdit* edit);
+  // The line below the status lines that says where the last result went
+  // (a link that opens it); `path` is CP932.
+  void ShowResultPlace(const std::string& path);
 
   DialogPolicy& policy_;
   WindowCommands commands_;
@@ -115,6 +119,8 @@ class MainWindow : public QDialog {
   QComboBox* variable_list_ = nullptr;         // 1030
   QLabel* status_ = nullptr;                   // 1005
   QLabel* detail_ = nullptr;                   // 1013
+  QLabel* result_place_ = nullptr;             // where the last result went
+  std::string result_path_;                    // CP932, opened by the link
   QPushButton* close_ = nullptr;               // 1002
 };
 

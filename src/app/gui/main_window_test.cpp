@@ -130,17 +130,20 @@ class MainWindowTest : public QObject {
     if (with_test_stage)
       commands.stages = {{"テスト中", "TEST START          ", "TEST END            ", "テスト完了", 0, false, nullptr,
                           TestStage}};
-    commands.function_tree = [this](RunContext& ctx, const std::string& name, NameSource source) {
+    commands.function_tree = [this](RunContext& ctx, const std::string& name, NameSource source, std::string* to) {
+      *to = "out/tree_" + name;
       tree_calls_.push_back({name, source, ctx.options.output_folder, ctx.progress.stop_flag.load()});
       return true;
     };
-    commands.variable = [this](RunContext& ctx, const std::string& name, NameSource source) {
+    commands.variable = [this](RunContext& ctx, const std::string& name, NameSource source, std::string* to) {
+      *to = "out/variable_" + name;
       variable_calls_.push_back({name, source, ctx.options.output_folder, ctx.progress.stop_flag.load()});
       return true;
     };
     // The design-document command as the window will meet it: the question,
     // the progress dialog around the work, the closing message.
-    commands.documents = [this](RunContext& ctx, const DesignDocumentOptions& options, DocumentProgress* progress) {
+    commands.documents = [this](RunContext& ctx, const DesignDocumentOptions& options, DocumentProgress* progress,
+                                std::string* to) {
       DocumentCall call{QThread::currentThread() == QCoreApplication::instance()->thread(), options.show_progress,
                         ctx.options.output_folder, false};
       if (!ctx.ui.Ask(SJ("EXL設計書作成開始します"), SJ("終了"))) return false;
@@ -152,11 +155,22 @@ class MainWindowTest : public QObject {
       call.stop_seen = ctx.StopRequested();
       progress->Close();
       if (!call.stop_seen) ctx.Message(SJ("設計書完了"));
+      if (!call.stop_seen) *to = "out/documents";
       document_calls_.push_back(call);  // read only after the worker has been joined
       return !call.stop_seen;
     };
     window_ = std::make_unique<MainWindow>(policy_, std::move(commands));
     window_->show();
+  }
+
+  // The path the window shows as where the last result went ("" when hidden).
+  QString ResultPlace() {
+    auto* label = Control<QLabel>("resultPlace");
+    if (!label->isVisible()) return {};
+    QString text = label->text();
+    const int start = text.indexOf('>') + 1, end = text.lastIndexOf("</a>");
+    if (!text.startsWith(U("結果: ")) || start <= 0 || end < start) return text;
+    return text.mid(start, end - start);
   }
 
   void SetFolders(const QString& source, const QString& output) {
@@ -276,6 +290,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(Control<QComboBox>("ctl1030")->currentText(), U("SELECT RAM VALUE"));
     QCOMPARE(Control<QLabel>("ctl1005")->text(), U("解析終了"));
     QCOMPARE(Control<QLabel>("ctl1013")->text(), U("----------------------"));
+    // Where the result went, under the status lines.
+    QVERIFY(ResultPlace().startsWith(QDir::currentPath() + "/out/"));
+    QVERIFY(ResultPlace().endsWith("/index.html"));
     QCOMPARE(window_->session().progress.Position(), 1000);
     // OK opened index.html of the new result folder.
     QCOMPARE(policy_.opened.size(), 1);
@@ -401,6 +418,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(tree_calls_[2].name, std::string("typed_fn"));
     QVERIFY(tree_calls_[2].source == NameSource::kEdit);
     QCOMPARE(tree_calls_[2].output_folder, std::string("out"));
+    // The window says where the tree went.
+    QCOMPARE(ResultPlace(), QDir::currentPath() + "/out/tree_typed_fn/index.html");
 
     window_->session().progress.stop_flag = 1;
     Control<QComboBox>("ctl1030")->setCurrentIndex(0);
@@ -413,6 +432,7 @@ class MainWindowTest : public QObject {
     QVERIFY(variable_calls_[0].source == NameSource::kCombo);
     QCOMPARE(variable_calls_[0].stop_flag_seen, 0);
     QCOMPARE(variable_calls_[1].name, SJ("変数"));
+    QCOMPARE(ResultPlace(), QDir::currentPath() + U("/out/variable_変数/index.html"));
     QVERIFY(variable_calls_[1].source == NameSource::kEdit);
   }
 
@@ -431,6 +451,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(policy_.Messages().last(), U("[終了] 設計書完了"));
     for (const AnsweringPolicy::Box& box : policy_.boxes) QVERIFY(box.on_window_thread);
     QCOMPARE(Control<QLabel>("ctl1005")->text(), U("リバース設計書作成終了"));
+    QCOMPARE(ResultPlace(), QDir::currentPath() + "/out/documents");
     for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(qobject_cast<DocumentProgressDialog*>(w) == nullptr);
     QVERIFY(!window_->busy());
   }

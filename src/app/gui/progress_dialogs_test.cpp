@@ -103,8 +103,33 @@ class ProgressDialogsTest : public QObject {
     QCOMPARE(time->text(), U("経過時間 00：01"));
     auto* interrupt = dialog.findChild<QPushButton*>("ctl1");
     QCOMPARE(interrupt->text(), U("実行中断"));
+    // A stray Enter does not stop the run.
+    QVERIFY(!interrupt->isDefault());
+    QVERIFY(!interrupt->autoDefault());
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QCOMPARE(progress.stop_flag.load(), 0);
+    QVERIFY(dialog.isVisible());
     interrupt->click();
     QCOMPARE(progress.stop_flag.load(), 1);
+    QVERIFY(!dialog.isVisible());
+  }
+
+  // The dialog of a document run stays after "実行中断" (and Escape) until
+  // the run closes it, so that no new command starts while the work still
+  // runs.
+  void DocumentDialogOfARunStaysUntilTheWorkHasStopped() {
+    Progress progress;
+    DocumentProgressDialog dialog(progress, nullptr, /*waits_for_work=*/true);
+    dialog.show();
+    auto* interrupt = dialog.findChild<QPushButton*>("ctl1");
+    interrupt->click();
+    QCOMPARE(progress.stop_flag.load(), 1);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!interrupt->isEnabled());
+    QCOMPARE(dialog.findChild<QLabel*>("documentText")->text(), U("中断しています（作業の終了を待っています）"));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(dialog.isVisible());
+    dialog.CloseByCommand();
     QVERIFY(!dialog.isVisible());
   }
 
