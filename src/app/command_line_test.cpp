@@ -118,6 +118,9 @@ TEST(CommandLineTest, ResultCommandsSayWhereTheyWrote) {
   RunResult variable = Kavenor("variable g_count out");
   EXPECT_EQ(variable.status, 0) << variable.output;
   EXPECT_NE(variable.output.find("_g_count/index.html\n"), std::string::npos) << variable.output;
+  RunResult docs = Kavenor("docs out");
+  EXPECT_EQ(docs.status, 0) << docs.output;
+  EXPECT_NE(docs.output.find("Documents: " + CurrentPath() + "/out/自動設計書"), std::string::npos) << docs.output;
   RunResult not_a_variable = Kavenor("variable f out");
   EXPECT_EQ(not_a_variable.status, 1);
   EXPECT_NE(not_a_variable.output.find("[終了] 該当変数が存在しません"), std::string::npos) << not_a_variable.output;
