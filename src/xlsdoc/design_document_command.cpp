@@ -61,6 +61,9 @@ class DocumentRun {
   DocumentRun(RunContext& ctx, const DesignDocumentOptions& options, DocumentProgress* progress)
       : ctx_(ctx), options_(options), progress_(progress) {}
 
+  // The documents' folder, once Generate has made it.
+  const std::string& folder() const { return folder_; }
+
   bool Generate() {
     folder_ = JoinPath(ctx_.options.output_folder, SJ("自動設計書") + FormatLocalTime("%m%d%H%M%S"));
     MakeFolder(folder_);
@@ -169,9 +172,6 @@ class DocumentRun {
   const DesignDocumentOptions& options_;
   DocumentProgress* progress_;
   std::string folder_;  // DesignDocFolder
-
- public:
-  const std::string& folder() const { return folder_; }
 };
 
 }  // namespace
