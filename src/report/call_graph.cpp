@@ -69,11 +69,15 @@ CallGraphIndex::CallGraphIndex(RecordStore& records) : records_(records) {
     const CallRecord& record = records.Get(id);
     std::vector<std::string>& callees = callees_[id];
     for (size_t i = 0; i < record.callees.size(); ++i) {
-      const std::string& callee = record.callees[i];
-      if (!IsCalleeName(callee) || std::find(callees.begin(), callees.end(), callee) != callees.end()) continue;
-      callees.push_back(callee);
+      if (!IsCalleeName(record.callees[i])) continue;
+      // A call found its record ignoring case: the record's name is the
+      // one its page has.
       const int callee_id = record.callee_ids[i];
-      if (callee_id >= 0 && callee_id < count) {
+      const bool has_record = callee_id >= 0 && callee_id < count;
+      const std::string& callee = has_record ? records.name(callee_id) : record.callees[i];
+      if (std::find(callees.begin(), callees.end(), callee) != callees.end()) continue;
+      callees.push_back(callee);
+      if (has_record) {
         std::vector<int>& callers = callers_[callee_id];
         if (callers.empty() || callers.back() != id) callers.push_back(id);
       }

@@ -44,13 +44,14 @@ void WriteRecord(const std::string& name, const std::vector<std::string>& calls,
 
 // main calls init, run, printf (no record), SET_REG (a macro), an
 // expression the body analysis kept as a call, and helper (only a "Not
-// Found Function" record); run calls log, itself and step; step calls run;
-// log calls printf; isr calls main.
+// Found Function" record); run calls log, itself and step (written Step:
+// the record is found ignoring case, the node shows the record's name);
+// step calls run; log calls printf; isr calls main.
 void WriteSmallProject() {
   WriteRecord("main", {"init()", "run(1)", "printf(\"%d\",x)", "SET_REG(1)", "p->x|=(a)", "helper()"},
               {"SET_REG(v)"});
   WriteRecord("init", {});
-  WriteRecord("run", {"log(cnt)", "run(n-1)", "step()"});
+  WriteRecord("run", {"log(cnt)", "run(n-1)", "Step()"});
   WriteRecord("step", {"run(2)"});
   WriteRecord("log", {"printf(\"%s\",s)"});
   WriteRecord("isr", {"main()"});
