@@ -59,13 +59,13 @@ void WriteSmallProject() {
 }
 
 struct Picture {
-  std::map<std::string, const GraphNode*> nodes;
+  std::map<std::string, GraphNode> nodes;  // copies: the model is a temporary
   std::vector<std::string> edges;  // "from>to", "from>to back"
 };
 
 Picture Describe(const CallGraphModel& model) {
   Picture picture;
-  for (const GraphNode& node : model.nodes) picture.nodes[ToUtf8(node.name)] = &node;
+  for (const GraphNode& node : model.nodes) picture.nodes[ToUtf8(node.name)] = node;
   for (const GraphEdge& edge : model.edges)
     picture.edges.push_back(ToUtf8(model.nodes[edge.from].name) + ">" + ToUtf8(model.nodes[edge.to].name) +
                             (edge.back ? " back" : ""));
@@ -74,7 +74,7 @@ Picture Describe(const CallGraphModel& model) {
 
 std::vector<std::string> SortedNames(const Picture& picture) {
   std::vector<std::string> names;
-  for (const auto& [name, node] : picture.nodes) names.push_back(name + "@" + std::to_string(node->level));
+  for (const auto& [name, node] : picture.nodes) names.push_back(name + "@" + std::to_string(node.level));
   return names;
 }
 
@@ -96,12 +96,12 @@ TEST_F(CallGraphTest, TwoLevelsOfCalleesOneOfCallers) {
   const Picture main = Describe(Build("main"));
   EXPECT_EQ(SortedNames(main), (std::vector<std::string>{"SET_REG@1", "helper@1", "init@1", "isr@-1", "log@2",
                                                          "main@0", "printf@1", "run@1", "step@2"}));
-  EXPECT_EQ(main.nodes.at("main")->kind, GraphNodeKind::kCenter);
-  EXPECT_EQ(main.nodes.at("run")->kind, GraphNodeKind::kDefined);
-  EXPECT_EQ(main.nodes.at("isr")->kind, GraphNodeKind::kDefined);
-  EXPECT_EQ(main.nodes.at("printf")->kind, GraphNodeKind::kUndefined);
-  EXPECT_EQ(main.nodes.at("SET_REG")->kind, GraphNodeKind::kMacro);
-  EXPECT_EQ(main.nodes.at("helper")->kind, GraphNodeKind::kUndefined);
+  EXPECT_EQ(main.nodes.at("main").kind, GraphNodeKind::kCenter);
+  EXPECT_EQ(main.nodes.at("run").kind, GraphNodeKind::kDefined);
+  EXPECT_EQ(main.nodes.at("isr").kind, GraphNodeKind::kDefined);
+  EXPECT_EQ(main.nodes.at("printf").kind, GraphNodeKind::kUndefined);
+  EXPECT_EQ(main.nodes.at("SET_REG").kind, GraphNodeKind::kMacro);
+  EXPECT_EQ(main.nodes.at("helper").kind, GraphNodeKind::kUndefined);
   // Second-level callees (log, step) are not expanded; run's recursion is
   // one edge back to itself.
   EXPECT_EQ(main.edges, (std::vector<std::string>{"isr>main", "main>init", "main>run", "main>printf", "main>SET_REG",
