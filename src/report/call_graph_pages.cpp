@@ -132,7 +132,10 @@ StageOutcome WriteCallGraphs(RunContext& ctx, RecordStore& records) {
   RemoveFolderTree(folder);
   if (!records.folder_found() || !CallGraphsWanted(ctx.options, records.size())) return StageOutcome::kContinue;
   const auto started = std::chrono::steady_clock::now();
-  MakeFolder(folder);
+  if (!MakeFolder(folder)) {  // e.g. a file of that name in a damaged work folder
+    ctx.log.Note(folder, "FILE CREATE FAIL\n");
+    return StageOutcome::kContinue;
+  }
   CallGraphIndex index(records);
   std::vector<int> jobs;
   for (int id = 0; id < index.size(); ++id)

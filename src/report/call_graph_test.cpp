@@ -232,6 +232,16 @@ TEST_F(CallGraphStageTest, SourcePagesGetOneLink) {
   EXPECT_EQ(ReadSjisText("vcwk012345/HTML/main.html"), "<BODY>mainのソース<BR><A href='GRAPH/main.svg'>[コールグラフ]</A><BR>\n");
 }
 
+TEST_F(CallGraphStageTest, AFileInPlaceOfTheFolderIsOneNote) {
+  WriteSmallProject();
+  WriteSjisText("vcwk012345/HTML/GRAPH", "not a folder");
+  RunContext ctx(session_, ui_, log_, RunOptions{});
+  RecordStore records(std::string("./") + kRecords);
+  EXPECT_EQ(WriteCallGraphs(ctx, records), StageOutcome::kContinue);
+  EXPECT_EQ(ReadSjisText("AnalyzeLog.txt"), "プログラム解析 ./vcwk012345/HTML/GRAPH : FILE CREATE FAIL\n");
+  EXPECT_EQ(ReadSjisText("vcwk012345/HTML/main.html"), "<BODY>mainのソース");
+}
+
 TEST_F(CallGraphStageTest, ProjectsAboveTheLimitGetNoPicturesUnlessAsked) {
   RunOptions options;
   EXPECT_TRUE(CallGraphsWanted(options, kCallGraphRecordLimit));
