@@ -1,11 +1,13 @@
 #include "report/call_graph_pages.h"
 
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -94,9 +96,14 @@ int WorkerCount(const RunOptions& options, size_t jobs) {
 void RunAllJobs(RunContext& ctx, const CallGraphIndex& index, const std::vector<int>& jobs, SharedJobs& shared,
                 int workers) {
   std::vector<pid_t> helpers;
+  const pid_t parent = getpid();
   for (int i = 1; i < workers; ++i) {
     const pid_t pid = fork();
     if (pid == 0) {
+      // A helper never outlives the run that made it (the parent killed
+      // before this line is caught by the second test).
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (getppid() != parent) _exit(1);
       RunJobs(index, jobs, shared, [] { return false; });
       // Nothing of the parent's (its threads, buffers, exit handlers) runs here.
       _exit(0);
