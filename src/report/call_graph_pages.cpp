@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <new>
 #include <string>
 #include <thread>
@@ -61,12 +62,16 @@ class SharedMemory {
 std::string GraphPath(const std::string& name) { return work::Path(std::string(kGraphFolder) + "/" + name + ".svg"); }
 
 bool WriteGraph(const CallGraphIndex& index, int id) {
-  std::string svg;
-  if (!RenderCallGraphSvg(BuildCallGraph(index, id), svg)) return false;
-  TextWriter file;
-  if (!file.Open(GraphPath(index.name(id)), WriteMode::kTruncate)) return false;
-  file.Write(svg);
-  return file.Close();
+  try {
+    std::string svg;
+    if (!RenderCallGraphSvg(BuildCallGraph(index, id), svg)) return false;
+    TextWriter file;
+    if (!file.Open(GraphPath(index.name(id)), WriteMode::kTruncate)) return false;
+    file.Write(svg);
+    return file.Close();
+  } catch (const std::exception&) {  // out of memory: this picture fails, the run goes on
+    return false;
+  }
 }
 
 // Takes jobs until none is left or a stop is asked for. `stop_requested`
@@ -104,8 +109,13 @@ void RunAllJobs(RunContext& ctx, const CallGraphIndex& index, const std::vector<
       // before this line is caught by the second test).
       prctl(PR_SET_PDEATHSIG, SIGKILL);
       if (getppid() != parent) _exit(1);
-      RunJobs(index, jobs, shared, [] { return false; });
-      // Nothing of the parent's (its threads, buffers, exit handlers) runs here.
+      // Nothing of the parent's (its threads, buffers, exit handlers, the
+      // rest of the stage) may run here: every way out is _exit.
+      try {
+        RunJobs(index, jobs, shared, [] { return false; });
+      } catch (...) {
+        _exit(1);
+      }
       _exit(0);
     }
     if (pid > 0) helpers.push_back(pid);
