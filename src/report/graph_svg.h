@@ -6,7 +6,8 @@
 // built-in font metrics, not the machine's fonts, so the same model gives
 // the same bytes on every machine with the same graphviz.
 //
-// Graphviz keeps global state in its layout code and is not thread-safe:
+// Graphviz is not thread-safe (its manual says so; its dictionaries
+// reorganise themselves even on lookups and the layout keeps global state):
 // the calls are serialised by one process-wide lock. Callers that want
 // several pictures at once use worker processes (see call_graph_pages.h).
 #pragma once
