@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# check-report-browser.sh [--screenshot PNG] [RESULT_FOLDER]
+# check-report-browser.sh [--screenshot PNG] [--graph-screenshot PNG] [--search-screenshot PNG] [RESULT_FOLDER]
 #
 # Opens the HTML report of a result folder in headless Chromium over file://
 # and checks what a reader sees: the frames load, the menu links work, and a
-# function's record and source page, a call tree and a variable page show
-# their Japanese text (Shift-JIS pages decoded right). Prints one PASS/FAIL
+# function's record and source page, its call-graph picture, the search
+# field, a call tree and a variable page show their Japanese text (Shift-JIS
+# pages decoded right). Prints one PASS/FAIL
 # line per check; exits 1 when a check failed.
 #
 # Without RESULT_FOLDER it analyses samples/engine_ctl in a temporary folder
 # and checks that report; when that analysis gives no report, it checks the
 # report made from the seeded work folder of tests/golden/report_stage.
 # --screenshot writes a picture of the report (a function, its record and
-# its source page shown).
+# its source page shown); --graph-screenshot one of the function's call
+# graph, --search-screenshot one of the search field with its results.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-shot=""
-if [ "${1:-}" = "--screenshot" ]; then shot=$(realpath -m "$2"); shift 2; fi
+shot="" graph_shot="" search_shot=""
+while [ $# -ge 2 ]; do
+  case "$1" in
+    --screenshot) shot=$(realpath -m "$2") ;;
+    --graph-screenshot) graph_shot=$(realpath -m "$2") ;;
+    --search-screenshot) search_shot=$(realpath -m "$2") ;;
+    *) break ;;
+  esac
+  shift 2
+done
 
 if ! command -v chromium >/dev/null 2>&1 || ! fc-list :lang=ja | grep -q .; then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
@@ -86,6 +96,49 @@ function click(frameName, index, match) {
   links[index].click();
   return true;
 }
+// The source page's link to the call-graph picture, then the picture: an
+// SVG document whose nodes are links to source pages.
+async function checkGraph(fn) {
+  const link = [...frame('view').document.querySelectorAll('a')].find(a => (a.getAttribute('href') || '').startsWith('GRAPH/'));
+  check('call-graph link on the source page of ' + fn, !!link, text('view'));
+  if (!link) return;
+  link.click();
+  await sleep(1500);
+  const svg = frame('view').document.documentElement;
+  const names = [...svg.querySelectorAll('text')].map(t => t.textContent);
+  const links = [...svg.querySelectorAll('a')].map(a => a.getAttribute('xlink:href') || a.getAttribute('href'));
+  check('call graph of ' + fn, svg.tagName === 'svg' && names.includes(fn) && links.includes('../' + fn + '.html') && !names.some(mojibake),
+        svg.outerHTML);
+  if (mode === 'graph') return;
+  // A node opens that function's source page.
+  const other = [...svg.querySelectorAll('a')].find(a => !(a.getAttribute('xlink:href') || '').endsWith('/' + fn + '.html'));
+  if (other) {
+    const target = other.getAttribute('xlink:href').replace('../', '').replace('.html', '');
+    other.dispatchEvent(new MouseEvent('click', {bubbles: true, cancelable: true, view: frame('view')}));
+    await sleep(1500);
+    check('graph node opens the source page of ' + target, frame('view').location.href.endsWith('/' + target + '.html'), frame('view').location.href);
+  }
+}
+// The search field in the menu frame: typing part of a name lists the
+// matches in the list frame; a match opens the record and the source page.
+async function checkSearch(fn) {
+  const field = frame('top').document.getElementById('kvsearch');
+  check('search field in the menu frame', !!field, text('top'));
+  if (!field) return;
+  const part = fn.slice(0, Math.min(3, fn.length));
+  for (const length of [1, part.length]) {
+    field.value = part.slice(0, length);
+    field.dispatchEvent(new Event('input', {bubbles: true}));
+    await sleep(400);
+  }
+  await sleep(1000);
+  const found = [...frame('list').document.querySelectorAll('a')].find(a => a.textContent === fn);
+  check('search for "' + part + '" lists ' + fn, text('list').includes('検索') && !!found && !mojibake(text('list')), text('list'));
+  if (!found || mode === 'search') return;
+  found.click();
+  await sleep(1500);
+  check('search result opens the record of ' + fn, text('mid').includes('[関数名称]') && text('mid').includes(fn), text('mid'));
+}
 async function run() {
   await sleep(2000);
   check('title bar', text('top').includes('解析結果') && text('top').includes('[関数一覧]') && !mojibake(text('top')), text('top'));
@@ -101,6 +154,10 @@ async function run() {
   check('record of ' + fn, text('mid').includes('[関数名称]') && text('mid').includes(fn) && !mojibake(text('mid')), text('mid'));
   check('source page of ' + fn, text('view').length > 0 && !text('view').includes('Not Found') && !mojibake(text('view')), text('view'));
   if (mode === 'shot') return;
+  if (mode === 'graph') return checkGraph(fn);
+  if (mode === 'search') return checkSearch(fn);
+  await checkGraph(fn);
+  await checkSearch(fn);
   // The call-tree menu: the index in list, the first root's tree in mid.
   frame('top').document.querySelectorAll('a')[3].click();
   await sleep(1000);
@@ -128,7 +185,7 @@ async function run() {
 }
 run().catch(e => lines.push('FAIL script: ' + e)).finally(() => {
   document.getElementById('out').textContent = '\n' + lines.join('\n') + '\n';
-  if (mode === 'shot') document.getElementById('out').style.display = 'none';
+  if (mode !== 'check') document.getElementById('out').style.display = 'none';
 });
 </script>
 EOF
@@ -138,9 +195,12 @@ harness check >"$work/check.html"
 report=$(browser --virtual-time-budget=20000 --dump-dom "file://$work/check.html" |
   sed -n 's/^\(PASS\|FAIL\) /&/p')
 echo "$report"
-if [ -n "$shot" ]; then
-  harness shot >"$work/shot.html"
-  browser --virtual-time-budget=8000 --hide-scrollbars --window-size=1400,900 --screenshot="$shot" "file://$work/shot.html" >/dev/null
-  echo "screenshot: $shot"
-fi
+screenshot() {  # MODE PNG
+  harness "$1" >"$work/$1.html"
+  browser --virtual-time-budget=12000 --hide-scrollbars --window-size=1400,900 --screenshot="$2" "file://$work/$1.html" >/dev/null
+  echo "screenshot: $2"
+}
+if [ -n "$shot" ]; then screenshot shot "$shot"; fi
+if [ -n "$graph_shot" ]; then screenshot graph "$graph_shot"; fi
+if [ -n "$search_shot" ]; then screenshot search "$search_shot"; fi
 [ -n "$report" ] && ! grep -q '^FAIL' <<<"$report"

@@ -4,7 +4,8 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev
-          libxlsxwriter-dev libminizip-dev libpugixml-dev qt6-base-dev)
+          libxlsxwriter-dev libminizip-dev libpugixml-dev qt6-base-dev
+          libgraphviz-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -51,7 +51,8 @@ const char kMainHelp[] =
     "the version.\n";
 
 const char kAnalyzeHelp[] =
-    "usage: kavenor analyze [--keep-locals] [--memory N] [--tree-lines N] [--open] SOURCE_DIR OUTPUT_DIR\n"
+    "usage: kavenor analyze [--keep-locals] [--memory N] [--tree-lines N] [--graphs | --no-graphs]\n"
+    "                       [--open] SOURCE_DIR OUTPUT_DIR\n"
     "\n"
     "Analyzes the C project in SOURCE_DIR (files ending in .c, .h or .cpp) in the\n"
     "work folder ./vcwk012345, then copies the results into a new folder named\n"
@@ -64,6 +65,10 @@ const char kAnalyzeHelp[] =
     "  --tree-lines N call-tree lines (all roots together) written in full; larger\n"
     "                 trees are written in brief form, each function expanded once\n"
     "                 (default 1000000)\n"
+    "  --graphs       draw a call-graph picture (SVG) for every function, linked\n"
+    "                 from its source page (default: when the project has at most\n"
+    "                 5000 function records)\n"
+    "  --no-graphs    draw none\n"
     "  --open         answer OK to \"解析完了 結果を起動します\": open the report\n"
     "                 with xdg-open (without it the report is not opened)\n"
     "  -h, --help     this text\n"
@@ -192,7 +197,8 @@ void InstallStopHandler(std::atomic<int>& stop_flag) {
 }
 
 int RunAnalyze(int argc, char** argv) {
-  ParsedArgs args = Parse(argc, argv, 2, {"--keep-locals", "--open"}, {"--memory", "--tree-lines"});
+  ParsedArgs args =
+      Parse(argc, argv, 2, {"--keep-locals", "--open", "--graphs", "--no-graphs"}, {"--memory", "--tree-lines"});
   if (args.help) {
     std::fputs(kAnalyzeHelp, stdout);
     return 0;
@@ -223,6 +229,12 @@ int RunAnalyze(int argc, char** argv) {
   options.keep_locals = args.options.count("--keep-locals") > 0;
   options.memory_factor = memory;
   if (!ParseTreeLines(args, options)) return UsageError(kAnalyzeHelp, "--tree-lines takes a line count");
+  if (args.options.count("--graphs") && args.options.count("--no-graphs"))
+    return UsageError(kAnalyzeHelp, "--graphs and --no-graphs exclude each other");
+  if (args.options.count("--graphs")) options.call_graphs = 1;
+  if (args.options.count("--no-graphs")) options.call_graphs = 0;
+  // For the benchmarks: the processes that lay the pictures out.
+  if (const char* workers = std::getenv("KAVENOR_GRAPH_WORKERS")) options.graph_workers = std::atoi(workers);
   AnalyzeCommand command(session, ui, log, options);
   InstallStopHandler(session.progress.stop_flag);
 

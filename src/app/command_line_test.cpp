@@ -141,4 +141,19 @@ TEST(CommandLineTest, WorksWithoutADisplay) {
   EXPECT_EQ(done.status, 0) << done.output;
 }
 
+TEST(CommandLineTest, GraphOptions) {
+  kv::testing::ScratchFolder scratch;
+  kv::testing::WriteFile("proj/a.c", "void f(void) {}\nvoid g(void) { f(); }\n");
+  kv::testing::WriteFile("out/.keep", "");
+  EXPECT_EQ(Kavenor("analyze --graphs --no-graphs proj out").status, 2);
+  RunResult without = Kavenor("analyze --no-graphs proj out");
+  EXPECT_EQ(without.status, 0) << without.output;
+  EXPECT_FALSE(kv::testing::Exists("vcwk012345/HTML/GRAPH/g.svg"));
+  // Two records: pictures by default.
+  RunResult with = Kavenor("analyze proj out");
+  EXPECT_EQ(with.status, 0) << with.output;
+  EXPECT_NE(kv::testing::ReadFile("vcwk012345/HTML/GRAPH/g.svg").find("../f.html"), std::string::npos);
+  EXPECT_NE(kv::testing::ReadFile("vcwk012345/HTML/g.html").find("GRAPH/g.svg"), std::string::npos);
+}
+
 }  // namespace

@@ -22,6 +22,12 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+size_t FindIgnoringCase(std::string_view text, std::string_view what, size_t from) {
+  for (size_t i = from; i + what.size() <= text.size(); ++i)
+    if (StartsWithIgnoringCase(text.substr(i), what)) return i;
+  return std::string_view::npos;
+}
+
 // The quoted strings inside a javaScript: address: the pages that
 // mysetFrame('a','b') loads.
 void AddScriptTargets(std::string_view script, std::vector<std::string>& out) {
@@ -92,8 +98,16 @@ std::vector<std::string> PageLinks(std::string_view html) {
     size_t close = html.find('>', open + 1);
     if (close == std::string_view::npos) break;
     // Attribute values may hold ">" only when quoted; the tags we write do not.
-    AddTagTargets(html.substr(open + 1, close - open - 1), out);
+    std::string_view tag = html.substr(open + 1, close - open - 1);
+    AddTagTargets(tag, out);
     open = close;
+    // A script builds its links when it runs (the search page): what its
+    // text holds between quotes is no link of the page.
+    if (StartsWithIgnoringCase(tag, "script") && (tag.size() == 6 || IsBlank(tag[6]))) {
+      size_t end = FindIgnoringCase(html, "</script", close);
+      if (end == std::string_view::npos) break;
+      open = end;
+    }
   }
   return out;
 }

@@ -16,6 +16,9 @@ TEST(LinkCheck, TakesHrefAndSrcOfTagsAndTheFramesOfScriptLinks) {
             (V{"../FunctionList4/f", "f.html"}));
   EXPECT_EQ(PageLinks("<BODY bgcolor=#CCFFFF>a &lt; b href=x.html <font color='#0000ff'>"), V{});
   EXPECT_EQ(PageLinks("<a HREF=x.html><img SRC=\"y.png\"><a href=z.html>"), (V{"x.html", "y.png", "z.html"}));
+  // A script's own text builds links at run time: only its src counts.
+  EXPECT_EQ(PageLinks("<script src='i.js'></script><SCRIPT>h += '<a href=\"' + n + '.html\">';</SCRIPT><a href=w.html>"),
+            (V{"i.js", "w.html"}));
 }
 
 TEST(LinkCheck, ReportsTargetsThatAreNoFile) {

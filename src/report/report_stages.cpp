@@ -10,9 +10,11 @@
 #include "platform/html_text.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
+#include "report/call_graph_pages.h"
 #include "report/call_records.h"
 #include "report/call_tree.h"
 #include "report/report_pages.h"
+#include "report/search_index.h"
 #include "report/variable_pages.h"
 
 namespace kv {
@@ -103,7 +105,10 @@ StageOutcome RunReportStage(RunContext& ctx) {
   std::vector<TreeLine> first_lines;
   StageOutcome trees = WriteCallTrees(ctx, records, first_lines);
   if (trees != StageOutcome::kContinue) return trees;
-  return WriteVariablePages(ctx, records, first_lines);
+  StageOutcome pages = WriteVariablePages(ctx, records, first_lines);
+  if (pages != StageOutcome::kContinue) return pages;
+  if (!WriteSearchPages(ctx, records)) ctx.log.Note(work::Path("HTML/search_index.js"), "FILE CREATE FAIL\n");
+  return WriteCallGraphs(ctx, records);
 }
 
 }  // namespace kv

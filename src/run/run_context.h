@@ -45,6 +45,7 @@ struct Session {
 };
 
 inline constexpr uint64_t kDefaultTreeLineBudget = 1'000'000;
+inline constexpr int kCallGraphRecordLimit = 5000;
 
 struct RunOptions {
   std::string source_folder;  // CP932, exactly as typed
@@ -54,6 +55,11 @@ struct RunOptions {
   // Call-tree lines (all roots of a run together) written in full; beyond
   // it the trees are written in brief form (--tree-lines).
   uint64_t tree_line_budget = kDefaultTreeLineBudget;
+  // Call-graph pictures: -1 while the project has at most
+  // kCallGraphRecordLimit records (--graphs 1, --no-graphs 0).
+  int call_graphs = -1;
+  // Processes that lay the pictures out at once; 0: one per core.
+  int graph_workers = 0;
 };
 
 // CurrentFile, CurrentLine, CurrentState and LineCounter: where the analysis

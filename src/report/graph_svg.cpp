@@ -1,0 +1,147 @@
+#include "report/graph_svg.h"
+
+#include <graphviz/cgraph.h>
+#include <graphviz/gvc.h>
+#include <graphviz/gvplugin.h>
+
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+#include "platform/encoding.h"
+
+// The two plugin libraries are linked in and registered by hand: the
+// configured plugin set would also bring the text-layout plugin, whose
+// measurements (and so the picture's bytes) depend on the installed fonts.
+extern "C" {
+extern gvplugin_library_t gvplugin_dot_layout_LTX_library;
+extern gvplugin_library_t gvplugin_core_LTX_library;
+}
+
+namespace kv {
+namespace {
+
+std::mutex g_graphviz_mutex;
+
+GVC_t* Context() {
+  static lt_symlist_t builtins[] = {
+      {"gvplugin_dot_layout_LTX_library", &gvplugin_dot_layout_LTX_library},
+      {"gvplugin_core_LTX_library", &gvplugin_core_LTX_library},
+      {nullptr, nullptr},
+  };
+  // Kept for the life of the process (a forked worker inherits it unused).
+  static GVC_t* context = gvContextPlugins(builtins, 0);
+  return context;
+}
+
+// Graphviz takes char* for names that it only reads.
+char* Text(const char* text) { return const_cast<char*>(text); }
+
+// Graphviz expects UTF-8; a name that is not valid Shift-JIS keeps its
+// ASCII characters and shows "?" for the rest.
+std::string Utf8(std::string_view cp932) {
+  std::string out;
+  if (TryToUtf8(cp932, out)) return out;
+  out.clear();
+  for (char c : cp932) out.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
+  return out;
+}
+
+void Set(void* object, const char* name, const std::string& value) {
+  agsafeset(object, Text(name), Text(value.c_str()), Text(""));
+}
+
+void StyleNode(Agnode_t* node, const GraphNode& model) {
+  Set(node, "label", Utf8(model.name));
+  switch (model.kind) {
+    case GraphNodeKind::kCenter:
+      Set(node, "style", "filled,bold");
+      Set(node, "fillcolor", "#FFFFCC");
+      Set(node, "URL", "../" + Utf8(model.name) + ".html");
+      break;
+    case GraphNodeKind::kDefined:
+      Set(node, "style", "filled");
+      Set(node, "fillcolor", "#CCFFFF");
+      Set(node, "URL", "../" + Utf8(model.name) + ".html");
+      break;
+    case GraphNodeKind::kUndefined:
+      Set(node, "shape", "ellipse");
+      Set(node, "style", "dashed");
+      Set(node, "color", "gray40");
+      Set(node, "fontcolor", "gray40");
+      break;
+    case GraphNodeKind::kMacro:
+      Set(node, "shape", "hexagon");
+      Set(node, "style", "dashed");
+      Set(node, "color", "#996600");
+      Set(node, "fontcolor", "#996600");
+      break;
+    case GraphNodeKind::kMore:
+      Set(node, "shape", "plaintext");
+      Set(node, "fontcolor", "gray40");
+      break;
+  }
+  if (!model.name.empty() && model.kind != GraphNodeKind::kMore) Set(node, "tooltip", Utf8(model.name));
+}
+
+// The picture as graphviz wrote it (UTF-8) made Shift-JIS.
+bool ToShiftJisSvg(std::string_view utf8, std::string& svg) {
+  constexpr std::string_view kDeclared = "encoding=\"UTF-8\"";
+  std::string text(utf8);
+  const size_t declared = text.find(kDeclared);
+  if (declared != std::string::npos) text.replace(declared, kDeclared.size(), "encoding=\"Shift_JIS\"");
+  return TryToCp932(text, svg);
+}
+
+}  // namespace
+
+bool RenderCallGraphSvg(const CallGraphModel& model, std::string& svg) {
+  svg.clear();
+  std::lock_guard<std::mutex> lock(g_graphviz_mutex);
+  GVC_t* gvc = Context();
+  if (gvc == nullptr || model.nodes.empty()) return false;
+  Agraph_t* graph = agopen(Text(Utf8(model.function).c_str()), Agdirected, nullptr);
+  if (graph == nullptr) return false;
+  Set(graph, "rankdir", "LR");
+  Set(graph, "nodesep", "0.12");
+  Set(graph, "ranksep", "0.5");
+  Set(graph, "fontname", "Helvetica");
+  agattr(graph, AGNODE, Text("shape"), Text("box"));
+  agattr(graph, AGNODE, Text("fontname"), Text("Helvetica"));
+  agattr(graph, AGNODE, Text("fontsize"), Text("10"));
+  agattr(graph, AGNODE, Text("height"), Text("0.3"));
+  agattr(graph, AGNODE, Text("target"), Text("_self"));
+  agattr(graph, AGEDGE, Text("arrowsize"), Text("0.6"));
+
+  std::vector<Agnode_t*> nodes;
+  nodes.reserve(model.nodes.size());
+  for (size_t i = 0; i < model.nodes.size(); ++i) {
+    // The id is the SVG group's title: the name, or the level of a "+N more".
+    const GraphNode& shown = model.nodes[i];
+    const std::string id = shown.kind == GraphNodeKind::kMore ? "more" + std::to_string(shown.level) : Utf8(shown.name);
+    Agnode_t* node = agnode(graph, Text(id.c_str()), 1);
+    StyleNode(node, model.nodes[i]);
+    nodes.push_back(node);
+  }
+  for (const GraphEdge& edge : model.edges) {
+    Agedge_t* drawn = agedge(graph, nodes[edge.from], nodes[edge.to], nullptr, 1);
+    if (edge.back) {
+      Set(drawn, "constraint", "false");
+      Set(drawn, "color", "#CC3333");
+    }
+  }
+  bool ok = gvLayout(gvc, graph, "dot") == 0;
+  if (ok) {
+    char* data = nullptr;
+    unsigned int length = 0;
+    ok = gvRenderData(gvc, graph, "svg", &data, &length) == 0 && data != nullptr;
+    if (ok) ok = ToShiftJisSvg(std::string_view(data, length), svg);
+    if (data != nullptr) gvFreeRenderData(data);
+    gvFreeLayout(gvc, graph);
+  }
+  agclose(graph);
+  if (!ok) svg.clear();
+  return ok;
+}
+
+}  // namespace kv
