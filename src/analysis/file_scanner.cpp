@@ -99,8 +99,8 @@ int FileScanner::ScanFile(const std::string& path) {
   header_.file_path = path;
   header_.file_name = file_name;
   header_.folder_name = FolderNameOf(path);
-  in_comment_ = false;
   define_ = 0;
+  line_.Assign("");  // no comment is open at a file's start
   line_.clear_invalid_sjis_count();
 
   try {
@@ -119,7 +119,7 @@ bool FileScanner::ReadLine() {
   if (!input_.ReadLine(line_text_, kLineBufferSize)) return false;
   ++ctx_.position.line_counter;
   ctx_.position.current_line = line_text_;
-  line_.Assign(line_text_);
+  line_.AssignNextLine(line_text_);
   return true;
 }
 
@@ -186,21 +186,19 @@ void FileScanner::Scan() {
         do {
           if (!ReadLine()) return;
           token = line_.NextIndented(&indent);
+          if (IsLineEnd(token) && (define_ & 1)) {
+            // A blank line after a backslash: the #define ends there.
+            define_ = 0;
+            state_ = kStart;
+            idx_ = 0;
+          }
         } while (IsLineEnd(token));
       }
 
-      // 4. Comments.
-      const TokenKind kind = ClassifyToken(token, ctx_.types());
-      if (kind == kKindComment) continue;
-      if (kind == kKindCommentOpen) {
-        in_comment_ = true;
-        continue;
-      }
-      if (kind == kKindCommentClose) {
-        in_comment_ = false;
-        continue;
-      }
-      if (in_comment_) continue;
+      // 4. Comments: the tokenizer knows which tokens stand inside one,
+      // whatever lines the comment spans.
+      const TokenKind kind = ClassifyLineToken(line_, token, ctx_.types());
+      if (line_.last_in_comment()) continue;
       tokens_.Set(static_cast<size_t>(idx_), token);
 
       // 5. Braces, counted within the statement.
@@ -261,6 +259,18 @@ void FileScanner::BeginFunctionName() {
   header_.name_index = idx_;
   header_.argument_count = 0;
   arguments_refused_ = false;
+  parameter_types_.clear();
+}
+
+// The first word of each parameter names its type, but only once the list
+// has shown what it is: a definition's parameters all register; after a ";"
+// only those followed by a parameter name do ("T x" in a prototype), so the
+// arguments of a file-level macro invocation (static DEFINE_LOCK(x);) never
+// become type names.
+void FileScanner::RegisterParameterTypes(bool named_only) {
+  for (const ParameterType& p : parameter_types_)
+    if (p.named || !named_only) RegisterTypeName(p.name);
+  parameter_types_.clear();
 }
 
 // One token of the file-level statement, in the order of the state table.
@@ -328,7 +338,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       } else if (token == "struct" || token == "union" || token == "enum") {
         // stay
       } else if (IsTypeKind(kind) || kind == kKindIdentifier) {
-        RegisterTypeName(token);
+        parameter_types_.push_back({std::string(token), false});
         parameter_start_ = idx_;
         state_ = kParameter;
       }
@@ -338,6 +348,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       if (token == ",") {
         state_ = kParameters;
       } else if (kind == kKindIdentifier) {
+        if (!parameter_types_.empty()) parameter_types_.back().named = true;
         StoreArgument();
         state_ = kParameters;
       } else if (token == ")") {
@@ -347,10 +358,12 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
 
     case kAfterParameters:
       if (token == "{") {
+        RegisterParameterTypes(false);
         Definition();
         return Action::kNextStatement;
       }
       if (token == ";") {
+        RegisterParameterTypes(true);
         WriteJoined(f_out_, "\t", false, idx_);
         WriteJoined(prototypes_, "\t", false, idx_);
         return Action::kNextStatement;

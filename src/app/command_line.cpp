@@ -48,7 +48,8 @@ const char kMainHelp[] =
     "'kavenor COMMAND --help' describes a command.\n";
 
 const char kAnalyzeHelp[] =
-    "usage: kavenor analyze [--keep-locals] [--memory N] [--tree-lines N] [--open] SOURCE_DIR OUTPUT_DIR\n"
+    "usage: kavenor analyze [--keep-locals] [--memory N] [--tree-lines N] [--source-encoding E] [--open]\n"
+    "                       SOURCE_DIR OUTPUT_DIR\n"
     "\n"
     "Analyses the C project in SOURCE_DIR (files ending in .c, .h or .cpp) in the\n"
     "work folder ./vcwk012345, then copies the results into a new folder named\n"
@@ -61,6 +62,11 @@ const char kAnalyzeHelp[] =
     "  --tree-lines N call-tree lines (all roots together) written in full; larger\n"
     "                 trees are written in brief form, each function expanded once\n"
     "                 (default 1000000)\n"
+    "  --source-encoding E\n"
+    "                 how the sources are read: auto (default: a file that is valid\n"
+    "                 UTF-8 and not plain ASCII is UTF-8, any other CP932), cp932 or\n"
+    "                 utf-8; UTF-8 is converted to CP932, a character CP932 cannot\n"
+    "                 hold becomes \"〓\" (counted in AnalyzeLog.txt)\n"
     "  --open         answer OK to \"解析完了 結果を起動します\": open the report\n"
     "                 with xdg-open\n"
     "  -h, --help     this text\n"
@@ -189,7 +195,7 @@ void InstallStopHandler(std::atomic<int>& stop_flag) {
 }
 
 int RunAnalyze(int argc, char** argv) {
-  ParsedArgs args = Parse(argc, argv, 2, {"--keep-locals", "--open"}, {"--memory", "--tree-lines"});
+  ParsedArgs args = Parse(argc, argv, 2, {"--keep-locals", "--open"}, {"--memory", "--tree-lines", "--source-encoding"});
   if (args.help) {
     std::fputs(kAnalyzeHelp, stdout);
     return 0;
@@ -217,6 +223,9 @@ int RunAnalyze(int argc, char** argv) {
   options.keep_locals = args.options.count("--keep-locals") > 0;
   options.memory_factor = memory;
   if (!ParseTreeLines(args, options)) return UsageError(kAnalyzeHelp, "--tree-lines takes a line count");
+  if (args.options.count("--source-encoding") &&
+      !ParseSourceEncoding(args.options["--source-encoding"], options.source_encoding))
+    return UsageError(kAnalyzeHelp, "--source-encoding takes auto, cp932 or utf-8");
   AnalyzeCommand command(session, ui, log, options);
   InstallStopHandler(session.progress.stop_flag);
 

@@ -36,6 +36,8 @@ TEST(CommandLineTest, HelpAndUsage) {
   RunResult analyze_help = Kavenor("analyze --help");
   EXPECT_EQ(analyze_help.status, 0);
   EXPECT_NE(analyze_help.output.find("--keep-locals"), std::string::npos);
+  EXPECT_NE(analyze_help.output.find("--source-encoding"), std::string::npos);
+  EXPECT_EQ(Kavenor("analyze --source-encoding latin1 a b").status, 2);
   EXPECT_EQ(Kavenor("").status, 2);
   EXPECT_EQ(Kavenor("frobnicate").status, 2);
   EXPECT_EQ(Kavenor("analyze onlyone").status, 2);

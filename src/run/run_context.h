@@ -13,6 +13,7 @@
 
 #include "run/analysis_log.h"
 #include "lex/keyword_tables.h"
+#include "platform/encoding.h"
 #include "platform/file_write_queue.h"
 #include "platform/user_interface.h"
 
@@ -54,6 +55,9 @@ struct RunOptions {
   // Call-tree lines (all roots of a run together) written in full; beyond
   // it the trees are written in brief form (--tree-lines).
   uint64_t tree_line_budget = kDefaultTreeLineBudget;
+  // How the project's sources are read (--source-encoding); the window
+  // always reads them with kAuto.
+  SourceEncoding source_encoding = SourceEncoding::kAuto;
 };
 
 // CurrentFile, CurrentLine, CurrentState and LineCounter: where the analysis
