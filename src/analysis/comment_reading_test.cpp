@@ -161,6 +161,12 @@ TEST(TypeNameRegistrationTest, MacroInvocationArgumentsAreNoTypeNames) {
                 "\tk(x);\n"
                 "}\n"
                 "int proto(NAMED_T n);\n"
+                "static void show(zone_t, char *, bool);\n"
+                "static bool\n"
+                "is_alpha(char a)\n"
+                "{\n"
+                "\treturn a;\n"
+                "}\n"
                 "void h(void)\n"
                 "{\n"
                 "\tval = lock_a;\n"
@@ -171,6 +177,9 @@ TEST(TypeNameRegistrationTest, MacroInvocationArgumentsAreNoTypeNames) {
   EXPECT_TRUE(types.Contains("MYTYPE"));
   EXPECT_TRUE(types.Contains("PARAM_T"));
   EXPECT_TRUE(types.Contains("NAMED_T"));
+  EXPECT_TRUE(types.Contains("zone_t"));  // an unnamed prototype parameter
+  EXPECT_TRUE(types.Contains("bool"));
+  EXPECT_NE(run.Text("FuncList_Body.txt").find("is_alpha"), std::string::npos);
   for (const char* name : {"lock_a", "val", "show_val", "NULL", "x"}) EXPECT_FALSE(types.Contains(name)) << name;
   // So statements starting with those names are still read as statements.
   const std::string h = run.Text("func_als/h");

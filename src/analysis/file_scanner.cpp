@@ -262,15 +262,21 @@ void FileScanner::BeginFunctionName() {
   parameter_types_.clear();
 }
 
-// The first word of each parameter names its type, but only once the list
-// has shown what it is: a definition's parameters all register; after a ";"
-// only those followed by a parameter name do ("T x" in a prototype), so the
-// arguments of a file-level macro invocation (static DEFINE_LOCK(x);) never
-// become type names.
-void FileScanner::RegisterParameterTypes(bool named_only) {
-  for (const ParameterType& p : parameter_types_)
-    if (p.named || !named_only) RegisterTypeName(p.name);
+// The first word of each parameter names its type; it is registered once
+// the list has shown what it belongs to: a definition, or a prototype.
+void FileScanner::RegisterParameterTypes() {
+  for (const std::string& name : parameter_types_) RegisterTypeName(name);
   parameter_types_.clear();
+}
+
+// "static DEFINE_LOCK(x);": nothing but storage words before the name, so no
+// return type: a file-level macro invocation, whose arguments are no types.
+bool FileScanner::LooksLikeMacroInvocation() const {
+  for (int i = 0; i < header_.name_index; ++i) {
+    const std::string& word = tokens_[static_cast<size_t>(i)];
+    if (word != "static" && word != "const" && word != "volatile" && word != "extern") return false;
+  }
+  return true;
 }
 
 // One token of the file-level statement, in the order of the state table.
@@ -338,7 +344,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       } else if (token == "struct" || token == "union" || token == "enum") {
         // stay
       } else if (IsTypeKind(kind) || kind == kKindIdentifier) {
-        parameter_types_.push_back({std::string(token), false});
+        parameter_types_.emplace_back(token);
         parameter_start_ = idx_;
         state_ = kParameter;
       }
@@ -348,7 +354,6 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       if (token == ",") {
         state_ = kParameters;
       } else if (kind == kKindIdentifier) {
-        if (!parameter_types_.empty()) parameter_types_.back().named = true;
         StoreArgument();
         state_ = kParameters;
       } else if (token == ")") {
@@ -358,12 +363,13 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
 
     case kAfterParameters:
       if (token == "{") {
-        RegisterParameterTypes(false);
+        RegisterParameterTypes();
         Definition();
         return Action::kNextStatement;
       }
       if (token == ";") {
-        RegisterParameterTypes(true);
+        if (!LooksLikeMacroInvocation()) RegisterParameterTypes();
+        parameter_types_.clear();
         WriteJoined(f_out_, "\t", false, idx_);
         WriteJoined(prototypes_, "\t", false, idx_);
         return Action::kNextStatement;

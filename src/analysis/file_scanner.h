@@ -88,7 +88,8 @@ class FileScanner {
   void WriteDeclaration();
   void WriteJoined(TextWriter& out, std::string_view separator, bool trailing, int last);
   void RegisterTypeName(std::string_view name);
-  void RegisterParameterTypes(bool named_only);
+  void RegisterParameterTypes();
+  bool LooksLikeMacroInvocation() const;
   void SetCurrentState();
 
   RunContext& ctx_;
@@ -111,11 +112,9 @@ class FileScanner {
   bool arguments_refused_ = false;
   int parameter_start_ = 0;
   std::string tag_;  // the struct or union tag of states 150 and 151
-  struct ParameterType {
-    std::string name;   // the parameter's first word
-    bool named = false; // a parameter name followed it
-  };
-  std::vector<ParameterType> parameter_types_;
+  // The first word of each parameter of the header being read, registered
+  // as a type name once the header turns out a definition or a prototype.
+  std::vector<std::string> parameter_types_;
 };
 
 // The folder that directly holds `path`, upper-cased (the [フォルダ名] of a
