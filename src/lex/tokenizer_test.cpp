@@ -187,6 +187,18 @@ TEST(TokenizerTest, HostileLinesFinish) {
   for (int i = 1; i < 256; ++i) bytes.push_back(static_cast<char>(i));
   EXPECT_FALSE(Tokens(bytes).empty());
   EXPECT_FALSE(Tokens(bytes, true).empty());
+  // The same bytes inside a block comment, and cut short after a lead byte
+  // or a backslash: every call takes something or ends the line.
+  for (const std::string& line : {bytes, std::string("/* \x81"), std::string("'\\"), std::string("\"\x81\\")}) {
+    for (bool in_comment : {false, true}) {
+      LineTokenizer t;
+      t.Assign(line, in_comment);
+      int taken = 0;
+      for (std::string_view tok = t.Next(); !tok.empty() && taken < 1000; tok = t.Next()) ++taken;
+      EXPECT_LT(taken, 1000);
+      EXPECT_LE(t.Rest().size(), line.size());
+    }
+  }
 }
 
 }  // namespace
