@@ -162,6 +162,9 @@ TEST(TypeNameRegistrationTest, MacroInvocationArgumentsAreNoTypeNames) {
                 "}\n"
                 "int proto(NAMED_T n);\n"
                 "static void show(zone_t, char *, bool);\n"
+                "static int put(const __be32 *data, unsigned count, void (*cb)(info_t), size_t n);\n"
+                "const struct ops *ops_ptr;\n"
+                "typedef struct known KNOWN_T;\n"
                 "static bool\n"
                 "is_alpha(char a)\n"
                 "{\n"
@@ -179,8 +182,11 @@ TEST(TypeNameRegistrationTest, MacroInvocationArgumentsAreNoTypeNames) {
   EXPECT_TRUE(types.Contains("NAMED_T"));
   EXPECT_TRUE(types.Contains("zone_t"));  // an unnamed prototype parameter
   EXPECT_TRUE(types.Contains("bool"));
+  EXPECT_TRUE(types.Contains("__be32"));
+  EXPECT_TRUE(types.Contains("KNOWN_T"));
   EXPECT_NE(run.Text("FuncList_Body.txt").find("is_alpha"), std::string::npos);
-  for (const char* name : {"lock_a", "val", "show_val", "NULL", "x"}) EXPECT_FALSE(types.Contains(name)) << name;
+  for (const char* name : {"lock_a", "val", "show_val", "NULL", "x", "data", "count", "cb", "info_t", "ops_ptr"})
+    EXPECT_FALSE(types.Contains(name)) << name;
   // So statements starting with those names are still read as statements.
   const std::string h = run.Text("func_als/h");
   EXPECT_EQ(Section(h, "[コール関数]"), "show_val(val)\n");
@@ -192,6 +198,12 @@ TEST(TypeNameRegistrationTest, EnumeratorValueExpressionsAreNoTypeNames) {
   run.AddSource("e.h",
                 "enum mode { M_A, M_B = (BASE + 1), M_C = F(i, j) };\n"
                 "typedef enum { E_A = 1, E_B = SHIFT(data) } E_T;\n"
+                "typedef struct fresh FRESH_T;\n"
+                "static int g(void)\n"
+                "{\n"
+                "\treturn 0;\n"
+                "}\n"
+                "int after;\n"
                 "void f(void)\n"
                 "{\n"
                 "\tk(dev, addr);\n"
@@ -201,7 +213,8 @@ TEST(TypeNameRegistrationTest, EnumeratorValueExpressionsAreNoTypeNames) {
   const TypeNameTable& types = run.ctx.types();
   EXPECT_TRUE(types.Contains("mode"));
   EXPECT_TRUE(types.Contains("E_T"));
-  for (const char* name : {"i", "j", "data", "dev", "addr", "f", "k", "y"})
+  EXPECT_TRUE(types.Contains("FRESH_T"));  // a typedef of a tag not seen before
+  for (const char* name : {"i", "j", "data", "dev", "addr", "f", "k", "y", "g", "after"})
     EXPECT_FALSE(types.Contains(name)) << name;
 }
 

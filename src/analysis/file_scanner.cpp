@@ -260,6 +260,38 @@ void FileScanner::BeginFunctionName() {
   header_.argument_count = 0;
   arguments_refused_ = false;
   parameter_types_.clear();
+  parameter_words_.clear();
+  parameter_depth_ = 1;  // the list's "(" follows the name
+}
+
+// The words of one parameter at the list's own level (a function pointer's
+// inner parentheses aside), kept to find the parameter's type word.
+void FileScanner::TrackParameterWord(std::string_view token, TokenKind kind) {
+  if (token == "(") {
+    ++parameter_depth_;
+  } else if (token == ")") {
+    if (--parameter_depth_ == 0) EndParameter();
+  } else if (parameter_depth_ != 1) {
+    return;
+  } else if (token == ",") {
+    EndParameter();
+  } else if (token != "struct" && token != "union" && token != "enum" &&
+             (IsTypeKind(kind) || kind == kKindIdentifier)) {
+    parameter_words_.emplace_back(token);
+  }
+}
+
+// "T x", "const T *x": the type is the first word before the name that is
+// no qualifier ("unsigned x" has none); a lone word ("f(T)") is the type.
+void FileScanner::EndParameter() {
+  const size_t words = parameter_words_.size();
+  const size_t type_words = words >= 2 ? words - 1 : words;
+  for (size_t i = 0; i < type_words; ++i) {
+    if (ClassifyToken(parameter_words_[i], ctx_.types()) == kKindQualifier) continue;
+    parameter_types_.push_back(parameter_words_[i]);
+    break;
+  }
+  parameter_words_.clear();
 }
 
 // The first word of each parameter names its type; it is registered once
@@ -337,6 +369,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       return Action::kAdvance;
 
     case kParameters:
+      TrackParameterWord(token, kind);
       if (token == "(") {
         ++paren_;
       } else if (token == ")") {
@@ -344,13 +377,13 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       } else if (token == "struct" || token == "union" || token == "enum") {
         // stay
       } else if (IsTypeKind(kind) || kind == kKindIdentifier) {
-        parameter_types_.emplace_back(token);
         parameter_start_ = idx_;
         state_ = kParameter;
       }
       return Action::kAdvance;
 
     case kParameter:
+      TrackParameterWord(token, kind);
       if (token == ",") {
         state_ = kParameters;
       } else if (kind == kKindIdentifier) {
@@ -496,7 +529,8 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
 
     case kAggregateName:
       if (token == ";") {
-        RegisterTypeName(previous(1));
+        // Only a typedef names a type here; "const struct {…} v;" declares v.
+        if (tokens_[0] == "typedef") RegisterTypeName(previous(1));
         return Action::kNextStatement;
       }
       return Action::kAdvance;
@@ -520,7 +554,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
 
     case kAggregateKnownName:
       if (token == ";") {
-        RegisterTypeName(previous(1));
+        if (tokens_[0] == "typedef") RegisterTypeName(previous(1));
         return Action::kNextStatement;
       }
       return Action::kAdvance;

@@ -89,6 +89,8 @@ class FileScanner {
   void WriteJoined(TextWriter& out, std::string_view separator, bool trailing, int last);
   void RegisterTypeName(std::string_view name);
   void RegisterParameterTypes();
+  void TrackParameterWord(std::string_view token, TokenKind kind);
+  void EndParameter();
   bool LooksLikeMacroInvocation() const;
   void SetCurrentState();
 
@@ -115,6 +117,8 @@ class FileScanner {
   // The first word of each parameter of the header being read, registered
   // as a type name once the header turns out a definition or a prototype.
   std::vector<std::string> parameter_types_;
+  std::vector<std::string> parameter_words_;  // of the parameter being read
+  int parameter_depth_ = 0;
 };
 
 // The folder that directly holds `path`, upper-cased (the [フォルダ名] of a

@@ -175,6 +175,12 @@ TypedefExtractor::Next TypedefExtractor::Step(std::string_view token, TokenKind 
         if (--depth_ <= 0) state_ = kDeclarator;
       } else if (IsTypeName(kind)) {
         state_ = kTypedefStructKnown;
+      } else if (token == ";") {
+        // "typedef struct tag NAME;" with a tag not seen before: NAME is the
+        // type. Without this the state stayed open and took the next body's
+        // closing brace and the word after it for a typedef.
+        if (IsIdentifier(ClassifyDeclToken(prev_token_, ctx_.types()))) Record(prev_token_);
+        Reset();
       }
       break;
 
