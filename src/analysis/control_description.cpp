@@ -66,7 +66,7 @@ std::string ControlDescriptionExtractor::StepText() const {
 bool ControlDescriptionExtractor::ReadLine() {
   if (!input_.ReadLine(line_text_, kLineBufferSize)) return false;
   ++ctx_.position.line_counter;
-  line_.Assign(line_text_);
+  line_.AssignNextLine(line_text_);
   return true;
 }
 
@@ -111,6 +111,7 @@ int ControlDescriptionExtractor::Extract(const std::string& source_path, const s
     std::string dropped;
     input_.ReadLineNoEol(dropped);
     input_.ReadLineNoEol(dropped);
+    line_.Assign("");  // no comment is open at the body's start
     bool have_line = ReadLine();
     if (!have_line) line_.Assign("");
     for (;;) {
@@ -133,8 +134,10 @@ int ControlDescriptionExtractor::Extract(const std::string& source_path, const s
         } while (token == "\n");
         if (token.empty() || token == "\n") break;
       }
+      const TokenKind kind = ClassifyLineToken(line_, token, ctx_.types());
+      // Words inside a block comment are no code: no brace, no parenthesis.
+      if (kind == kKindComment || kind == kKindCommentText) continue;
       tokens_.Set(static_cast<size_t>(idx_), token);
-      const TokenKind kind = ClassifyToken(token, ctx_.types());
       if (token == "(") ++paren_;
       if (token == ")") --paren_;
       if (token == "{") {
@@ -145,7 +148,6 @@ int ControlDescriptionExtractor::Extract(const std::string& source_path, const s
         --tag_depth_;
         if (--body_depth_ < 1) break;
       }
-      if (kind == kKindComment) continue;
       Step(token, kind);
       ++idx_;
     }

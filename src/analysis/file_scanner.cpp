@@ -99,8 +99,8 @@ int FileScanner::ScanFile(const std::string& path) {
   header_.file_path = path;
   header_.file_name = file_name;
   header_.folder_name = FolderNameOf(path);
-  in_comment_ = false;
   define_ = 0;
+  line_.Assign("");  // no comment is open at a file's start
   line_.clear_invalid_sjis_count();
 
   try {
@@ -119,7 +119,7 @@ bool FileScanner::ReadLine() {
   if (!input_.ReadLine(line_text_, kLineBufferSize)) return false;
   ++ctx_.position.line_counter;
   ctx_.position.current_line = line_text_;
-  line_.Assign(line_text_);
+  line_.AssignNextLine(line_text_);
   return true;
 }
 
@@ -186,21 +186,19 @@ void FileScanner::Scan() {
         do {
           if (!ReadLine()) return;
           token = line_.NextIndented(&indent);
+          if (IsLineEnd(token) && (define_ & 1)) {
+            // A blank line after a backslash: the #define ends there.
+            define_ = 0;
+            state_ = kStart;
+            idx_ = 0;
+          }
         } while (IsLineEnd(token));
       }
 
-      // 4. Comments.
-      const TokenKind kind = ClassifyToken(token, ctx_.types());
-      if (kind == kKindComment) continue;
-      if (kind == kKindCommentOpen) {
-        in_comment_ = true;
-        continue;
-      }
-      if (kind == kKindCommentClose) {
-        in_comment_ = false;
-        continue;
-      }
-      if (in_comment_) continue;
+      // 4. Comments: the tokenizer knows which tokens stand inside one,
+      // whatever lines the comment spans.
+      const TokenKind kind = ClassifyLineToken(line_, token, ctx_.types());
+      if (line_.last_in_comment()) continue;
       tokens_.Set(static_cast<size_t>(idx_), token);
 
       // 5. Braces, counted within the statement.
@@ -261,6 +259,56 @@ void FileScanner::BeginFunctionName() {
   header_.name_index = idx_;
   header_.argument_count = 0;
   arguments_refused_ = false;
+  parameter_types_.clear();
+  parameter_words_.clear();
+  parameter_depth_ = 1;  // the list's "(" follows the name
+}
+
+// The words of one parameter at the list's own level (a function pointer's
+// inner parentheses aside), kept to find the parameter's type word.
+void FileScanner::TrackParameterWord(std::string_view token, TokenKind kind) {
+  if (token == "(") {
+    ++parameter_depth_;
+  } else if (token == ")") {
+    if (--parameter_depth_ == 0) EndParameter();
+  } else if (parameter_depth_ != 1) {
+    return;
+  } else if (token == ",") {
+    EndParameter();
+  } else if (token != "struct" && token != "union" && token != "enum" &&
+             (IsTypeKind(kind) || kind == kKindIdentifier)) {
+    parameter_words_.emplace_back(token);
+  }
+}
+
+// "T x", "const T *x": the type is the first word before the name that is
+// no qualifier ("unsigned x" has none); a lone word ("f(T)") is the type.
+void FileScanner::EndParameter() {
+  const size_t words = parameter_words_.size();
+  const size_t type_words = words >= 2 ? words - 1 : words;
+  for (size_t i = 0; i < type_words; ++i) {
+    if (ClassifyToken(parameter_words_[i], ctx_.types()) == kKindQualifier) continue;
+    parameter_types_.push_back(parameter_words_[i]);
+    break;
+  }
+  parameter_words_.clear();
+}
+
+// The first word of each parameter names its type; it is registered once
+// the list has shown what it belongs to: a definition, or a prototype.
+void FileScanner::RegisterParameterTypes() {
+  for (const std::string& name : parameter_types_) RegisterTypeName(name);
+  parameter_types_.clear();
+}
+
+// "static DEFINE_LOCK(x);": nothing but storage words before the name, so no
+// return type: a file-level macro invocation, whose arguments are no types.
+bool FileScanner::LooksLikeMacroInvocation() const {
+  for (int i = 0; i < header_.name_index; ++i) {
+    const std::string& word = tokens_[static_cast<size_t>(i)];
+    if (word != "static" && word != "const" && word != "volatile" && word != "extern") return false;
+  }
+  return true;
 }
 
 // One token of the file-level statement, in the order of the state table.
@@ -321,6 +369,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       return Action::kAdvance;
 
     case kParameters:
+      TrackParameterWord(token, kind);
       if (token == "(") {
         ++paren_;
       } else if (token == ")") {
@@ -328,13 +377,13 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       } else if (token == "struct" || token == "union" || token == "enum") {
         // stay
       } else if (IsTypeKind(kind) || kind == kKindIdentifier) {
-        RegisterTypeName(token);
         parameter_start_ = idx_;
         state_ = kParameter;
       }
       return Action::kAdvance;
 
     case kParameter:
+      TrackParameterWord(token, kind);
       if (token == ",") {
         state_ = kParameters;
       } else if (kind == kKindIdentifier) {
@@ -347,10 +396,13 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
 
     case kAfterParameters:
       if (token == "{") {
+        RegisterParameterTypes();
         Definition();
         return Action::kNextStatement;
       }
       if (token == ";") {
+        if (!LooksLikeMacroInvocation()) RegisterParameterTypes();
+        parameter_types_.clear();
         WriteJoined(f_out_, "\t", false, idx_);
         WriteJoined(prototypes_, "\t", false, idx_);
         return Action::kNextStatement;
@@ -477,7 +529,8 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
 
     case kAggregateName:
       if (token == ";") {
-        RegisterTypeName(previous(1));
+        // Only a typedef names a type here; "const struct {…} v;" declares v.
+        if (tokens_[0] == "typedef") RegisterTypeName(previous(1));
         return Action::kNextStatement;
       }
       return Action::kAdvance;
@@ -501,7 +554,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
 
     case kAggregateKnownName:
       if (token == ";") {
-        RegisterTypeName(previous(1));
+        if (tokens_[0] == "typedef") RegisterTypeName(previous(1));
         return Action::kNextStatement;
       }
       return Action::kAdvance;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "analysis/function_body.h"
 #include "analysis/token_list.h"
@@ -87,6 +88,10 @@ class FileScanner {
   void WriteDeclaration();
   void WriteJoined(TextWriter& out, std::string_view separator, bool trailing, int last);
   void RegisterTypeName(std::string_view name);
+  void RegisterParameterTypes();
+  void TrackParameterWord(std::string_view token, TokenKind kind);
+  void EndParameter();
+  bool LooksLikeMacroInvocation() const;
   void SetCurrentState();
 
   RunContext& ctx_;
@@ -103,13 +108,17 @@ class FileScanner {
   int idx_ = 0;
   int paren_ = 0;
   int brace_ = 0;
-  bool in_comment_ = false;
   int define_ = 0;  // bit 0: inside a #define; bit 1: it goes on in the next line
   bool declaration_complete_ = false;
   bool overflow_reported_ = false;
   bool arguments_refused_ = false;
   int parameter_start_ = 0;
   std::string tag_;  // the struct or union tag of states 150 and 151
+  // The first word of each parameter of the header being read, registered
+  // as a type name once the header turns out a definition or a prototype.
+  std::vector<std::string> parameter_types_;
+  std::vector<std::string> parameter_words_;  // of the parameter being read
+  int parameter_depth_ = 0;
 };
 
 // The folder that directly holds `path`, upper-cased (the [フォルダ名] of a

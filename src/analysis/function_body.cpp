@@ -176,7 +176,7 @@ bool FunctionBodyAnalyzer::ReadBodyLine() {
   new_line_ = true;
   first_on_line_ = true;
   if (in_comment_) ++comment_lines_;
-  line_->Assign(body_line_);
+  line_->AssignNextLine(body_line_);
   return true;
 }
 
@@ -256,28 +256,30 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
           token = line_->NextIndented(&indent);
           if (token != "\n") break;
           page_.Write("<BR>");  // an empty line: nothing to SOURCE
+          if (state_ >= kDirective) {
+            // A blank line after a backslash: the directive ends there.
+            state_ = kStart;
+            idx_ = 0;
+          }
         }
         if (!more || token.empty()) break;
       }
+      const TokenKind kind = ClassifyLineToken(*line_, token, ctx_.types());
+      if (line_->last_in_comment()) {
+        // Comments go to the page and SOURCE and are counted; the statement
+        // and the brace depth never see them.
+        CopyComment(token, kind, indent != 0);
+        continue;
+      }
       tokens_.Set(static_cast<size_t>(idx_), token);
-      const TokenKind kind = ClassifyToken(token, ctx_.types());
 
       if (token == "{") {
         ++depth_;
       } else if (token == "}" && --depth_ <= 0) {
         break;  // the body's own "}" is written by the end
       }
-      if (kind == kKindComment) {
-        ++comment_lines_;
-        in_comment_ = false;
-        CopyToken(token, kind, indent != 0);
-        continue;
-      }
-      if (kind == kKindCommentOpen) {
-        ++comment_lines_;
-        in_comment_ = true;
-        page_.Write("<font color='#0000ff'>");
-      } else if (kind == kKindCommentClose) {
+      if (kind == kKindCommentClose) {
+        // A "*/" with no comment open: passed over, as a comment end.
         in_comment_ = false;
         page_.Write("</font>");
       } else if (new_line_ && token != "{" && token != "}" && token != "\\") {
@@ -338,6 +340,27 @@ void FunctionBodyAnalyzer::CopyToken(std::string_view token, TokenKind kind, boo
   if (spaced) source_.Write(" ");
   source_.Write(token);
   source_line_open_ = true;
+}
+
+// A comment token: counted (a comment's opening line, and each line read
+// inside it, count as comment lines; a word of comment text starts a counted
+// line as code does) and copied, the page showing comments in blue.
+void FunctionBodyAnalyzer::CopyComment(std::string_view token, TokenKind kind, bool spaced) {
+  if (kind == kKindComment) {
+    ++comment_lines_;
+    in_comment_ = false;
+  } else if (kind == kKindCommentOpen) {
+    ++comment_lines_;
+    in_comment_ = true;
+    page_.Write("<font color='#0000ff'>");
+  } else if (kind == kKindCommentClose) {
+    in_comment_ = false;
+    page_.Write("</font>");
+  } else if (new_line_) {
+    new_line_ = false;
+    ++code_lines_;
+  }
+  CopyToken(token, kind, spaced);
 }
 
 void FunctionBodyAnalyzer::EndStatement() {

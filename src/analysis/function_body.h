@@ -170,6 +170,7 @@ class FunctionBodyAnalyzer {
   bool ReadBodyLine();
 
   void CopyToken(std::string_view token, TokenKind kind, bool spaced);
+  void CopyComment(std::string_view token, TokenKind kind, bool spaced);
   void Step(std::string_view token, TokenKind kind);
   void StepStart(std::string_view token, TokenKind kind);
   bool StepDeclaration(std::string_view token, TokenKind kind);

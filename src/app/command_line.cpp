@@ -35,7 +35,8 @@ const char kMainHelp[] =
     "usage: kavenor COMMAND [OPTIONS] ARGUMENTS\n"
     "\n"
     "commands:\n"
-    "  analyze [--keep-locals] [--memory N] [--tree-lines N] [--open] SOURCE_DIR OUTPUT_DIR\n"
+    "  analyze [--keep-locals] [--memory N] [--tree-lines N] [--graphs | --no-graphs]\n"
+    "          [--source-encoding E] [--open] SOURCE_DIR OUTPUT_DIR\n"
     "      analyze the project in SOURCE_DIR; results go to a time-stamped folder\n"
     "      inside OUTPUT_DIR, the work folder ./vcwk012345 stays for the commands below\n"
     "  tree [--tree-lines N] [--open] FUNCTION OUTPUT_DIR\n"
@@ -52,7 +53,7 @@ const char kMainHelp[] =
 
 const char kAnalyzeHelp[] =
     "usage: kavenor analyze [--keep-locals] [--memory N] [--tree-lines N] [--graphs | --no-graphs]\n"
-    "                       [--open] SOURCE_DIR OUTPUT_DIR\n"
+    "                       [--source-encoding E] [--open] SOURCE_DIR OUTPUT_DIR\n"
     "\n"
     "Analyzes the C project in SOURCE_DIR (files ending in .c, .h or .cpp) in the\n"
     "work folder ./vcwk012345, then copies the results into a new folder named\n"
@@ -69,6 +70,11 @@ const char kAnalyzeHelp[] =
     "                 from its source page (default: when the project has at most\n"
     "                 5000 function records)\n"
     "  --no-graphs    draw none\n"
+    "  --source-encoding E\n"
+    "                 how the sources are read: auto (default: a file that is valid\n"
+    "                 UTF-8 and not plain ASCII is UTF-8, any other CP932), cp932 or\n"
+    "                 utf-8; UTF-8 is converted to CP932, a character CP932 cannot\n"
+    "                 hold becomes \"〓\" (counted in AnalyzeLog.txt)\n"
     "  --open         answer OK to \"解析完了 結果を起動します\": open the report\n"
     "                 with xdg-open (without it the report is not opened)\n"
     "  -h, --help     this text\n"
@@ -197,8 +203,8 @@ void InstallStopHandler(std::atomic<int>& stop_flag) {
 }
 
 int RunAnalyze(int argc, char** argv) {
-  ParsedArgs args =
-      Parse(argc, argv, 2, {"--keep-locals", "--open", "--graphs", "--no-graphs"}, {"--memory", "--tree-lines"});
+  ParsedArgs args = Parse(argc, argv, 2, {"--keep-locals", "--open", "--graphs", "--no-graphs"},
+                          {"--memory", "--tree-lines", "--source-encoding"});
   if (args.help) {
     std::fputs(kAnalyzeHelp, stdout);
     return 0;
@@ -235,6 +241,9 @@ int RunAnalyze(int argc, char** argv) {
   if (args.options.count("--no-graphs")) options.call_graphs = 0;
   // For the benchmarks: the processes that lay the pictures out.
   if (const char* workers = std::getenv("KAVENOR_GRAPH_WORKERS")) options.graph_workers = std::atoi(workers);
+  if (args.options.count("--source-encoding") &&
+      !ParseSourceEncoding(args.options["--source-encoding"], options.source_encoding))
+    return UsageError(kAnalyzeHelp, "--source-encoding takes auto, cp932 or utf-8");
   AnalyzeCommand command(session, ui, log, options);
   InstallStopHandler(session.progress.stop_flag);
 

@@ -35,7 +35,8 @@ std::string CurrentPath() { return std::filesystem::current_path().string(); }
 TEST(CommandLineTest, HelpAndUsage) {
   RunResult help = Kavenor("--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.output.find("analyze [--keep-locals] [--memory N] [--tree-lines N] [--open] SOURCE_DIR OUTPUT_DIR"),
+  EXPECT_NE(help.output.find("analyze [--keep-locals] [--memory N] [--tree-lines N] [--graphs | --no-graphs]\n"
+                             "          [--source-encoding E] [--open] SOURCE_DIR OUTPUT_DIR"),
             std::string::npos);
   // The help names the commands as they are typed.
   EXPECT_EQ(help.output.find("analyse"), std::string::npos);
@@ -45,6 +46,8 @@ TEST(CommandLineTest, HelpAndUsage) {
   RunResult analyze_help = Kavenor("analyze --help");
   EXPECT_EQ(analyze_help.status, 0);
   EXPECT_NE(analyze_help.output.find("--keep-locals"), std::string::npos);
+  EXPECT_NE(analyze_help.output.find("--source-encoding"), std::string::npos);
+  EXPECT_EQ(Kavenor("analyze --source-encoding latin1 a b").status, 2);
   EXPECT_EQ(Kavenor("").status, 2);
   EXPECT_EQ(Kavenor("frobnicate").status, 2);
   EXPECT_EQ(Kavenor("analyze onlyone").status, 2);

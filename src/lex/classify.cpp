@@ -50,7 +50,31 @@ TokenKind ClassifyCommentAndWords(std::string_view t, const TypeNameTable& types
   return kKindIdentifier;
 }
 
+bool IsCommentKind(TokenKind k) { return k == kKindCommentOpen || k == kKindCommentClose || k == kKindComment; }
+
+TokenKind ClassifyByPart(const LineTokenizer& line, std::string_view token, const TypeNameTable& types, bool decl) {
+  switch (line.last_part()) {
+    case TokenPart::kCommentOpen: return kKindCommentOpen;
+    case TokenPart::kCommentText: return kKindCommentText;
+    case TokenPart::kCommentClose: return kKindCommentClose;
+    case TokenPart::kComment: return kKindComment;
+    case TokenPart::kLiteral:
+    case TokenPart::kCode: break;
+  }
+  TokenKind k = decl ? ClassifyDeclToken(token, types) : ClassifyToken(token, types);
+  if (line.last_part() == TokenPart::kLiteral && IsCommentKind(k)) return kKindIdentifier;
+  return k;
+}
+
 }  // namespace
+
+TokenKind ClassifyLineToken(const LineTokenizer& line, std::string_view token, const TypeNameTable& types) {
+  return ClassifyByPart(line, token, types, false);
+}
+
+TokenKind ClassifyLineDeclToken(const LineTokenizer& line, std::string_view token, const TypeNameTable& types) {
+  return ClassifyByPart(line, token, types, true);
+}
 
 TokenKind ClassifyToken(std::string_view token, const TypeNameTable& types) {
   if (token.empty()) return kKindEmpty;

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,7 +69,9 @@ class NameList {
 // each run's definition stage, and names added by the analysis stages.
 class TypeNameTable {
  public:
-  static constexpr size_t kCapacity = 2500;  // names + sentinel
+  // The table grows as the project needs: memory is its only bound (a
+  // fixed size refused names of large projects and lost their functions).
+  static constexpr size_t kCapacity = std::numeric_limits<size_t>::max();
 
   TypeNameTable();
 

@@ -32,6 +32,7 @@ enum TokenKind : int {
   kKindDecrement = 25,
   kKindBaseType = 26,        // ClassifyDeclToken only
   kKindArrow = 27,
+  kKindCommentText = 28,     // a word inside a block comment begun on an earlier line
   kKindEmpty = 99,
 };
 

@@ -39,11 +39,67 @@ TEST(TokenizerTest, QuotedLiterals) {
   // An empty literal: the opening quote alone, or both quotes in the indented form.
   EXPECT_EQ(Tokens("s=\"\";"), (V{"s", "=", "\"", ";"}));
   EXPECT_EQ(Tokens("s=\"\";", true), (V{"s", "=", "\"\"", ";"}));
-  // A backslash does not protect the quote.
-  EXPECT_EQ(Tokens("'\\'' x"), (V{"'\\", "' x"}));
-  // An unclosed literal eats its newline (plain) or keeps it as its end (indented).
-  EXPECT_EQ(Tokens("p(\"abc\n"), (V{"p", "(", "\"abc"}));
-  EXPECT_EQ(Tokens("p(\"abc\n", true), (V{"p", "(", "\"abc\n"}));
+  // A backslash takes the character after it: escaped quotes and
+  // backslashes stay inside the literal.
+  EXPECT_EQ(Tokens("'\\'' x"), (V{"'\\'", "x"}));
+  EXPECT_EQ(Tokens("c='\\\\'; d", true), (V{"c", "=", "'\\\\'", ";", "d"}));
+  EXPECT_EQ(Tokens("put(s, \"\\\"\\\\\");\n", true), (V{"put", "(", "s", ",", "\"\\\"\\\\\"", ")", ";", "\n"}));
+  // A Shift-JIS character whose second byte is a backslash escapes nothing.
+  EXPECT_EQ(Tokens("\"\x95\x5C\" x", true), (V{"\"\x95\x5C\"", "x"}));
+  // An unclosed literal ends before the newline, which stays the line's
+  // last token.
+  EXPECT_EQ(Tokens("p(\"abc\n"), (V{"p", "(", "\"abc", "\n"}));
+  EXPECT_EQ(Tokens("p(\"abc\n", true), (V{"p", "(", "\"abc", "\n"}));
+  EXPECT_EQ(Tokens("don't stop\n", true), (V{"don", "'t stop", "\n"}));
+}
+
+// The lines of a file through one tokenizer, each token with its part.
+std::vector<std::string> FileTokens(const std::vector<std::string>& lines) {
+  LineTokenizer t;
+  std::vector<std::string> out;
+  for (const std::string& line : lines) {
+    t.AssignNextLine(line);
+    for (std::string_view tok = t.Next(); !IsLineEnd(tok); tok = t.Next())
+      out.push_back((t.last_in_comment() ? "C:" : "") + std::string(tok));
+  }
+  return out;
+}
+
+TEST(TokenizerTest, BlockCommentsSpanLinesWhateverTheyHold) {
+  // Quotes, braces and backslashes inside the comment are comment words.
+  EXPECT_EQ(FileTokens({"a /* x\n", " * don't { \\\n", " \"} */ b;\n"}),
+            (V{"a", "C:/* x", "C:*", "C:don't", "C:{", "C:\\", "C:\"}", "C:*/", "b", ";"}));
+  // The closing "*/" is its own token even when glued to a word.
+  EXPECT_EQ(FileTokens({"/*\n", "end*/x\n"}), (V{"C:/*", "C:end", "C:*/", "x"}));
+  // A "/*" inside the comment opens nothing more; "//" in it ends nothing.
+  EXPECT_EQ(FileTokens({"/* a\n", "/* // b */ c\n"}), (V{"C:/* a", "C:/*", "C://", "C:b", "C:*/", "c"}));
+  // Comment markers inside literals are no comments.
+  EXPECT_EQ(FileTokens({"s = \"/*\"; t = \"//\";\n", "u;\n"}),
+            (V{"s", "=", "\"/*", ";", "t", "=", "\"//", ";", "u", ";"}));
+}
+
+TEST(TokenizerTest, CommentStateFollowsLinesNotTakenToTheirEnd) {
+  LineTokenizer t;
+  t.AssignNextLine("int a; /* begins here\n");
+  EXPECT_EQ(t.Next(), "int");  // the rest of the line is never taken
+  EXPECT_TRUE(t.BlockCommentOpenAtEnd());
+  t.AssignNextLine("  int not_code;\n");
+  EXPECT_EQ(t.Next(), "int");
+  EXPECT_EQ(t.last_part(), TokenPart::kCommentText);
+  t.Assign("x;\n");  // a plain Assign starts outside any comment
+  EXPECT_EQ(t.Next(), "x");
+  EXPECT_EQ(t.last_part(), TokenPart::kCode);
+}
+
+TEST(TokenizerTest, BlockCommentOpenAfterReadsLiteralsAndLineComments) {
+  EXPECT_TRUE(BlockCommentOpenAfter("a /* b", false));
+  EXPECT_FALSE(BlockCommentOpenAfter("a /* b */ c", false));
+  EXPECT_FALSE(BlockCommentOpenAfter("x */ y", true));
+  EXPECT_TRUE(BlockCommentOpenAfter("still inside", true));
+  EXPECT_FALSE(BlockCommentOpenAfter("s = \"/*\";", false));
+  EXPECT_FALSE(BlockCommentOpenAfter("c = '\\''; // /*", false));
+  EXPECT_TRUE(BlockCommentOpenAfter("c = \"\\\\\"; /*", false));
+  EXPECT_FALSE(BlockCommentOpenAfter("/*/", true));
 }
 
 TEST(TokenizerTest, NumbersAndSuffixes) {
@@ -131,6 +187,18 @@ TEST(TokenizerTest, HostileLinesFinish) {
   for (int i = 1; i < 256; ++i) bytes.push_back(static_cast<char>(i));
   EXPECT_FALSE(Tokens(bytes).empty());
   EXPECT_FALSE(Tokens(bytes, true).empty());
+  // The same bytes inside a block comment, and cut short after a lead byte
+  // or a backslash: every call takes something or ends the line.
+  for (const std::string& line : {bytes, std::string("/* \x81"), std::string("'\\"), std::string("\"\x81\\")}) {
+    for (bool in_comment : {false, true}) {
+      LineTokenizer t;
+      t.Assign(line, in_comment);
+      int taken = 0;
+      for (std::string_view tok = t.Next(); !tok.empty() && taken < 1000; tok = t.Next()) ++taken;
+      EXPECT_LT(taken, 1000);
+      EXPECT_LE(t.Rest().size(), line.size());
+    }
+  }
 }
 
 }  // namespace

@@ -25,6 +25,30 @@ bool TryToCp932(std::string_view utf8, std::string& out);
 
 bool IsAscii(std::string_view text);
 
+// How the bytes of a source file are read (--source-encoding).
+enum class SourceEncoding {
+  kAuto,   // UTF-8 when the file is valid UTF-8 and not plain ASCII, else CP932
+  kCp932,  // as they are
+  kUtf8,   // UTF-8, converted
+};
+
+// "auto", "cp932", "utf-8" (also "utf8", any case); false for anything else.
+bool ParseSourceEncoding(std::string_view name, SourceEncoding& encoding);
+
+// True when the text is well-formed UTF-8 (ASCII included).
+bool IsValidUtf8(std::string_view text);
+
+// A source file's bytes as the CP932 text the pipeline reads. A UTF-8 file
+// loses its byte-order mark; a character CP932 cannot hold (or a byte that
+// is not UTF-8 in a file read as UTF-8) becomes the stand-in "〓", counted
+// in `stand_ins`. CP932 bytes pass unchanged.
+struct SourceText {
+  std::string text;
+  bool was_utf8 = false;
+  size_t stand_ins = 0;
+};
+SourceText SourceToCp932(std::string_view bytes, SourceEncoding encoding);
+
 }  // namespace kv
 
 // A UTF-8 literal as a CP932 string, converted once per call site

@@ -85,6 +85,13 @@ void DirectiveProcessor::ReportInvalidSjis(const FileState& f, const FileId& id)
   ctx_.ReportInvalidShiftJis(f.path, f.invalid_sjis, "NextToken");
 }
 
+// Characters of a UTF-8 source that CP932 cannot hold: one finding per
+// file, with their number.
+void DirectiveProcessor::ReportStandIns(const std::string& path, const SourceFile& file) {
+  if (file.stand_ins == 0 || !stand_ins_reported_.insert(file.id).second) return;
+  ctx_.log.Finding(path, static_cast<long>(file.stand_ins), SJ("〓"), SJ("CP932にない文字を〓に置換"));
+}
+
 int DirectiveProcessor::PreprocessFile(const std::string& path, bool top_level) {
   const SourceFile* file = sources_.Get(path);
   if (file == nullptr) return 1;
@@ -116,6 +123,7 @@ int DirectiveProcessor::Process(const std::string& path, const SourceFile& file,
   include_stack_.pop_back();
   f.out.file.Close();
   ReportInvalidSjis(f, file.id);
+  ReportStandIns(path, file);
   return result;
 }
 
@@ -128,9 +136,18 @@ void DirectiveProcessor::FlushIncludeCopies() {
   include_copies_.clear();
 }
 
+// Every line of a source goes through here, so that the comment state
+// follows the file whoever reads the line.
+bool DirectiveProcessor::ReadSourceLine(FileState& f, std::string& line) {
+  if (!f.reader.ReadLine(line, kPreproLineBuffer)) return false;
+  f.line_in_comment = f.in_comment;
+  f.in_comment = BlockCommentOpenAfter(line, f.in_comment);
+  return true;
+}
+
 int DirectiveProcessor::RunLines(FileState& f) {
   std::string line;
-  while (f.reader.ReadLine(line, kPreproLineBuffer)) {
+  while (ReadSourceLine(f, line)) {
     if (ctx_.StopRequested()) return 1;
     ++lines_read_;
     if (f.blocks.empty()) {
@@ -139,6 +156,9 @@ int DirectiveProcessor::RunLines(FileState& f) {
       BlockLine(f, line);
     }
   }
+  // A comment left open ends with its file: the including file and the
+  // next file start outside any comment.
+  if (f.in_comment) PreproLog(f.path, "Comment Not Closed");
   if (!f.blocks.empty()) PreproLog(f.path, "Endif Missing");
   // The end of the file ends every open block; a top-level line that opened
   // one is then taken up again (and may open another, which ends here too).
@@ -152,7 +172,7 @@ int DirectiveProcessor::RunLines(FileState& f) {
 void DirectiveProcessor::TopLevelLine(FileState& f, const std::string& line) {
   f.top.emplace();
   f.top->copy = line;
-  f.top->tokens.Assign(line);
+  f.top->tokens.Assign(line, f.line_in_comment);
   ContinueTopLine(f);
 }
 
@@ -170,7 +190,7 @@ void DirectiveProcessor::ContinueTopLine(FileState& f) {
       f.top.reset();
       return;
     }
-    if (token != "#") continue;
+    if (token != "#" || t.tokens.last_in_comment()) continue;
     const std::string directive(t.tokens.Next());
     t.position += 2;
     if (directive == "include") {
@@ -215,10 +235,11 @@ void DirectiveProcessor::ContinueTopLine(FileState& f) {
 }
 
 void DirectiveProcessor::BlockLine(FileState& f, const std::string& line) {
-  LineTokenizer tokens(line);
+  LineTokenizer tokens;
+  tokens.Assign(line, f.line_in_comment);
   const Block block = f.blocks.back();
   std::string_view first = tokens.Next();
-  if (first != "#") {
+  if (first != "#" || tokens.last_in_comment()) {
     if (block.flag) f.out.Write(line);
     CountSjis(f, tokens);
     return;
@@ -306,7 +327,7 @@ std::string DirectiveProcessor::GatherCondition(FileState& f, std::string_view r
   std::string next;
   while (EndsWithContinuation(text)) {
     DropContinuation(text);
-    if (!f.reader.ReadLine(next, kPreproLineBuffer)) break;
+    if (!ReadSourceLine(f, next)) break;
     text += next;
   }
   return text;
@@ -377,23 +398,14 @@ void DirectiveProcessor::DefineDirective(FileState& f, LineTokenizer& tokens, co
 void DirectiveProcessor::CollectDefineValues(FileState& f, LineTokenizer& tokens, const std::string& line,
                                              std::vector<std::string>& values) {
   std::string current = line;
-  bool in_comment = false;
   bool capped = false;
   for (;;) {
     std::string_view t = tokens.Next();
     if (IsLineEnd(t)) {
-      if (in_comment && NextDefineLine(f, tokens, current)) continue;
+      if (tokens.BlockCommentOpenAtEnd() && NextDefineLine(f, tokens, current)) continue;
       break;
     }
-    if (in_comment) {
-      if (t.find("*/") != std::string_view::npos) in_comment = false;
-      continue;
-    }
-    if (t.starts_with("/*")) {
-      in_comment = !(t.size() > 2 && t.find("*/", 2) != std::string_view::npos);
-      continue;
-    }
-    if (t.starts_with("//")) continue;
+    if (tokens.last_in_comment()) continue;
     if (t == "\\") {
       if (!NextDefineLine(f, tokens, current)) break;
       continue;
@@ -409,13 +421,13 @@ void DirectiveProcessor::CollectDefineValues(FileState& f, LineTokenizer& tokens
 
 bool DirectiveProcessor::NextDefineLine(FileState& f, LineTokenizer& tokens, std::string& current) {
   std::string next;
-  if (!f.reader.ReadLine(next, kPreproLineBuffer)) {
+  if (!ReadSourceLine(f, next)) {
     PreproLog(current, base_name_);  // continued past the end of the file
     return false;
   }
   f.out.Write(next);
   CountSjis(f, tokens);
-  tokens.Assign(next);
+  tokens.Assign(next, f.line_in_comment);
   current = std::move(next);
   return true;
 }

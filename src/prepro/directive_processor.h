@@ -128,10 +128,15 @@ class DirectiveProcessor {
     std::vector<Block> blocks;
     std::optional<TopLine> top;
     long invalid_sjis = 0;
+    // Block comments over lines: whether the line last read starts inside
+    // one, and whether one is open after it.
+    bool line_in_comment = false;
+    bool in_comment = false;
   };
   enum OnceMessage { kTmpArrayOver, kMemoryOver, kConditionOver, kOnceMessageCount };
 
   int Process(const std::string& path, const SourceFile& file, bool top_level);
+  bool ReadSourceLine(FileState& f, std::string& line);
   int RunLines(FileState& f);
   void TopLevelLine(FileState& f, const std::string& line);
   void ContinueTopLine(FileState& f);
@@ -158,6 +163,7 @@ class DirectiveProcessor {
 
   void CountSjis(FileState& f, LineTokenizer& tokens);
   void ReportInvalidSjis(const FileState& f, const FileId& id);
+  void ReportStandIns(const std::string& path, const SourceFile& file);
   void MessageOnce(OnceMessage which, const std::string& text);
 
   RunContext& ctx_;
@@ -176,6 +182,7 @@ class DirectiveProcessor {
   bool line_budget_logged_ = false;
   bool shown_[kOnceMessageCount] = {};
   std::unordered_set<FileId, FileIdHash> sjis_reported_;
+  std::unordered_set<FileId, FileIdHash> stand_ins_reported_;
 };
 
 }  // namespace kv

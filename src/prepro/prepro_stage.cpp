@@ -101,7 +101,7 @@ class PreproWalk : public SourceWalkVisitor {
   RunContext& ctx_;
   DefineTable table_;
   HeaderIndex headers_;
-  SourceCache sources_;
+  SourceCache sources_{ctx_.options.source_encoding};
   OutputFiles outputs_;
   DirectiveProcessor processor_;
   bool has_external_ = false;

@@ -80,7 +80,9 @@ const SourceFile* SourceCache::Get(const std::string& path) {
   ++reads_;
   auto file = std::make_unique<SourceFile>();
   file->id = id;
-  file->text = StripCarriageReturns(bytes);
+  SourceText source = SourceToCp932(bytes, encoding_);
+  file->text = StripCarriageReturns(source.text);
+  file->stand_ins = source.stand_ins;
   entry.file = file.get();
   files_.emplace(id, std::move(file));
   return entry.file;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/encoding.h"
+
 namespace kv {
 
 struct FileId {
@@ -37,11 +39,16 @@ bool StatPath(std::string_view path, PathFacts& facts);
 
 struct SourceFile {
   FileId id;
-  std::string text;  // CR LF already turned into LF
+  std::string text;  // CP932, CR LF already turned into LF
+  size_t stand_ins = 0;  // characters CP932 cannot hold, now "〓"
 };
 
+// The one place where the project's sources are read: each file is taken
+// in its own encoding and handed on as CP932.
 class SourceCache {
  public:
+  explicit SourceCache(SourceEncoding encoding = SourceEncoding::kAuto) : encoding_(encoding) {}
+
   // The file at an internal path; nullptr when it is not a regular file
   // that can be read. The pointer stays valid for the cache's life.
   const SourceFile* Get(const std::string& path);
@@ -62,6 +69,7 @@ class SourceCache {
   std::unordered_map<std::string, PathEntry> paths_;
   std::unordered_map<FileId, std::unique_ptr<SourceFile>, FileIdHash> files_;
   size_t reads_ = 0;
+  SourceEncoding encoding_;
 };
 
 // The lines of a text held in memory, read as fgets reads with a buffer of

@@ -67,8 +67,8 @@ int TypedefExtractor::ExtractFile(const std::string& path) {
   state_ = kStart;
   depth_ = 0;
   counter_ = 0;
-  in_comment_ = false;
   prev_token_.clear();
+  line_.Assign("");  // no comment is open at a file's start
   line_.clear_invalid_sjis_count();
 
   try {
@@ -85,16 +85,8 @@ int TypedefExtractor::ExtractFile(const std::string& path) {
         Reset();
         continue;
       }
-      TokenKind kind = ClassifyDeclToken(token, ctx_.types());
-      if (kind == kKindCommentOpen) {
-        in_comment_ = true;
-        continue;
-      }
-      if (kind == kKindCommentClose) {
-        in_comment_ = false;
-        continue;
-      }
-      if (kind == kKindComment || in_comment_) continue;
+      TokenKind kind = ClassifyLineDeclToken(line_, token, ctx_.types());
+      if (line_.last_in_comment()) continue;
       Next next = Step(token, kind);
       prev_token_.assign(token);
       if (next == Next::kRestart) {
@@ -117,7 +109,7 @@ bool TypedefExtractor::ReadLine() {
   if (!input_.ReadLine(line_text_, kLineBufferSize)) return false;
   ++ctx_.position.line_counter;
   ctx_.position.current_line = line_text_;
-  line_.Assign(line_text_);
+  line_.AssignNextLine(line_text_);
   return true;
 }
 
@@ -183,6 +175,12 @@ TypedefExtractor::Next TypedefExtractor::Step(std::string_view token, TokenKind 
         if (--depth_ <= 0) state_ = kDeclarator;
       } else if (IsTypeName(kind)) {
         state_ = kTypedefStructKnown;
+      } else if (token == ";") {
+        // "typedef struct tag NAME;" with a tag not seen before: NAME is the
+        // type. Without this the state stayed open and took the next body's
+        // closing brace and the word after it for a typedef.
+        if (IsIdentifier(ClassifyDeclToken(prev_token_, ctx_.types()))) Record(prev_token_);
+        Reset();
       }
       break;
 
@@ -302,12 +300,23 @@ TypedefExtractor::Next TypedefExtractor::Step(std::string_view token, TokenKind 
         ++counter_;
         state_ = kEnumBody;
       } else if (IsIdentifier(kind)) {
+        value_parens_ = 0;
         state_ = kEnumValueName;  // not a number: no record
       }
       break;
 
     case kEnumValueName:
-      if (token == ",") state_ = kEnumBody;
+      // The rest of a value expression: a "," or "}" inside its parentheses
+      // belongs to it; the "}" after it ends the body as after any value.
+      if (token == "(") {
+        ++value_parens_;
+      } else if (token == ")") {
+        if (value_parens_ > 0) --value_parens_;
+      } else if (value_parens_ == 0 && token == ",") {
+        state_ = kEnumBody;
+      } else if (value_parens_ == 0 && token == "}") {
+        if (--depth_ <= 0) state_ = kAfterEnumBody;
+      }
       break;
 
     case kAfterEnumBody:

@@ -81,8 +81,8 @@ class TypedefExtractor {
   std::string struct_tag_;  // the tag of states 150 and 151
   int state_ = kStart;
   int depth_ = 0;
+  int value_parens_ = 0;  // parentheses open in an enumerator's value (state 109)
   int64_t counter_ = 0;
-  bool in_comment_ = false;
 };
 
 // The file's enumeration-record file: DEF/ + the name up to its first "." +

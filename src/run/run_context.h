@@ -13,6 +13,7 @@
 
 #include "run/analysis_log.h"
 #include "lex/keyword_tables.h"
+#include "platform/encoding.h"
 #include "platform/file_write_queue.h"
 #include "platform/user_interface.h"
 
@@ -60,6 +61,9 @@ struct RunOptions {
   int call_graphs = -1;
   // Processes that lay the pictures out at once; 0: one per core.
   int graph_workers = 0;
+  // How the project's sources are read (--source-encoding); the window
+  // always reads them with kAuto.
+  SourceEncoding source_encoding = SourceEncoding::kAuto;
 };
 
 // CurrentFile, CurrentLine, CurrentState and LineCounter: where the analysis
