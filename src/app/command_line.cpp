@@ -175,6 +175,15 @@ bool ParseTreeLines(ParsedArgs& args, RunOptions& options) {
   return true;
 }
 
+// KAVENOR_STATUS_GATE_FD: see ConsoleUi::Options::status_gate_fd.
+int StatusGateFd() {
+  const char* text = std::getenv("KAVENOR_STATUS_GATE_FD");
+  if (text == nullptr || *text == '\0') return -1;
+  char* end = nullptr;
+  long fd = std::strtol(text, &end, 10);
+  return *end == '\0' && fd >= 0 && fd < 1024 ? static_cast<int>(fd) : -1;
+}
+
 std::atomic<int>* g_stop_flag = nullptr;
 
 extern "C" void OnInterrupt(int) {
@@ -209,7 +218,7 @@ int RunAnalyze(int argc, char** argv) {
 
   const bool tty = ::isatty(STDERR_FILENO) == 1;
   Session session;
-  ConsoleUi ui({.answer_questions = open, .allow_open = open, .status_lines = !tty});
+  ConsoleUi ui({.answer_questions = open, .allow_open = open, .status_lines = !tty, .status_gate_fd = StatusGateFd()});
   AnalysisLog log;
   RunOptions options;
   options.source_folder = FromDiskName(args.positional[0]);
@@ -251,6 +260,9 @@ int RunAnalyze(int argc, char** argv) {
     case AnalyzeResult::Status::kStopped:
       std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
       return 1;
+    case AnalyzeResult::Status::kWriteFailed:
+      std::fprintf(stderr, "kavenor: analysis failed: the results could not be written (see the message above)\n");
+      return 1;
     default:
       std::fprintf(stderr, "kavenor: analysis did not complete; see ./AnalyzeLog.txt\n");
       return 1;
@@ -275,7 +287,10 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
     return UsageError(help, "unknown option");
 
   Session session;
-  ConsoleUi ui({.answer_questions = true, .allow_open = args.options.count("--open") > 0, .status_lines = true});
+  ConsoleUi ui({.answer_questions = true,
+                .allow_open = args.options.count("--open") > 0,
+                .status_lines = true,
+                .status_gate_fd = StatusGateFd()});
   AnalysisLog log;
   RunOptions options;
   options.output_folder = FromDiskName(args.positional.back());

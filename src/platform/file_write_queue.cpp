@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/paths.h"
+#include "platform/storage_failure.h"
 #include "platform/text_file.h"
 
 namespace kv {
@@ -92,7 +93,10 @@ bool FileWriteQueue::WriteFile(const Job& job) {
   if (job.mode == WriteMode::kAppend) flags |= O_APPEND;
   int fd = ::open(ToDiskPath(job.path).c_str(), flags, 0666);
   if (fd < 0 && errno == ENOENT) fd = ::open(ResolveDiskPathForWrite(job.path).c_str(), flags, 0666);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    NoteWriteFailure(errno);
+    return false;
+  }
   const char* data = job.bytes.data();
   size_t left = job.bytes.size();
   bool ok = true;
@@ -106,7 +110,12 @@ bool FileWriteQueue::WriteFile(const Job& job) {
     data += n;
     left -= static_cast<size_t>(n);
   }
-  return ::close(fd) == 0 && ok;
+  if (!ok) NoteWriteFailure(errno);
+  if (::close(fd) != 0) {
+    NoteWriteFailure(errno);
+    return false;
+  }
+  return ok;
 }
 
 }  // namespace kv

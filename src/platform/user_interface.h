@@ -37,6 +37,11 @@ class ConsoleUi : public UserInterface {
     bool answer_questions = true;
     bool allow_open = false;
     bool status_lines = true;  // print each status text as a line
+    // After each status line printed, wait for one byte on this descriptor
+    // (end of file or an error opens the gate for good). The fault tests
+    // act at an exact point of a run this way instead of sleeping; -1: no
+    // gate.
+    int status_gate_fd = -1;
   };
   explicit ConsoleUi(Options options) : options_(options) {}
 
