@@ -23,11 +23,14 @@ def run_once(kavenor, source, out, delay):
                             stderr=subprocess.STDOUT)
     buffer = b""
     signalled = noticed = None
+    stage = "-"
     while True:
         now = time.monotonic()
         if signalled is None and now - start >= delay:
             proc.send_signal(signal.SIGINT)
             signalled = now
+            lines = [l for l in buffer.decode(errors="replace").splitlines() if l]
+            stage = lines[-1] if lines else "-"
         timeout = max(0.0, start + delay - now) if signalled is None else 0.5
         ready, _, _ = select.select([proc.stdout], [], [], timeout)
         if ready:
@@ -41,7 +44,7 @@ def run_once(kavenor, source, out, delay):
     ended = time.monotonic()
     if signalled is None:
         return None
-    return (noticed - signalled if noticed else None, ended - signalled, proc.returncode)
+    return (noticed - signalled if noticed else None, ended - signalled, proc.returncode, stage)
 
 
 def main():
@@ -62,9 +65,9 @@ def main():
         if result is None:
             print(f"signal at {delay:5.1f} s: run ended before the signal")
             continue
-        noticed, ended, status = result
+        noticed, ended, status, stage = result
         print(f"signal at {delay:5.1f} s: 実行中断 after {noticed if noticed is not None else float('nan'):.3f} s,"
-              f" ended after {ended:.3f} s, exit {status}")
+              f" ended after {ended:.3f} s, exit {status}  (during: {stage})")
         if noticed is not None:
             noticed_all.append(noticed)
         ended_all.append(ended)

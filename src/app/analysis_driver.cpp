@@ -83,6 +83,7 @@ bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
   // the benchmarks.
   const bool print_times = std::getenv("KAVENOR_STAGE_TIMES") != nullptr;
   FileWriteQueue files;
+  files.AbandonWhen(&progress.stop_flag);
   ctx.deferred_files = &files;
   bool stopped = false;
   for (size_t i = 0; i < stages.size() && !stopped; ++i) {

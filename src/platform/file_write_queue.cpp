@@ -34,6 +34,7 @@ FileWriteQueue::~FileWriteQueue() {
 }
 
 void FileWriteQueue::Submit(std::string path, WriteMode mode, std::string bytes) {
+  if (Abandoned()) return;
   const size_t size = bytes.size();
   {
     std::unique_lock<std::mutex> lock(state_mutex_);
@@ -78,7 +79,9 @@ void FileWriteQueue::Run(Lane& lane) {
       job = std::move(lane.jobs.front());
       lane.jobs.pop_front();
     }
-    bool ok = WriteFile(job);
+    // An abandoned run's files are dropped unwritten: the run removes its
+    // work folder anyway, and the stop must not wait for the disk.
+    bool ok = Abandoned() || WriteFile(job);
     std::lock_guard<std::mutex> lock(state_mutex_);
     if (!ok) failed_.push_back(job.path);
     pending_bytes_ -= job.bytes.size();
