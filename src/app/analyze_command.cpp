@@ -159,10 +159,14 @@ void AnalyzeCommand::EndStopped() {
 
 void AnalyzeCommand::EndWriteFailure(const std::string& text) {
   const int error = StorageFailure();
-  ctx_.ShowStatus(SJ("実行中断"));
-  ctx_.ShowDetail("----");
   std::string message = text + " (" + std::strerror(error) + ")";
-  if (PathExists(work::kRoot) && RemoveFolderTree(work::kRoot) == 0) message += SJ(" TMPファイル削除失敗");
+  // The driver has already ended a run it saw stopped; a refusal at its very
+  // end (or one that ended the worker at once) is ended here.
+  if (PathExists(work::kRoot)) {
+    ctx_.ShowStatus(SJ("実行中断"));
+    ctx_.ShowDetail("----");
+    if (RemoveFolderTree(work::kRoot) == 0) message += SJ(" TMPファイル削除失敗");
+  }
   ctx_.Message(message);
   previous_.Wait();
 }
