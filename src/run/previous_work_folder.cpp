@@ -46,9 +46,9 @@ bool RemoveAll(const std::vector<std::string>& folders) {
 
 PreviousWorkFolder::Placement PreviousWorkFolder::ChosenPlacement() {
   const char* chosen = std::getenv("KAVENOR_OLD_WORK_REMOVAL");
-  if (chosen != nullptr && std::strcmp(chosen, "after") == 0) return Placement::kAfterRun;
+  if (chosen != nullptr && std::strcmp(chosen, "now") == 0) return Placement::kAtOnce;
   if (chosen != nullptr && std::strcmp(chosen, "end") == 0) return Placement::kAtEnd;
-  return Placement::kAtOnce;
+  return Placement::kAfterRun;
 }
 
 bool PreviousWorkFolder::SetAside(const std::string& work_folder) {

@@ -26,10 +26,11 @@ class PreviousWorkFolder {
     kAtEnd,     // after the result copy, before the command returns
   };
   // KAVENOR_OLD_WORK_REMOVAL=now|after|end chooses the placement (for the
-  // re-run benchmark, bench/rerun_bench.sh); otherwise kAtOnce: measured on
-  // re-runs of a 216,000-line project, the deletion overlaps the stages that
-  // mostly read and compute, and is over before the run ends, while the two
-  // later placements make the user wait for it at the end.
+  // re-run benchmark, bench/rerun_bench.sh); otherwise kAfterRun. Deleting
+  // at once was fastest on a 216,000-line project, but on a 1,000,000-line
+  // one it sometimes ran into the stages' file creation and made the re-run
+  // four to seven times slower; after the stages it only competes with the
+  // result copy.
   static Placement ChosenPlacement();
 
   PreviousWorkFolder() = default;
