@@ -83,9 +83,16 @@ bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
   // the benchmarks.
   const bool print_times = std::getenv("KAVENOR_STAGE_TIMES") != nullptr;
   FileWriteQueue files;
+  files.AbandonWhen(&progress.stop_flag);
   ctx.deferred_files = &files;
   bool stopped = false;
   for (size_t i = 0; i < stages.size() && !stopped; ++i) {
+    // A stop pressed before the first stage (while the previous work folder
+    // was set aside) or during a stage's last file is not carried over.
+    if (ctx.StopRequested()) {
+      stopped = true;
+      break;
+    }
     const StageFrame& stage = stages[i];
     const auto started = std::chrono::steady_clock::now();
     progress.counter = 0;
@@ -133,6 +140,8 @@ bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
   }
   ctx.ShowStatus(SJ("実行中断"));
   ctx.ShowDetail("----");
+  // The progress line says why the program has not ended yet.
+  progress.SetStatusCopy(SJ("実行中断 作業フォルダ削除中"));
   if (RemoveFolderTree(work::kRoot) == 0) ctx.Message(SJ("TMPファイル削除失敗"));
   return false;
 }

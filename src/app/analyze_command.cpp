@@ -1,5 +1,6 @@
 #include "app/analyze_command.h"
 
+#include <cstring>
 #include <filesystem>
 
 #include "run/folder_utils.h"
@@ -7,6 +8,7 @@
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "platform/storage_failure.h"
 #include "platform/text_file.h"
 
 namespace kv {
@@ -32,6 +34,7 @@ AnalyzeCommand::AnalyzeCommand(Session& session, UserInterface& ui, AnalysisLog&
     : ctx_(session, ui, log, std::move(options)) {}
 
 bool AnalyzeCommand::Prepare() {
+  if (!BeginWorkFolderCommand(ctx_, lock_)) return false;
   Progress& progress = ctx_.progress;
   progress.run_completed = 0;
   progress.divisor = 0;
@@ -41,7 +44,10 @@ bool AnalyzeCommand::Prepare() {
 
   ctx_.ShowStatus(SJ("実行準備中"));
   ctx_.ShowDetail(SJ("テンポラリファイル削除"));
-  DeleteFolderTree(work::kRoot);
+  // One rename instead of deleting a large tree here; when the folder cannot
+  // be renamed (a foreign entry of that name) it is deleted in place.
+  if (!previous_.SetAside(ToDiskPath(work::kRoot))) DeleteFolderTree(work::kRoot);
+  if (removal_ == PreviousWorkFolder::Placement::kAtOnce) previous_.StartRemoval();
   ctx_.log.Delete();
   for (std::string_view folder : {work::kDef, work::kDefTmp, work::kDef2, work::kDef3}) {
     if (folder == work::kDef) MakeFolder(work::kRoot);
@@ -69,7 +75,6 @@ bool AnalyzeCommand::Prepare() {
 
   if (ctx_.options.memory_factor < 1) ctx_.options.memory_factor = 1;
   if (ctx_.options.memory_factor > 4) ctx_.options.memory_factor = 4;
-  progress.stop_flag = 0;
   progress.base = 0;
   progress.counter = 0;
   return true;
@@ -79,7 +84,15 @@ bool AnalyzeCommand::RunWorker(const std::vector<StageFrame>& stages) { return R
 
 AnalyzeResult AnalyzeCommand::Finish() {
   AnalyzeResult result;
+  if (StorageFailure() != 0) {
+    EndWriteFailure(SJ("作業フォルダに書き込めません"));
+    result.status = AnalyzeResult::Status::kWriteFailed;
+    return result;
+  }
   if (ctx_.progress.stop_flag.load() == 1) {
+    // A stop that came after the worker's last stop test: the driver has
+    // not cleaned up.
+    if (ctx_.progress.run_completed.load() == 1) EndStopped();
     result.status = AnalyzeResult::Status::kStopped;
     return result;
   }
@@ -87,10 +100,34 @@ AnalyzeResult AnalyzeCommand::Finish() {
     result.status = AnalyzeResult::Status::kIncomplete;
     return result;
   }
+  if (removal_ == PreviousWorkFolder::Placement::kAfterRun) previous_.StartRemoval();
   ctx_.log.Banner("ANALYSYS END        ");
-  result.result_folder = JoinPath(ctx_.options.output_folder, FormatLocalTime(SJ("%Y年%m月%d日%H時%M分%S秒")));
-  MakeFolder(result.result_folder);
-  CopyResults(result.result_folder);
+  ResultFolder folder;
+  if (!folder.Create(ctx_.options.output_folder, FormatLocalTime(SJ("%Y年%m月%d日%H時%M分%S秒")))) {
+    ctx_.Message(SJ("結果フォルダを作成できません: ") + FromDiskName(folder.failed_path()) + " (" +
+                 std::strerror(folder.error()) + ")");
+    result.status = AnalyzeResult::Status::kWriteFailed;
+    return result;
+  }
+  result.result_folder = folder.path();
+  const CopyResult copied = CopyResults(folder);
+  if (copied == CopyResult::kWriteFailed) {
+    std::string text = SJ("結果フォルダを書き込めません: ") + FromDiskName(folder.failed_path()) + " (" +
+                       std::strerror(folder.error()) + ")";
+    if (folder.Remove())
+      text += SJ(" 途中まで書いた結果フォルダは削除しました");
+    else
+      text += SJ(" 途中まで書いた結果フォルダを削除できません: ") + folder.path();
+    ctx_.Message(text);
+    result.status = AnalyzeResult::Status::kWriteFailed;
+    return result;
+  }
+  if (copied == CopyResult::kStopped || ctx_.StopRequested()) {
+    folder.Remove();
+    EndStopped();
+    result.status = AnalyzeResult::Status::kStopped;
+    return result;
+  }
 
   result.function_names = ReadFunctionNames();
   result.variable_names = ReadVariableNames();
@@ -101,50 +138,97 @@ AnalyzeResult AnalyzeCommand::Finish() {
   if (ctx_.ui.Ask(SJ("解析完了 結果を起動します"), SJ("終了"))) {
     if (!ctx_.ui.Open(JoinPath(result.result_folder, "index.html"))) ctx_.Message(SJ("コールツリーindex起動失敗"));
   }
+  if (removal_ == PreviousWorkFolder::Placement::kAtEnd) previous_.Wait();
+  // The last moment a stop is honoured: after it the command has completed.
+  if (ctx_.StopRequested()) {
+    folder.Remove();
+    EndStopped();
+    result = AnalyzeResult{};
+    result.status = AnalyzeResult::Status::kStopped;
+  }
   return result;
 }
 
-// The 18 copies of a completed run, in order; a failure shows its message and
-// the sequence goes on.
-void AnalyzeCommand::CopyResults(const std::string& result_folder) {
+void AnalyzeCommand::EndStopped() {
+  ctx_.ShowStatus(SJ("実行中断"));
+  ctx_.ShowDetail("----");
+  ctx_.progress.SetStatusCopy(SJ("実行中断 作業フォルダ削除中"));
+  if (PathExists(work::kRoot) && RemoveFolderTree(work::kRoot) == 0) ctx_.Message(SJ("TMPファイル削除失敗"));
+  previous_.Wait();
+}
+
+void AnalyzeCommand::EndWriteFailure(const std::string& text) {
+  const int error = StorageFailure();
+  std::string message = text + " (" + std::strerror(error) + ")";
+  // The driver has already ended a run it saw stopped; a refusal at its very
+  // end (or one that ended the worker at once) is ended here.
+  if (PathExists(work::kRoot)) {
+    ctx_.ShowStatus(SJ("実行中断"));
+    ctx_.ShowDetail("----");
+    if (RemoveFolderTree(work::kRoot) == 0) message += SJ(" TMPファイル削除失敗");
+  }
+  ctx_.Message(message);
+  previous_.Wait();
+}
+
+// The 18 copies of a completed run, in order. A copy whose source the run
+// did not write shows its message and the sequence goes on; the first copy
+// the result folder refuses shows its message and ends the sequence (the
+// caller removes the folder: a partial result is no result).
+CopyResult AnalyzeCommand::CopyResults(ResultFolder& folder) {
   const std::string work_root = JoinPath(CurrentDirectory(), "vcwk012345");
   auto from_work = [&](std::string_view relative) { return JoinPath(work_root, relative); };
-  auto into = [&](std::string_view name) { return JoinPath(result_folder, name); };
-  // The folders' files are linked, not copied (see FolderCopy): the program
-  // never changes a work-folder file in place after the run, and the next
-  // run deletes the work folder, which leaves the result folder's files as
-  // they are.
-  auto copy_folder = [&](const std::string& source, const std::string& destination, const std::string& message) {
-    if (CopyFolderInto(source, destination, FolderCopy::kLinkFiles) == 0) ctx_.Message(message);
+  auto stop = [this] { return ctx_.StopRequested(); };
+  CopyResult last = CopyResult::kDone;
+  // False when the sequence must end.
+  auto step = [&](CopyResult result, const std::string& message) {
+    last = result;
+    if (result == CopyResult::kSourceMissing || result == CopyResult::kWriteFailed) ctx_.Message(message);
+    if (result == CopyResult::kSourceMissing) last = CopyResult::kDone;
+    return last == CopyResult::kDone && !ctx_.StopRequested();
   };
-  auto copy_file = [&](const std::string& source, std::string_view destination_name, const std::string& message) {
-    if (!CopyFile(source, into(destination_name))) ctx_.Message(message);
+  // The folders' files are linked, not copied (see ResultFolder): the
+  // program never changes a work-folder file in place after the run, and the
+  // next run deletes the work folder, which leaves the result folder's files
+  // as they are.
+  auto copy_folder = [&](const std::string& source, std::string_view into, const std::string& message) {
+    return step(folder.CopyFolderInto(source, into, stop), message);
+  };
+  auto copy_file = [&](const std::string& source, std::string_view name, const std::string& message) {
+    return step(folder.CopyFile(source, name), message);
+  };
+  auto make_folder = [&](std::string_view name, const std::string& message) {
+    return step(folder.MakeFolder(name), message);
   };
   const std::string& failed = SJ("コピー失敗");
-
-  copy_folder(from_work("HTML"), result_folder, failed);
-  copy_folder(from_work("FunctionList4"), result_folder, SJ("関数解析結果コピー失敗"));
-  copy_folder(from_work("RAM"), result_folder, SJ("RAM解析結果コピー失敗"));
-  MakeFolder(into("DEFINE"));
-  copy_folder(from_work("DEF3"), into("DEFINE"), SJ("DEFINEコピー失敗"));
   const std::string& expanded = SJ("プリプロ展開ソフト");
-  MakeFolder(into(expanded));
-  copy_folder(JoinPath(from_work("DEF"), ctx_.source_folder_name), into(expanded), SJ("展開ソフトコピー失敗"));
-  copy_file(from_work("index.html"), "index.html", failed);
-  copy_file(from_work("brimsole.html"), "brimsole.html", failed);
-  copy_file(from_work("FILEINFO/FileFuncInfo.txt"), "FileFuncInfo.txt", failed);
-  copy_folder(from_work("RAM_ALL"), result_folder, SJ("RAM解析結果コピー失敗"));
-  copy_file(from_work("FuncList_ProtType.txt"), "FunctionList_ProtType.txt", "[FunctionList_ProtType.txt]" + failed);
-  copy_file(from_work("FuncList_Body.txt"), "FunctionList_Body.txt", "[FunctionList_Body.txt]" + failed);
-  copy_file(from_work("Typedef.txt"), "TypeDefine.txt", "[TypeDefine.txt]" + failed);
-  copy_file(from_work("ValList.txt"), "RamDefine.txt", "[RamDefine.txt]" + failed);
-  copy_file(from_work("ValList2.txt"), "DetectRamAll.txt", "[RamAll.txt]" + failed);
-  copy_file(from_work("HTML/CallTree/call_tree.txt"), "CallTree.txt", failed);
-  copy_file(from_work("HTML/CallTree/call_tree_ram.txt"), "CallTree_RAM_ACCESS.txt", failed);
-  copy_file(JoinPath(CurrentDirectory(), "AnalyzeLog.txt"), "AnalyzeLog.txt", "[AnalyzeLog.txt]" + failed);
   const std::string& temporary = SJ("[解析テンポラリ]");
-  MakeFolder(into(temporary));
-  copy_folder(work_root, into(temporary), "[" + SJ("解析テンポラリ") + "]" + failed);
+  const std::string& temporary_failed = "[" + SJ("解析テンポラリ") + "]" + failed;
+
+  (void)(copy_folder(from_work("HTML"), "", failed) &&
+         copy_folder(from_work("FunctionList4"), "", SJ("関数解析結果コピー失敗")) &&
+         copy_folder(from_work("RAM"), "", SJ("RAM解析結果コピー失敗")) &&
+         make_folder("DEFINE", SJ("DEFINEコピー失敗")) &&
+         copy_folder(from_work("DEF3"), "DEFINE", SJ("DEFINEコピー失敗")) &&
+         make_folder(expanded, SJ("展開ソフトコピー失敗")) &&
+         copy_folder(JoinPath(from_work("DEF"), ctx_.source_folder_name), expanded, SJ("展開ソフトコピー失敗")) &&
+         copy_file(from_work("index.html"), "index.html", failed) &&
+         copy_file(from_work("brimsole.html"), "brimsole.html", failed) &&
+         copy_file(from_work("FILEINFO/FileFuncInfo.txt"), "FileFuncInfo.txt", failed) &&
+         copy_folder(from_work("RAM_ALL"), "", SJ("RAM解析結果コピー失敗")) &&
+         copy_file(from_work("FuncList_ProtType.txt"), "FunctionList_ProtType.txt",
+                   "[FunctionList_ProtType.txt]" + failed) &&
+         copy_file(from_work("FuncList_Body.txt"), "FunctionList_Body.txt", "[FunctionList_Body.txt]" + failed) &&
+         copy_file(from_work("Typedef.txt"), "TypeDefine.txt", "[TypeDefine.txt]" + failed) &&
+         copy_file(from_work("ValList.txt"), "RamDefine.txt", "[RamDefine.txt]" + failed) &&
+         copy_file(from_work("ValList2.txt"), "DetectRamAll.txt", "[RamAll.txt]" + failed) &&
+         copy_file(from_work("HTML/CallTree/call_tree.txt"), "CallTree.txt", failed) &&
+         copy_file(from_work("HTML/CallTree/call_tree_ram.txt"), "CallTree_RAM_ACCESS.txt", failed) &&
+         copy_file(JoinPath(CurrentDirectory(), "AnalyzeLog.txt"), "AnalyzeLog.txt", "[AnalyzeLog.txt]" + failed) &&
+         make_folder(temporary, temporary_failed) &&
+         copy_folder(work_root, temporary, temporary_failed));
+  if (last == CopyResult::kDone && ctx_.StopRequested()) return CopyResult::kStopped;
+  return last;
 }
 
 std::vector<std::string> ReadFunctionNames() {

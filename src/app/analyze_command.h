@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "app/analysis_driver.h"
+#include "run/previous_work_folder.h"
+#include "run/result_folder.h"
 #include "run/run_context.h"
+#include "run/run_lock.h"
 
 namespace kv {
 
@@ -17,6 +20,8 @@ struct AnalyzeResult {
     kStopped,     // StopFlag was set: nothing copied
     kIncomplete,  // the worker ended without completing (a run-ending failure)
     kCompleted,   // results copied into result_folder
+    kWriteFailed,  // the disk refused the work folder or the result folder:
+                   // what was written is removed, the message says why
   };
   Status status = Status::kRefused;
   std::string result_folder;                // CP932 path
@@ -28,9 +33,13 @@ class AnalyzeCommand {
  public:
   AnalyzeCommand(Session& session, UserInterface& ui, AnalysisLog& log, RunOptions options);
 
-  // Window thread: counters cleared, work folder deleted and rebuilt, log
+  // Window thread: the work-folder lock taken (another command in this
+  // directory refuses the run before anything is touched), counters cleared,
+  // the previous work folder set aside and the work folder rebuilt, log
   // restarted with its start banner, then the two folders checked. False
-  // when a check failed (its message has been shown).
+  // when the lock or a check failed (its message has been shown). StopFlag
+  // is not cleared here: a stop pressed while the folder is set aside must
+  // end the run; the front end clears it before a run.
   bool Prepare();
 
   // Worker thread: the fourteen stages. True when the run completed.
@@ -39,14 +48,24 @@ class AnalyzeCommand {
   // Window thread, once the progress display has closed: for a completed run
   // the result copy, the name lists, "解析終了" and the question
   // "解析完了 結果を起動します" (OK opens index.html of the result folder).
+  // A result folder that cannot be written completely is removed and the run
+  // ends kWriteFailed with one message; a stop during the copy removes it and
+  // the work folder.
   AnalyzeResult Finish();
 
   RunContext& context() { return ctx_; }
 
  private:
-  void CopyResults(const std::string& result_folder);
+  CopyResult CopyResults(ResultFolder& folder);
+  // The end of a run stopped after the worker: "実行中断", work folder gone.
+  void EndStopped();
+  // Work folder gone and one message naming the disk's refusal.
+  void EndWriteFailure(const std::string& text);
 
   RunContext ctx_;
+  RunLock lock_;
+  PreviousWorkFolder previous_;
+  PreviousWorkFolder::Placement removal_ = PreviousWorkFolder::ChosenPlacement();
 };
 
 // The names the main window lists after a run: function names of

@@ -189,6 +189,15 @@ bool ParseTreeLines(ParsedArgs& args, RunOptions& options) {
   return true;
 }
 
+// KAVENOR_STATUS_GATE_FD: see ConsoleUi::Options::status_gate_fd.
+int StatusGateFd() {
+  const char* text = std::getenv("KAVENOR_STATUS_GATE_FD");
+  if (text == nullptr || *text == '\0') return -1;
+  char* end = nullptr;
+  long fd = std::strtol(text, &end, 10);
+  return *end == '\0' && fd >= 0 && fd < 1024 ? static_cast<int>(fd) : -1;
+}
+
 std::atomic<int>* g_stop_flag = nullptr;
 
 extern "C" void OnInterrupt(int) {
@@ -227,7 +236,8 @@ int RunAnalyze(int argc, char** argv) {
   ConsoleUi ui({.answer_questions = open,
                 .allow_open = open,
                 .status_lines = !tty,
-                .cancel_text = "not opened: --open was not given (the report's path follows)"});
+                .cancel_text = "not opened: --open was not given (the report's path follows)",
+                .status_gate_fd = StatusGateFd()});
   AnalysisLog log;
   RunOptions options;
   options.source_folder = FromDiskName(args.positional[0]);
@@ -276,23 +286,30 @@ int RunAnalyze(int argc, char** argv) {
   if (tty) ui.SetProgressLine("");
 
   AnalyzeResult result = command.Finish();
-  const bool stopped = result.status == AnalyzeResult::Status::kStopped;
   const bool completed = result.status == AnalyzeResult::Status::kCompleted;
-  std::fputs(FormatRunSummary(SummarizeRun(command.context(), result.result_folder),
-                              stopped ? "stopped; the work folder was removed" : "the run did not complete")
+  std::string_view outcome = "the run did not complete";
+  if (result.status == AnalyzeResult::Status::kStopped) outcome = "stopped; the work folder was removed";
+  if (result.status == AnalyzeResult::Status::kWriteFailed) outcome = "the result folder could not be written";
+  // A result folder that could not be written completely is gone: name none.
+  std::fputs(FormatRunSummary(SummarizeRun(command.context(), completed ? result.result_folder : std::string()),
+                              outcome)
                  .c_str(),
              stdout);
   std::fflush(stdout);
-  if (completed) {
-    std::printf("Report: %s\n", AbsoluteDiskPath(JoinPath(result.result_folder, "index.html")).c_str());
-    return 0;
+  switch (result.status) {
+    case AnalyzeResult::Status::kCompleted:
+      std::printf("Report: %s\n", AbsoluteDiskPath(JoinPath(result.result_folder, "index.html")).c_str());
+      return 0;
+    case AnalyzeResult::Status::kStopped:
+      std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
+      return 1;
+    case AnalyzeResult::Status::kWriteFailed:
+      std::fprintf(stderr, "kavenor: analysis failed: the results could not be written (see the message above)\n");
+      return 1;
+    default:
+      std::fprintf(stderr, "kavenor: analysis did not complete; see ./AnalyzeLog.txt\n");
+      return 1;
   }
-  if (stopped) {
-    std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
-  } else {
-    std::fprintf(stderr, "kavenor: analysis did not complete; see ./AnalyzeLog.txt\n");
-  }
-  return 1;
 }
 
 // The three commands that work on the last analysis in the current
@@ -316,7 +333,8 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   ConsoleUi ui({.answer_questions = true,
                 .allow_open = args.options.count("--open") > 0,
                 .status_lines = true,
-                .cancel_text = {}});
+                .cancel_text = {},
+                .status_gate_fd = StatusGateFd()});
   AnalysisLog log;
   RunOptions options;
   options.output_folder = FromDiskName(args.positional.back());

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/paths.h"
+#include "platform/storage_failure.h"
 #include "platform/text_file.h"
 
 namespace kv {
@@ -33,6 +34,7 @@ FileWriteQueue::~FileWriteQueue() {
 }
 
 void FileWriteQueue::Submit(std::string path, WriteMode mode, std::string bytes) {
+  if (Abandoned()) return;
   const size_t size = bytes.size();
   {
     std::unique_lock<std::mutex> lock(state_mutex_);
@@ -77,7 +79,9 @@ void FileWriteQueue::Run(Lane& lane) {
       job = std::move(lane.jobs.front());
       lane.jobs.pop_front();
     }
-    bool ok = WriteFile(job);
+    // An abandoned run's files are dropped unwritten: the run removes its
+    // work folder anyway, and the stop must not wait for the disk.
+    bool ok = Abandoned() || WriteFile(job);
     std::lock_guard<std::mutex> lock(state_mutex_);
     if (!ok) failed_.push_back(job.path);
     pending_bytes_ -= job.bytes.size();
@@ -92,7 +96,10 @@ bool FileWriteQueue::WriteFile(const Job& job) {
   if (job.mode == WriteMode::kAppend) flags |= O_APPEND;
   int fd = ::open(ToDiskPath(job.path).c_str(), flags, 0666);
   if (fd < 0 && errno == ENOENT) fd = ::open(ResolveDiskPathForWrite(job.path).c_str(), flags, 0666);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    NoteWriteFailure(errno);
+    return false;
+  }
   const char* data = job.bytes.data();
   size_t left = job.bytes.size();
   bool ok = true;
@@ -106,7 +113,12 @@ bool FileWriteQueue::WriteFile(const Job& job) {
     data += n;
     left -= static_cast<size_t>(n);
   }
-  return ::close(fd) == 0 && ok;
+  if (!ok) NoteWriteFailure(errno);
+  if (::close(fd) != 0) {
+    NoteWriteFailure(errno);
+    return false;
+  }
+  return ok;
 }
 
 }  // namespace kv

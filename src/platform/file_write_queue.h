@@ -36,6 +36,10 @@ class FileWriteQueue {
   // not be written since the last Drain.
   std::vector<std::string> Drain();
 
+  // While *flag is nonzero (a stopped run), submitted and waiting files are
+  // dropped instead of written. The flag must outlive the queue.
+  void AbandonWhen(const std::atomic<int>* flag) { abandon_flag_ = flag; }
+
  private:
   struct Job {
     std::string path;
@@ -51,6 +55,7 @@ class FileWriteQueue {
   };
 
   void Run(Lane& lane);
+  bool Abandoned() const { return abandon_flag_ != nullptr && abandon_flag_->load() != 0; }
   static bool WriteFile(const Job& job);
 
   std::vector<Lane> lanes_;
@@ -61,6 +66,7 @@ class FileWriteQueue {
   size_t pending_jobs_ = 0;
   bool stopping_ = false;
   std::vector<std::string> failed_;
+  const std::atomic<int>* abandon_flag_ = nullptr;
 };
 
 }  // namespace kv

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "platform/encoding.h"
+#include "platform/storage_failure.h"
 
 namespace kv {
 namespace {
@@ -158,6 +159,7 @@ bool IsRegularFile(std::string_view path) {
 bool MakeFolder(std::string_view path) {
   std::string disk = ToDiskPath(DropTrailingSeparator(path));
   if (::mkdir(disk.c_str(), 0777) == 0) return true;
+  NoteWriteFailure(errno);
   struct stat st;
   return ::stat(disk.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }

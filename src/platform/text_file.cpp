@@ -9,6 +9,7 @@
 
 #include "platform/file_write_queue.h"
 #include "platform/paths.h"
+#include "platform/storage_failure.h"
 
 namespace kv {
 namespace {
@@ -51,6 +52,7 @@ bool TextWriter::Open(std::string_view path, WriteMode mode) {
   // folder is looked up ignoring case only when it is not there as written.
   fd_ = ::open(ToDiskPath(path).c_str(), flags, 0666);
   if (fd_ < 0 && errno == ENOENT) fd_ = ::open(ResolveDiskPathForWrite(path).c_str(), flags, 0666);
+  if (fd_ < 0) NoteWriteFailure(errno);
   return fd_ >= 0;
 }
 
@@ -69,7 +71,10 @@ void TextWriter::Write(std::string_view text) {
 
 void TextWriter::Flush() {
   if (fd_ < 0 || buffer_.empty()) return;
-  if (!WriteAll(fd_, buffer_.data(), buffer_.size())) failed_ = true;
+  if (!WriteAll(fd_, buffer_.data(), buffer_.size())) {
+    failed_ = true;
+    NoteWriteFailure(errno);
+  }
   buffer_.clear();
 }
 
@@ -83,7 +88,10 @@ bool TextWriter::Close() {
   }
   if (fd_ < 0) return !failed_;
   Flush();
-  if (::close(fd_) != 0) failed_ = true;
+  if (::close(fd_) != 0) {
+    failed_ = true;
+    NoteWriteFailure(errno);
+  }
   fd_ = -1;
   return !failed_;
 }
@@ -98,15 +106,22 @@ std::string StripCarriageReturns(std::string_view bytes) {
   return out;
 }
 
-bool ReadFileBytes(std::string_view path, std::string& bytes) {
-  int fd = ::open(ToDiskPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) fd = ::open(ResolveDiskPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+namespace {
+
+// Opens a file for reading without blocking on a pipe; -1 with errno set.
+int OpenForRead(std::string_view path, int extra_flags) {
+  const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | extra_flags;
+  int fd = ::open(ToDiskPath(path).c_str(), flags);
+  if (fd < 0 && errno == ENOENT) fd = ::open(ResolveDiskPath(path).c_str(), flags);
+  return fd;
+}
+
+// Reads an open regular file of at most max_bytes.
+ReadProblem ReadOpenFile(int fd, std::string& bytes, size_t max_bytes) {
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
+  if (::fstat(fd, &st) != 0) return ReadProblem::kFailed;
+  if (!S_ISREG(st.st_mode)) return ReadProblem::kNotRegular;
+  if (static_cast<unsigned long long>(st.st_size) > max_bytes) return ReadProblem::kTooLarge;
   bytes.clear();
   if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
   char chunk[65536];
@@ -114,14 +129,65 @@ bool ReadFileBytes(std::string_view path, std::string& bytes) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ::close(fd);
-      return false;
+      return ReadProblem::kFailed;
     }
     if (n == 0) break;
+    // A file that grows while it is read is held to the same bound.
+    if (bytes.size() + static_cast<size_t>(n) > max_bytes) return ReadProblem::kTooLarge;
     bytes.append(chunk, static_cast<size_t>(n));
   }
+  return ReadProblem::kNone;
+}
+
+}  // namespace
+
+bool ReadFileBytes(std::string_view path, std::string& bytes) {
+  int fd = OpenForRead(path, 0);
+  if (fd < 0) return false;
+  ReadProblem problem = ReadOpenFile(fd, bytes, static_cast<size_t>(-1));
   ::close(fd);
-  return true;
+  return problem == ReadProblem::kNone;
+}
+
+ReadProblem ReadWorkFileBytes(std::string_view path, std::string& bytes, size_t max_bytes) {
+  int fd = OpenForRead(path, O_NOFOLLOW);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadProblem::kMissing
+                     : errno == ELOOP                   ? ReadProblem::kNotRegular
+                                                        : ReadProblem::kFailed;
+  ReadProblem problem = ReadOpenFile(fd, bytes, max_bytes);
+  ::close(fd);
+  if (problem != ReadProblem::kNone) bytes.clear();
+  return problem;
+}
+
+ReadProblem ProbeReadableFile(std::string_view path, int& error) {
+  error = 0;
+  int fd = OpenForRead(path, 0);
+  if (fd < 0) {
+    error = errno;
+    return errno == ENOENT ? ReadProblem::kMissing : ReadProblem::kFailed;
+  }
+  struct stat st;
+  ReadProblem problem = ReadProblem::kNone;
+  if (::fstat(fd, &st) != 0) {
+    error = errno;
+    problem = ReadProblem::kFailed;
+  } else if (!S_ISREG(st.st_mode)) {
+    problem = ReadProblem::kNotRegular;
+  }
+  ::close(fd);
+  return problem;
+}
+
+const char* ReadProblemText(ReadProblem problem) {
+  switch (problem) {
+    case ReadProblem::kNone: return "OK";
+    case ReadProblem::kMissing: return "FILE NOT FOUND";
+    case ReadProblem::kNotRegular: return "NOT A REGULAR FILE";
+    case ReadProblem::kTooLarge: return "FILE TOO LARGE";
+    case ReadProblem::kFailed: return "READ FAILED";
+  }
+  return "READ FAILED";
 }
 
 bool LineReader::Open(std::string_view path) {
@@ -131,6 +197,16 @@ bool LineReader::Open(std::string_view path) {
   text_ = StripCarriageReturns(bytes);
   open_ = true;
   return true;
+}
+
+ReadProblem LineReader::OpenWorkFile(std::string_view path) {
+  Close();
+  std::string bytes;
+  ReadProblem problem = ReadWorkFileBytes(path, bytes);
+  if (problem != ReadProblem::kNone) return problem;
+  text_ = StripCarriageReturns(bytes);
+  open_ = true;
+  return ReadProblem::kNone;
 }
 
 void LineReader::OpenText(std::string text) {

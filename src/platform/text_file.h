@@ -16,6 +16,15 @@ enum class WriteMode {
   kOverwrite,  // create when missing, keep contents, write from the start
 };
 
+// Why a file of the work folder could not be read.
+enum class ReadProblem {
+  kNone,
+  kMissing,     // no such file
+  kNotRegular,  // a symlink, device, pipe or folder stands there
+  kTooLarge,    // larger than the program ever writes
+  kFailed,      // the read itself failed
+};
+
 class TextWriter {
  public:
   TextWriter() = default;
@@ -63,6 +72,8 @@ class LineReader {
 
   // `path` is an internal path, looked up ignoring case when needed.
   bool Open(std::string_view path);
+  // A file of the work folder, read as ReadWorkFileBytes reads it.
+  ReadProblem OpenWorkFile(std::string_view path);
   // Takes text already in memory (for tests and in-memory passes).
   void OpenText(std::string text);
   bool is_open() const { return open_; }
@@ -88,8 +99,24 @@ class LineReader {
   bool open_ = false;
 };
 
-// The raw bytes of a file; false when it cannot be read.
+// The raw bytes of a regular file; false when it cannot be read (devices,
+// pipes and folders are never read: a name pointing at /dev/zero must not
+// fill the memory).
 bool ReadFileBytes(std::string_view path, std::string& bytes);
+
+// The log text for a problem ("NOT A REGULAR FILE", ...).
+const char* ReadProblemText(ReadProblem problem);
+
+// Whether a source file could be opened for reading, without reading it:
+// kNone, or the problem with the errno of the failed open in `error`.
+ReadProblem ProbeReadableFile(std::string_view path, int& error);
+
+// Work-folder files are the program's own records: at most this many bytes.
+inline constexpr size_t kMaxWorkFileBytes = size_t{512} << 20;
+
+// The bytes of a work-folder file: a regular file only, the last component
+// never followed as a symlink, at most `max_bytes` bytes.
+ReadProblem ReadWorkFileBytes(std::string_view path, std::string& bytes, size_t max_bytes = kMaxWorkFileBytes);
 
 // Windows text-mode translation of raw bytes: CR LF -> LF.
 std::string StripCarriageReturns(std::string_view bytes);

@@ -1,5 +1,8 @@
 #include "platform/user_interface.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/encoding.h"
@@ -38,7 +41,15 @@ bool ConsoleUi::Ask(const std::string& text, const std::string& caption) {
 }
 
 void ConsoleUi::ShowStatus(const std::string& text) {
-  if (options_.status_lines) PrintAboveProgress(ToUtf8(text));
+  if (!options_.status_lines) return;
+  PrintAboveProgress(ToUtf8(text));
+  if (options_.status_gate_fd < 0) return;
+  char byte;
+  ssize_t n;
+  do {
+    n = ::read(options_.status_gate_fd, &byte, 1);
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) options_.status_gate_fd = -1;
 }
 
 bool ConsoleUi::Open(const std::string& path) {

@@ -44,6 +44,11 @@ class ConsoleUi : public UserInterface {
     // Printed after a question answered Cancel instead of "Cancel" (UTF-8),
     // when the answer needs saying why.
     std::string cancel_text;
+    // After each status line printed, wait for one byte on this descriptor
+    // (end of file or an error opens the gate for good). The fault tests
+    // act at an exact point of a run this way instead of sleeping; -1: no
+    // gate.
+    int status_gate_fd = -1;
   };
   explicit ConsoleUi(Options options) : options_(options) {}
 

@@ -1,10 +1,14 @@
 #include "prepro/source_walk.h"
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "run/work_folder.h"
 #include "platform/dir_listing.h"
+#include "platform/encoding.h"
 #include "platform/paths.h"
+#include "platform/text_file.h"
 #include "prepro/source_cache.h"
 
 namespace kv {
@@ -18,6 +22,39 @@ bool IsHeaderExtension(std::string_view extension) { return extension == ".h" ||
 
 namespace {
 
+// A result folder's name: "%Y年%m月%d日%H時%M分%S秒" (CP932), with the "_N"
+// a clash adds.
+bool IsResultFolderName(const std::string& name) {
+  static const std::string year = SJ("年"), month = SJ("月"), day = SJ("日"), hour = SJ("時"), minute = SJ("分"),
+                           second = SJ("秒");
+  size_t pos = 0;
+  auto digits = [&](size_t count) {
+    for (size_t i = 0; i < count; ++i, ++pos)
+      if (pos >= name.size() || name[pos] < '0' || name[pos] > '9') return false;
+    return true;
+  };
+  auto word = [&](const std::string& text) {
+    if (name.compare(pos, text.size(), text) != 0) return false;
+    pos += text.size();
+    return true;
+  };
+  if (!(digits(4) && word(year) && digits(2) && word(month) && digits(2) && word(day) && digits(2) && word(hour) &&
+        digits(2) && word(minute) && digits(2) && word(second)))
+    return false;
+  if (pos == name.size()) return true;
+  if (name[pos++] != '_' || pos == name.size()) return false;
+  return digits(name.size() - pos);
+}
+
+// Why a source file cannot be read, for its log line.
+std::string UnreadableReason(ReadProblem problem, int error) {
+  if (problem == ReadProblem::kNotRegular) return "NOT A REGULAR FILE SKIP";
+  // Listed but not found under its name: the name has no form the program
+  // can open (raw Shift-JIS bytes on a UTF-8 file system).
+  if (problem == ReadProblem::kMissing) return "NAME NOT OPENABLE SKIP";
+  return std::string("FILE NOT READABLE SKIP (") + std::strerror(error) + ")";
+}
+
 class Walker {
  public:
   Walker(RunContext& ctx, std::string_view pattern, SourceWalkVisitor& visitor)
@@ -25,27 +62,43 @@ class Walker {
     PathFacts work;
     if (StatPath(work::kRoot, work) && work.is_directory) work_folder_ = work.id;
     has_work_folder_ = work.is_directory;
+    PathFacts output;
+    const std::string& output_folder = ctx.options.output_folder;
+    has_output_folder_ = !output_folder.empty() && StatPath(output_folder, output) && output.is_directory;
+    if (has_output_folder_) output_folder_ = output.id;
   }
 
   void Walk(const std::string& folder) {
     PathFacts facts;
     const bool known = StatPath(folder, facts);
     if (known) ancestors_.push_back(facts.id);
+    // The output folder is the source folder itself: its result folders are
+    // the earlier runs' copies, never sources.
+    const bool holds_results = known && has_output_folder_ && facts.id == output_folder_;
     DirListing listing = ListDirectory(folder, pattern_);
+    if (!listing.found && MatchPattern(pattern_, ".")) {
+      PathFacts exists;
+      if (StatPath(folder, exists)) Skip(folder, "FOLDER NOT READABLE SKIP");
+    }
     for (const DirEntry& entry : listing.entries) {
       if (ctx_.StopRequested()) break;
       std::string path = JoinPath(folder, entry.name);
       if (!work::IsSafeComponent(entry.name)) {
-        ctx_.log.Finding(path, 0, "SearchFile", "UNSAFE NAME SKIP");
+        Skip(path, "UNSAFE NAME SKIP");
         continue;
       }
       if (entry.is_dir) {
+        if (holds_results && IsResultFolderName(entry.name)) {
+          Skip(path, "RESULT FOLDER SKIP");
+          continue;
+        }
         if (!Enterable(path)) continue;
         visitor_.EnterFolder(entry.name);
         Walk(path);
         visitor_.LeaveFolder();
         continue;
       }
+      if (IsSourceExtension(SplitPath(entry.name).extension) && !Readable(path)) continue;
       ctx_.ShowDetail(entry.name);
       visitor_.File(path, entry.name);
     }
@@ -53,13 +106,33 @@ class Walker {
   }
 
  private:
+  // One log line per path left out, however many walks meet it.
+  void Skip(const std::string& path, const std::string& why) {
+    if (ctx_.walk_skips_logged.insert(path).second) ctx_.log.Finding(path, 0, "SearchFile", why);
+  }
+
+  bool Readable(const std::string& path) {
+    int error = 0;
+    const ReadProblem problem = ProbeReadableFile(path, error);
+    if (problem == ReadProblem::kNone) return true;
+    Skip(path, UnreadableReason(problem, error));
+    return false;
+  }
+
   bool Enterable(const std::string& path) {
     PathFacts facts;
-    if (!StatPath(path, facts)) return true;
+    if (!StatPath(path, facts)) {
+      Skip(path, std::string("FOLDER NOT READABLE SKIP (") + std::strerror(errno) + ")");
+      return false;
+    }
     if (has_work_folder_ && facts.id == work_folder_) return false;
+    if (has_output_folder_ && facts.id == output_folder_) {
+      Skip(path, "OUTPUT FOLDER SKIP");
+      return false;
+    }
     for (const FileId& id : ancestors_) {
       if (id == facts.id) {
-        ctx_.log.Finding(path, 0, "SearchFile", "FOLDER LOOP SKIP");
+        Skip(path, "FOLDER LOOP SKIP");
         return false;
       }
     }
@@ -71,6 +144,8 @@ class Walker {
   SourceWalkVisitor& visitor_;
   FileId work_folder_;
   bool has_work_folder_ = false;
+  FileId output_folder_;
+  bool has_output_folder_ = false;
   std::vector<FileId> ancestors_;
 };
 

@@ -2,10 +2,15 @@
 // every entry of the folder and its sub-folders for the pattern, in the order
 // the file system lists them, the stop flag tested before each entry.
 //
-// Three kinds of folder are not entered: the work folder ./vcwk012345 when it
-// lies inside the source folder (a user analysing "."), a folder that is
-// already one of its own ancestors (a link loop), and an entry whose name
-// cannot be used as a path component (logged).
+// Folders not entered: the work folder ./vcwk012345 when it lies inside the
+// source folder (a user analysing "."), the output folder when it lies inside
+// (its result folders hold copies of the sources; when it is the source
+// folder itself, the result folders in it are skipped), a folder that is
+// already one of its own ancestors (a link loop), a folder that cannot be
+// read, and an entry whose name cannot be used as a path component. Source
+// files that cannot be opened (no permission, a path too long, a name with no
+// form to open it by, not a regular file) are left out too. Each path left
+// out, the work folder apart, gets one log line saying why.
 #pragma once
 
 #include <functional>

@@ -119,7 +119,10 @@ int RecordStore::Lookup(std::string_view name) const {
 const CallRecord& RecordStore::Get(int id) {
   if (!loaded_[id]) {
     loaded_[id] = true;
-    LineReader in(JoinPath(folder_, names_[id]));
+    LineReader in;
+    const ReadProblem problem = in.OpenWorkFile(JoinPath(folder_, names_[id]));
+    if (problem != ReadProblem::kNone && problem != ReadProblem::kMissing)
+      damaged_.push_back({JoinPath(folder_, names_[id]), ReadProblemText(problem)});
     records_[id] = ParseCallRecord(in.text());
     CallRecord& record = records_[id];
     record.callee_ids.reserve(record.callees.size());

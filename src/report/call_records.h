@@ -54,7 +54,16 @@ class RecordStore {
   // Registers a record file written after the listing (same folder).
   int Add(const std::string& file_name);
 
+  // Records that stood there but could not be read (a symlink, a device, a
+  // file larger than any record): read as empty, listed here with the why.
+  struct Damaged {
+    std::string path;
+    const char* why;
+  };
+  const std::vector<Damaged>& damaged() const { return damaged_; }
+
  private:
+  std::vector<Damaged> damaged_;
   std::string folder_;
   bool found_ = false;
   std::vector<std::string> names_;

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "run/folder_utils.h"
+#include "run/run_lock.h"
 #include "run/work_folder.h"
 #include "lex/keyword_tables.h"
 #include "lex/name_match.h"
@@ -86,6 +87,26 @@ bool IsFileLevelVariable(const std::string& variable) {
   return false;
 }
 
+// Records of the work folder that could not be read: one log line each and
+// one message. True when there was one: the command's result is then
+// incomplete and is not announced as a result.
+bool ReportDamagedRecords(RunContext& ctx, const std::vector<RecordStore::Damaged>& damaged) {
+  if (damaged.empty()) return false;
+  for (const RecordStore::Damaged& record : damaged)
+    ctx.log.Finding(record.path, 0, SJ("作業フォルダ"), record.why);
+  ctx.Message(SJ("作業フォルダの記録が読めません: ") + damaged.front().path + " (" + damaged.front().why + ")" +
+              (damaged.size() > 1 ? SJ(" ほか") + std::to_string(damaged.size() - 1) + SJ("件") : std::string()) +
+              SJ(" 詳細は AnalyzeLog.txt"));
+  return true;
+}
+
+// A stop: the command's folder removed, "実行中断".
+bool EndStopped(RunContext& ctx, const std::string& folder) {
+  ctx.ShowStatus(SJ("実行中断"));
+  RemoveFolderTree(folder);
+  return false;
+}
+
 constexpr std::string_view kCommandBodyHead =
     "<BODY bgcolor='white' link='black' vlink='black' alink=' black'><font size='2'><font color='black'>";
 
@@ -127,6 +148,8 @@ bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source
   WriteCommandIndex(folder, function, tree_name + ".txt");
   html.Write("</font></BODY><BR><BR>");
   if (!html.Close()) return false;
+  if (ctx.StopRequested()) return EndStopped(ctx, folder);
+  if (ReportDamagedRecords(ctx, records.damaged())) return false;
 
   ctx.ShowStatus(SJ("コールツリー完了"));
   if (!CopyFile(JoinPath(records_folder, records.name(id)), JoinPath(folder, function))) ctx.Message(SJ("コピー失敗"));
@@ -142,7 +165,7 @@ bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source
 // copy of the whole-run tree. The key is the variable followed by a blank,
 // the variable standing whole.
 void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& variable, TextWriter& list,
-                  TextWriter& page, const std::string& annotated_path) {
+                  TextWriter& page, const std::string& annotated_path, std::vector<RecordStore::Damaged>& damaged) {
   if (!records.folder_found()) return;
   list.Write("\n");
   page.Write("<BR>\n");
@@ -178,7 +201,11 @@ void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& vari
   list.Write("   [W]   " + std::to_string(writes) + SJ(" アクセス数\n"));
 
   LineReader tree;
-  if (!tree.Open(work::Path("HTML/CallTree/call_tree.txt"))) return;
+  const ReadProblem problem = tree.OpenWorkFile(work::Path("HTML/CallTree/call_tree.txt"));
+  if (problem != ReadProblem::kNone) {
+    if (problem != ReadProblem::kMissing) damaged.push_back({work::Path("HTML/CallTree/call_tree.txt"), ReadProblemText(problem)});
+    return;
+  }
   TextWriter annotated(annotated_path, WriteMode::kAppend);
   if (!annotated.is_open()) return;
   std::string line;
@@ -221,14 +248,18 @@ bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource so
   page.Write(HtmlText(variable) + SJ("コールツリー<BR><BR>\n"));
 
   RecordStore records(records_folder);
+  std::vector<RecordStore::Damaged> damaged;
   try {
-    ScanVariable(ctx, records, variable, list, page, JoinPath(folder, base + "Tree.txt"));
+    ScanVariable(ctx, records, variable, list, page, JoinPath(folder, base + "Tree.txt"), damaged);
   } catch (const std::exception&) {
     ctx.log.Finding("SearchFile_RamAls_Btn8_DirectRAM", 0, SJ("例外発生280コールツリー"), "-");
   }
   page.Write("</font></BODY><BR><BR>");
   list.Close();
   page.Close();
+  if (ctx.StopRequested()) return EndStopped(ctx, folder);
+  damaged.insert(damaged.begin(), records.damaged().begin(), records.damaged().end());
+  if (ReportDamagedRecords(ctx, damaged)) return false;
 
   ctx.ShowStatus(variable + SJ("変数分析終了"));
   CopyIntoOutput(ctx, folder);
@@ -242,6 +273,8 @@ bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource so
 
 bool RunFunctionTreeCommand(RunContext& ctx, const std::string& function, NameSource source,
                             std::string* written_to) {
+  RunLock lock;
+  if (!BeginWorkFolderCommand(ctx, lock)) return false;
   try {
     return TreeCommand(ctx, function, source, written_to);
   } catch (const std::exception&) {
@@ -252,6 +285,8 @@ bool RunFunctionTreeCommand(RunContext& ctx, const std::string& function, NameSo
 
 bool RunVariableCommand(RunContext& ctx, const std::string& variable, NameSource source,
                         std::string* written_to) {
+  RunLock lock;
+  if (!BeginWorkFolderCommand(ctx, lock)) return false;
   try {
     return VariableCommand(ctx, variable, source, written_to);
   } catch (const std::exception&) {

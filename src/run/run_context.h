@@ -9,12 +9,14 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "run/analysis_log.h"
 #include "lex/keyword_tables.h"
 #include "platform/encoding.h"
 #include "platform/file_write_queue.h"
+#include "platform/storage_failure.h"
 #include "platform/user_interface.h"
 
 namespace kv {
@@ -98,7 +100,8 @@ class RunContext {
   // The tokenizer's "失敗!" (invalid Shift-JIS) once for a file, with the
   // number of bad characters in the log, instead of one message per byte.
   void ReportInvalidShiftJis(std::string_view file, int count, std::string_view where);
-  bool StopRequested() const { return progress.stop_flag.load() == 1; }
+  // A refused disk write (see StorageFailure) stops a run as the user would.
+  bool StopRequested() const { return progress.stop_flag.load() == 1 || StorageFailure() != 0; }
   TypeNameTable& types() { return session.type_names; }
   int memory_factor() const { return options.memory_factor; }
 
@@ -116,6 +119,9 @@ class RunContext {
   // outside a run (files are then written directly).
   FileWriteQueue* deferred_files = nullptr;
   AnalysisPosition position;
+  // Paths the source walk has logged as left out: both walks of a run skip
+  // them, the log names each once.
+  std::set<std::string> walk_skips_logged;
 };
 
 }  // namespace kv

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "run/folder_utils.h"
+#include "run/run_lock.h"
 #include "run/work_folder.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
@@ -99,6 +100,15 @@ class DocumentRun {
       if (entry.is_dir) continue;
       if (WriteRecord(app, entry.name) == DocStep::kStopped) return Stopped(app);
     }
+    // A stop during the last workbook's save still counts.
+    if (ctx_.StopRequested()) return Stopped(app);
+    if (damaged_records_ > 0) {
+      ctx_.Message(SJ("読めない記録があり設計書は不完全です: ") + std::to_string(damaged_records_) +
+                   SJ("件 詳細は AnalyzeLog.txt"));
+      app.SetDisplayAlerts(false);
+      app.Quit();
+      return false;
+    }
 
     ctx_.ShowStatus(SJ("リバース設計書作成終了"));
     ctx_.progress.run_completed = 1;
@@ -117,8 +127,12 @@ class DocumentRun {
       return DocStep::kDone;
     }
     LineReader record;
-    if (!record.Open(work::Path(std::string(work::kFunctionList4) + "/" + name))) {
+    const std::string record_path = work::Path(std::string(work::kFunctionList4) + "/" + name);
+    const ReadProblem problem = record.OpenWorkFile(record_path);
+    if (problem != ReadProblem::kNone) {
       ctx_.Message(SJ("ファイル開けず"));
+      ctx_.log.Finding(record_path, 0, SJ("作業フォルダ"), ReadProblemText(problem));
+      ++damaged_records_;
       return DocStep::kDone;
     }
     std::string line, source_file;
@@ -153,6 +167,7 @@ class DocumentRun {
   }
 
   bool Stopped(xls::Application& app) {
+    ctx_.ShowStatus(SJ("実行中断"));
     app.SetDisplayAlerts(false);
     app.Quit();
     if (RemoveFolderTree(folder_) == 0) ctx_.Message(SJ("TMPファイル削除失敗"));
@@ -172,12 +187,15 @@ class DocumentRun {
   const DesignDocumentOptions& options_;
   DocumentProgress* progress_;
   std::string folder_;  // DesignDocFolder
+  int damaged_records_ = 0;
 };
 
 }  // namespace
 
 bool RunDesignDocumentCommand(RunContext& ctx, const DesignDocumentOptions& options, DocumentProgress* progress,
                               std::string* written_to) {
+  RunLock lock;
+  if (!BeginWorkFolderCommand(ctx, lock)) return false;
   const std::string& output = ctx.options.output_folder;
   if (output.empty() || !IsDirectory(output)) {
     ctx.Message(SJ("出力フォルダを指定してください"));
@@ -189,7 +207,8 @@ bool RunDesignDocumentCommand(RunContext& ctx, const DesignDocumentOptions& opti
   }
   if (!ctx.ui.Ask(SJ("EXL設計書作成開始します"), SJ("終了"))) return false;
 
-  ctx.progress.stop_flag = 0;
+  // StopFlag is cleared by the front end before the command: a Ctrl-C
+  // already pressed is not forgotten here.
   ProgressShown shown(progress);
   DocumentRun run(ctx, options, progress);
   const bool completed = run.Generate();

@@ -297,6 +297,39 @@ TEST_F(DesignDocumentTest, StopDuringTheRecordsRemovesTheRunFolder) {
   EXPECT_EQ(progress_.closed, 1);
 }
 
+// A stop that comes while the last workbook is saved is honoured: the run
+// folder goes, no "設計書完了".
+TEST_F(DesignDocumentTest, AStopDuringTheLastSaveStillStopsTheRun) {
+  SeedGoldenRecords();
+  struct StopAtLastSheet : CountingProgress {
+    explicit StopAtLastSheet(Progress& p) : progress(p) {}
+    void SheetShown(const std::string& workbook, const std::string& sheet) override {
+      if (ToUtf8(sheet) == "orphan(1)") progress.stop_flag = 1;
+    }
+    Progress& progress;
+  } stopping(run_.session.progress);
+  DesignDocumentOptions options;
+  options.show_progress = true;
+  EXPECT_FALSE(RunDesignDocumentCommand(*run_.ctx, options, &stopping));
+  EXPECT_TRUE(RunFolders().empty());
+  for (const std::string& m : run_.ui.MessagesUtf8()) EXPECT_EQ(m.find("設計書完了"), std::string::npos);
+  EXPECT_EQ(Utf8(run_.ui.Texts(Kind::kStatus)).back(), "実行中断");
+}
+
+// A record replaced by a symlink to /dev/zero: "ファイル開けず", a log line,
+// and the run does not report completion.
+TEST_F(DesignDocumentTest, ADamagedRecordIsNamedAndTheRunIsIncomplete) {
+  SeedGoldenRecords();
+  fs::remove("vcwk012345/FunctionList4/helper");
+  fs::create_symlink("/dev/zero", "vcwk012345/FunctionList4/helper");
+  EXPECT_FALSE(Run());
+  const auto messages = run_.ui.MessagesUtf8();
+  EXPECT_NE(std::find(messages.begin(), messages.end(), "[終了] ファイル開けず"), messages.end());
+  for (const std::string& m : messages) EXPECT_EQ(m.find("設計書完了"), std::string::npos);
+  EXPECT_NE(testing::ReadFile("AnalyzeLog.txt").find("helper : 0 : "), std::string::npos);
+  EXPECT_NE(testing::ReadFile("AnalyzeLog.txt").find("NOT A REGULAR FILE"), std::string::npos);
+}
+
 TEST_F(DesignDocumentTest, AnEmptyRecordFolderCompletesWithoutWorkbooks) {
   fs::create_directories("vcwk012345/FunctionList4");
   ASSERT_TRUE(Run());

@@ -183,8 +183,11 @@ class FunctionSheetWriter {
   // own (the file's "[SOURCE]" tag line is not shown).
   void WriteControlSpecification() {
     LineReader source;
-    if (!source.Open(work::Path(std::string(work::kSource) + "/" + record_name_))) {
+    const std::string source_path = work::Path(std::string(work::kSource) + "/" + record_name_);
+    const ReadProblem problem = source.OpenWorkFile(source_path);
+    if (problem != ReadProblem::kNone) {
       ctx_.Message(SJ("制御仕様ファイル開けず"));
+      if (problem != ReadProblem::kMissing) ctx_.log.Finding(source_path, 0, SJ("作業フォルダ"), ReadProblemText(problem));
       return;
     }
     int row = FindCaption(SJ("■制御仕様"));

@@ -340,6 +340,7 @@ void MainWindow::PickOutputFolder() {
 void MainWindow::Analyze() {
   if (busy_) return;
   BusyScope busy(busy_);
+  session_.progress.stop_flag = 0;
   AnalyzeCommand command(session_, *ui_, log_, CurrentOptions());
   if (!command.Prepare()) return;
 
@@ -368,6 +369,7 @@ void MainWindow::Analyze() {
 void MainWindow::CreateDocuments() {
   if (busy_) return;
   BusyScope busy(busy_);
+  session_.progress.stop_flag = 0;
   RunContext ctx(session_, *ui_, log_, CurrentOptions());
   DesignDocumentOptions options;
   options.show_progress = show_progress_->isChecked();

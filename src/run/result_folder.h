@@ -1,0 +1,71 @@
+// The result folder a completed run copies its results into, written so that
+// nothing can redirect it: the folder is created new (never an existing
+// entry: on a clash the name gets "_2", "_3", ...), every folder and file
+// below it is created exclusively through descriptors of the folder itself,
+// and no symlink is followed on the way, neither a planted one in the output
+// folder nor one inside the new folder. A copy that cannot be completed
+// reports it, so that the caller removes the partial folder instead of
+// announcing a result.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+enum class CopyResult {
+  kDone,
+  kSourceMissing,  // nothing to copy (the run did not write it)
+  kWriteFailed,    // the result folder could not be written; see error()
+  kStopped,        // the stop test said so between two entries
+};
+
+class ResultFolder {
+ public:
+  using StopTest = std::function<bool()>;
+
+  ResultFolder() = default;
+  ~ResultFolder();
+  ResultFolder(const ResultFolder&) = delete;
+  ResultFolder& operator=(const ResultFolder&) = delete;
+
+  // Creates `name` inside `parent` (internal CP932 paths), or name + "_2",
+  // "_3", ... when the name is taken. False when no folder could be made.
+  bool Create(const std::string& parent, const std::string& name);
+  // The internal path of the folder made.
+  const std::string& path() const { return path_; }
+
+  // A new sub-folder (`relative` may name a folder made before: "A/B").
+  CopyResult MakeFolder(std::string_view relative);
+  // Folder `source` (internal path) copied as `into`/<its last component>.
+  // Files are hard links to the originals where the file system allows
+  // (the program never changes a work-folder file in place after a run),
+  // real copies otherwise. Only folders and regular files are copied.
+  CopyResult CopyFolderInto(const std::string& source, std::string_view into, const StopTest& stop);
+  // File `source` copied as `relative`.
+  CopyResult CopyFile(const std::string& source, std::string_view relative);
+
+  // errno of the first write failure, 0 when there was none.
+  int error() const { return error_; }
+  // What failed first, as a disk path (for the closing message).
+  const std::string& failed_path() const { return failed_path_; }
+
+  // Removes the folder and all it holds (symlinks removed, never followed).
+  // True when it is gone.
+  bool Remove();
+
+ private:
+  int OpenSubFolder(const std::string& disk_relative);
+  CopyResult Fail(int error, const std::string& what);
+  CopyResult CopyTree(int from_fd, int to_fd, const std::string& where, const StopTest& stop);
+  CopyResult CopyEntry(int from_dir, const char* name, int to_dir, const std::string& where);
+
+  int fd_ = -1;
+  std::string path_;
+  std::string disk_path_;
+  int error_ = 0;
+  std::string failed_path_;
+};
+
+}  // namespace kv
