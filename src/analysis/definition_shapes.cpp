@@ -370,11 +370,15 @@ class ShapeScanner {
       return;
     }
     std::optional<ShapedDefinition> d = AsDefinition(statement_);
-    if (!d) {
-      // What looked like K&R declarations may have been statements of their
-      // own: the part after the last ";" alone.
-      auto semi = std::find(statement_.rbegin(), statement_.rend(), ";");
-      if (semi != statement_.rend()) d = AsDefinition(Tokens(semi.base(), statement_.end()));
+    // What looked like K&R declarations may have been statements of their
+    // own: the part after a ";" alone, the longest first.
+    constexpr int kMaxRetries = 32;
+    auto semi = statement_.begin();
+    for (int retry = 0; !d && retry < kMaxRetries; ++retry) {
+      semi = std::find(semi, statement_.end(), ";");
+      if (semi == statement_.end()) break;
+      ++semi;
+      d = AsDefinition(Tokens(semi, statement_.end()));
     }
     if (d) {
       d->brace_line = line;
@@ -416,7 +420,23 @@ bool EndsWithBackslash(std::string_view blanked) {
 
 }  // namespace
 
-std::string BlankCommentsAndLiterals(std::string_view line, bool& in_comment) {
+// The contents of a literal from `i` blanked with "x" up to its closing
+// `quote`; returns the index after the quote, or the line's end (npos) when
+// the literal goes on.
+size_t BlankLiteral(std::string& out, size_t i, char quote) {
+  const size_t n = out.size();
+  while (i < n && out[i] != quote && out[i] != '\n') {
+    const unsigned char b = static_cast<unsigned char>(out[i]);
+    const bool pair = (b == '\\' || IsShiftJisLead(b)) && i + 1 < n && out[i + 1] != '\n' &&
+                      (b == '\\' || IsShiftJisTrail(static_cast<unsigned char>(out[i + 1])));
+    out[i] = 'x';
+    if (pair) out[++i] = 'x';
+    ++i;
+  }
+  return i < n && out[i] == quote ? i + 1 : std::string::npos;
+}
+
+std::string BlankCommentsAndLiterals(std::string_view line, BlankState& state) {
   std::string out(line);
   const size_t n = out.size();
   size_t i = 0;
@@ -424,8 +444,16 @@ std::string BlankCommentsAndLiterals(std::string_view line, bool& in_comment) {
     for (size_t k = from; k < to; ++k)
       if (out[k] != '\n') out[k] = ' ';
   };
+  if (state.in_string) {
+    // The rest of a string an earlier line left open, its closing quote
+    // blanked too (it must not open a literal for the tokenizer).
+    i = BlankLiteral(out, 0, '"');
+    if (i == std::string::npos) return out;
+    out[i - 1] = 'x';
+    state.in_string = false;
+  }
   while (i < n) {
-    if (in_comment) {
+    if (state.in_comment) {
       const size_t end = out.find("*/", i);
       if (end == std::string::npos) {
         blank(i, n);
@@ -433,12 +461,12 @@ std::string BlankCommentsAndLiterals(std::string_view line, bool& in_comment) {
       }
       blank(i, end + 2);
       i = end + 2;
-      in_comment = false;
+      state.in_comment = false;
       continue;
     }
     const char c = out[i];
     if (c == '/' && i + 1 < n && out[i + 1] == '*') {
-      in_comment = true;
+      state.in_comment = true;
       continue;
     }
     if (c == '/' && i + 1 < n && out[i + 1] == '/') {
@@ -446,16 +474,13 @@ std::string BlankCommentsAndLiterals(std::string_view line, bool& in_comment) {
       return out;
     }
     if (c == '"' || c == '\'') {
-      size_t k = i + 1;
-      while (k < n && out[k] != c && out[k] != '\n') {
-        const unsigned char b = static_cast<unsigned char>(out[k]);
-        const bool pair = (b == '\\' || IsShiftJisLead(b)) && k + 1 < n && out[k + 1] != '\n' &&
-                          (b == '\\' || IsShiftJisTrail(static_cast<unsigned char>(out[k + 1])));
-        out[k] = 'x';
-        if (pair) out[++k] = 'x';
-        ++k;
+      i = BlankLiteral(out, i + 1, c);
+      // A string the line leaves open goes on in the next (the multi-line
+      // strings of old asm statements); a character literal never does.
+      if (i == std::string::npos) {
+        state.in_string = c == '"';
+        return out;
       }
-      i = k < n && out[k] == c ? k + 1 : k;
       continue;
     }
     if (IsShiftJisLead(static_cast<unsigned char>(c)) && i + 1 < n) {
@@ -504,13 +529,14 @@ std::vector<ShapedDefinition> FindDefinitionsByShape(LineReader& reader, size_t 
   ShapeScanner scanner;
   LineTokenizer tokenizer;
   std::string raw;
-  bool in_comment = false;
+  BlankState blank_state;
   bool directive_goes_on = false;
   long line_number = 0;
   while (reader.ReadLine(raw, line_buffer_size)) {
     ++line_number;
-    const std::string blanked = BlankCommentsAndLiterals(raw, in_comment);
-    if (directive_goes_on || IsDirectiveLine(blanked)) {
+    const bool in_string = blank_state.in_string;
+    const std::string blanked = BlankCommentsAndLiterals(raw, blank_state);
+    if (!in_string && (directive_goes_on || IsDirectiveLine(blanked))) {
       directive_goes_on = EndsWithBackslash(blanked);
       continue;
     }

@@ -37,10 +37,14 @@ struct ShapedDefinition {
 // `line_buffer_size` - 1 bytes), so positions match its reader's.
 std::vector<ShapedDefinition> FindDefinitionsByShape(LineReader& reader, size_t line_buffer_size);
 
+// What a line leaves open for the next.
+struct BlankState {
+  bool in_comment = false;  // a block comment
+  bool in_string = false;   // a string literal (old multi-line asm strings)
+};
 // The line with its comments and the contents of its string and character
-// literals replaced by blanks and "x" (same length, so positions hold);
-// `in_comment` carries a block comment over from one line to the next.
-std::string BlankCommentsAndLiterals(std::string_view line, bool& in_comment);
+// literals replaced by blanks and "x" (same length, so positions hold).
+std::string BlankCommentsAndLiterals(std::string_view line, BlankState& state);
 
 // The file-level scan took an attribute macro's name for the function's:
 // the "(" after tokens[name_index] opens no parameter list (it holds "(", a

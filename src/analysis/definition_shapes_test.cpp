@@ -111,17 +111,28 @@ TEST(DefinitionShapesTest, BracesInCommentsLiteralsAndDirectivesDoNotCount) {
   EXPECT_EQ(found[2].rest_of_line, " return 3; }\n");
 }
 
+TEST(DefinitionShapesTest, MultiLineAsmStringsAndDeclarationsAfterAMissingSemicolon) {
+  EXPECT_EQ(Names("asm(\"\n  { save }\n  ret\n\");\n"
+                  "static void\nset_trap(enable)\n     int enable;\n{\n}\n"
+                  "DECLARE_THING(x)\nstatic int probe(a) int a; { }\n"),
+            (Strings{"set_trap", "probe"}));
+}
+
 TEST(DefinitionShapesTest, ExternCBlocksKeepTheirDefinitionsAtFileLevel) {
   EXPECT_EQ(Names("extern \"C\" {\nint f(void) { return 0; }\n}\nint g(void) { return 1; }\n"),
             (Strings{"f", "g"}));
 }
 
 TEST(DefinitionShapesTest, BlankingKeepsPositionsAndCarriesBlockComments) {
-  bool in_comment = false;
-  EXPECT_EQ(BlankCommentsAndLiterals("a /* b\n", in_comment), "a     \n");
-  EXPECT_TRUE(in_comment);
-  EXPECT_EQ(BlankCommentsAndLiterals("c */ \"x\\\"y\" 'z' // w\n", in_comment), "     \"xxxx\" 'x'     \n");
-  EXPECT_FALSE(in_comment);
+  BlankState state;
+  EXPECT_EQ(BlankCommentsAndLiterals("a /* b\n", state), "a     \n");
+  EXPECT_TRUE(state.in_comment);
+  EXPECT_EQ(BlankCommentsAndLiterals("c */ \"x\\\"y\" 'z' // w\n", state), "     \"xxxx\" 'x'     \n");
+  EXPECT_FALSE(state.in_comment);
+  EXPECT_EQ(BlankCommentsAndLiterals("asm(\"{ nop\n", state), "asm(\"xxxxx\n");
+  EXPECT_TRUE(state.in_string);
+  EXPECT_EQ(BlankCommentsAndLiterals("  } \");  'a\n", state), "xxxxx);  'x\n");
+  EXPECT_FALSE(state.in_string);
 }
 
 }  // namespace
