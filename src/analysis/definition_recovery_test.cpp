@@ -85,7 +85,9 @@ TEST(DefinitionRecoveryTest, AnAttributeNameIsNeverAFunction) {
                 "static int ATTRIBUTE_FORMAT((printf, 3, 4))\nmy_snprintf(char *s, int n, const char *f, ...)\n{\n"
                 "    return format(s, n, f);\n}\n"
                 "static __printf(2, 3) void say(int l, const char *f, ...) { print(f); }\n"
-                "static ATTR(x) int clamp(int v) { return v; }\n");
+                "static ATTR(x) int clamp(int v) { return v; }\n"
+                "static DEFINE_PER_CPU(struct ctx, cpu_ctx) = {\n    .lock = 0,\n};\n"
+                "int after(void) { return 0; }\n");
   run.RunFileAls();
   EXPECT_FALSE(Exists("vcwk012345/func_als/ATTRIBUTE_FORMAT"));
   EXPECT_FALSE(Exists("vcwk012345/func_als/__printf"));
@@ -94,6 +96,8 @@ TEST(DefinitionRecoveryTest, AnAttributeNameIsNeverAFunction) {
   EXPECT_EQ(Section(run.Text("func_als/my_snprintf"), "[引数定義]"), "char\t*\ts\t\nint\tn\t\nconst\tchar\t*\tf\t");
   EXPECT_EQ(Calls(run, "say"), "print(f)");
   EXPECT_TRUE(Exists("vcwk012345/func_als/clamp"));
+  EXPECT_FALSE(Exists("vcwk012345/func_als/DEFINE_PER_CPU"));
+  EXPECT_TRUE(Exists("vcwk012345/func_als/after"));
 }
 
 // The pass writes after the scan's own entries, registers no type names,

@@ -255,6 +255,11 @@ void FileScanner::Definition() {
     SkipBody();  // recorded under its real name by the pass after the scan
     return;
   }
+  for (int i = header_.name_index + 1; i < idx_; ++i) {
+    if (tokens_[static_cast<size_t>(i)] != "=") continue;
+    SkipBody();  // static DEFINE_PER_CPU(struct s, v) = { ... }: an initialiser
+    return;
+  }
   const std::string& name = tokens_[static_cast<size_t>(header_.name_index)];
   if (inf_.is_open()) inf_.Write("[FUNCNAME]\n" + name + "\n");
   std::string line;
