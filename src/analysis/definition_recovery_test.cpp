@@ -134,6 +134,23 @@ TEST(DefinitionRecoveryTest, InitialisersAreRightHandSides) {
   EXPECT_EQ(Section(record, "[テンポラリ変数]"), "int\ty\nint\tz\nunknown_t\tu");
 }
 
+// struct info *info registers the tag "info" as a type name; a statement
+// that opens with the variable is still an expression.
+TEST(DefinitionRecoveryTest, ATypeNameUsedAsAVariableOpensAnExpression) {
+  AnalysisRun run;
+  run.AddSource("same.c",
+                "static void start(struct info *info, int size)\n{\n"
+                "    info->ops->begin(info, size);\n"
+                "    info->count = size;\n"
+                "    info->count++;\n"
+                "    info x;\n}\n");
+  run.RunFileAls();
+  const std::string record = run.Text("func_als/start");
+  EXPECT_EQ(Section(record, "[コール関数]"), "info->ops->begin(info,size)");
+  EXPECT_EQ(Section(record, "[書込み変数]"), "info->count\ninfo->count");
+  EXPECT_EQ(Section(record, "[テンポラリ変数]"), "info\tx");
+}
+
 TEST(DefinitionRecoveryTest, StatementsControlledWithoutBracesAreAnalysed) {
   AnalysisRun run;
   run.AddSource("ctl.c",

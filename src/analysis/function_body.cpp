@@ -660,6 +660,15 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
 
     // Local declarations.
     case kDeclType:
+      if (i == type_start_ + 1 && (token == "->" || token == "." || token == "[" || token == "++" ||
+                                   token == "--" || IsWriteOperator(token)) &&
+          ClassifyToken(tokens_[static_cast<size_t>(type_start_)], ctx_.types()) == kKindTypeName) {
+        // A type name used as a variable (struct smi_info *smi_info makes
+        // smi_info both): no declaration has these after its type.
+        ident_start_ = type_start_;
+        state_ = kIdentifier;
+        return Step(token, kind);
+      }
       if (kind == kKindIdentifier) {
         name_start_ = i;
         type_end_ = i - 1;
