@@ -87,7 +87,7 @@ TEST(DefinitionRecoveryTest, AnAttributeNameIsNeverAFunction) {
                 "static __printf(2, 3) void say(int l, const char *f, ...) { print(f); }\n"
                 "static ATTR(x) int clamp(int v) { return v; }\n"
                 "static DEFINE_PER_CPU(struct ctx, cpu_ctx) = {\n    .lock = 0,\n};\n"
-                "int after(void) { return 0; }\n");
+                "int after(int a = 0) { return 0; }\n");
   run.RunFileAls();
   EXPECT_FALSE(Exists("vcwk012345/func_als/ATTRIBUTE_FORMAT"));
   EXPECT_FALSE(Exists("vcwk012345/func_als/__printf"));

@@ -255,8 +255,12 @@ void FileScanner::Definition() {
     SkipBody();  // recorded under its real name by the pass after the scan
     return;
   }
+  int depth = 0;
   for (int i = header_.name_index + 1; i < idx_; ++i) {
-    if (tokens_[static_cast<size_t>(i)] != "=") continue;
+    const std::string& token = tokens_[static_cast<size_t>(i)];
+    if (token == "(") ++depth;
+    if (token == ")") --depth;
+    if (token != "=" || depth != 0) continue;
     SkipBody();  // static DEFINE_PER_CPU(struct s, v) = { ... }: an initialiser
     return;
   }
