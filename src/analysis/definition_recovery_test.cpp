@@ -143,11 +143,12 @@ TEST(DefinitionRecoveryTest, ATypeNameUsedAsAVariableOpensAnExpression) {
                 "    info->ops->begin(info, size);\n"
                 "    info->count = size;\n"
                 "    info->count++;\n"
+                "    info->info = make(size);\n"
                 "    info x;\n}\n");
   run.RunFileAls();
   const std::string record = run.Text("func_als/start");
-  EXPECT_EQ(Section(record, "[コール関数]"), "info->ops->begin(info,size)");
-  EXPECT_EQ(Section(record, "[書込み変数]"), "info->count\ninfo->count");
+  EXPECT_EQ(Section(record, "[コール関数]"), "info->ops->begin(info,size)\nmake(size)");
+  EXPECT_EQ(Section(record, "[書込み変数]"), "info->count\ninfo->count\ninfo->info");
   EXPECT_EQ(Section(record, "[テンポラリ変数]"), "info\tx");
 }
 

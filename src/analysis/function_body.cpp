@@ -870,7 +870,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kMemberName:
-      if (kind == kKindIdentifier) {
+      // After "." or "->" a word is a member, even one registered as a type
+      // name (struct pardevice *pardevice).
+      if (kind == kKindIdentifier || kind == kKindTypeName) {
         state_ = kIdentifier;  // the member extends the identifier
       } else {
         handled = false;
