@@ -283,9 +283,10 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
         ++code_lines_;
       }
       CopyToken(token, kind, indent != 0);
-      if ((state_ == kConditionDone || state_ == kForTail) && token != "{" && token != ";") {
+      if ((state_ == kConditionDone || state_ == kForTail) && token != "{" && token != ";" && token != ")") {
         // The statement an if, while or for controls without braces is a
-        // statement of its own: its calls and accesses are recorded.
+        // statement of its own: its calls and accesses are recorded. (A ")"
+        // left over from a condition that closed early is passed over.)
         EndStatement();
         tokens_.Set(0, token);
       }
