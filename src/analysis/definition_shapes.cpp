@@ -487,6 +487,7 @@ std::string BlankCommentsAndLiterals(std::string_view line, BlankState& state) {
       i += 2;  // the trail byte may look like "/" or a quote
       continue;
     }
+    if (c == '\f' || c == '\v' || c == '\r') out[i] = ' ';  // white space to C, not to the tokenizer
     ++i;
   }
   return out;

@@ -112,10 +112,11 @@ TEST(DefinitionShapesTest, BracesInCommentsLiteralsAndDirectivesDoNotCount) {
 }
 
 TEST(DefinitionShapesTest, MultiLineAsmStringsAndDeclarationsAfterAMissingSemicolon) {
-  EXPECT_EQ(Names("asm(\"\n  { save }\n  ret\n\");\n"
+  EXPECT_EQ(Names("\f\nint\nfirst(fd)\n     int fd;\n{\n}\n"
+                  "asm(\"\n  { save }\n  ret\n\");\n"
                   "static void\nset_trap(enable)\n     int enable;\n{\n}\n"
                   "DECLARE_THING(x)\nstatic int probe(a) int a; { }\n"),
-            (Strings{"set_trap", "probe"}));
+            (Strings{"first", "set_trap", "probe"}));
 }
 
 TEST(DefinitionShapesTest, ExternCBlocksKeepTheirDefinitionsAtFileLevel) {
@@ -133,6 +134,7 @@ TEST(DefinitionShapesTest, BlankingKeepsPositionsAndCarriesBlockComments) {
   EXPECT_TRUE(state.in_string);
   EXPECT_EQ(BlankCommentsAndLiterals("  } \");  'a\n", state), "xxxxx);  'x\n");
   EXPECT_FALSE(state.in_string);
+  EXPECT_EQ(BlankCommentsAndLiterals("\f\vint\r\n", state), "  int \n");
 }
 
 }  // namespace
