@@ -52,6 +52,16 @@ TEST(AnalysisGoldenTest, FunctionBodies) {
   ExpectNoDifferences(run.CompareWithCase("analysis_body"));
 }
 
+// A project the file-level scan handles completely: the definitions found
+// afterwards by shape add nothing, and every file keeps the bytes it had
+// before that pass existed.
+TEST(AnalysisGoldenTest, ProjectTheFirstScanHandlesKeepsItsBytes) {
+  AnalysisRun run;
+  run.AddInput(GoldenCase("analysis_first_scan") + "/input");
+  run.RunAll();
+  ExpectNoDifferences(run.CompareWithCase("analysis_first_scan"));
+}
+
 // Control descriptions: if / else if / else chains, nesting, switch with
 // break, loops and returns.
 TEST(AnalysisGoldenTest, ControlDescriptions) {

@@ -102,9 +102,12 @@ int FileScanner::ScanFile(const std::string& path) {
   define_ = 0;
   line_.Assign("");  // no comment is open at a file's start
   line_.clear_invalid_sjis_count();
+  defined_here_.clear();
+  const long file_start_counter = ctx_.position.line_counter;
 
   try {
     Scan();
+    RecoverDefinitions(file_start_counter);
   } catch (const std::exception&) {
     ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, ctx_.position.current_line,
                      SJ("例外発生060-") + ctx_.position.current_state);
@@ -246,12 +249,88 @@ void FileScanner::StoreArgument() {
 // State 4 and "{": a function definition.
 void FileScanner::Definition() {
   header_.brace_index = idx_;
+  if (NamesAnAttribute(tokens_, header_.name_index, idx_)) {
+    SkipBody();  // recorded under its real name by the pass after the scan
+    return;
+  }
+  int depth = 0;
+  for (int i = header_.name_index + 1; i < idx_; ++i) {
+    const std::string& token = tokens_[static_cast<size_t>(i)];
+    if (token == "(") ++depth;
+    if (token == ")") --depth;
+    if (token != "=" || depth != 0) continue;
+    SkipBody();  // static DEFINE_PER_CPU(struct s, v) = { ... }: an initialiser
+    return;
+  }
   const std::string& name = tokens_[static_cast<size_t>(header_.name_index)];
   if (inf_.is_open()) inf_.Write("[FUNCNAME]\n" + name + "\n");
   std::string line;
   tokens_.AppendRange(line, 0, idx_ - 1, "\t", true);
   line += '\n';
   bodies_.Write(line);
+  defined_here_.insert(name);
+  body_.Analyze(input_, line_, tokens_, header_, inf_);
+}
+
+// Reads past a body without recording it: up to the "}" that closes it,
+// counted as the body analysis counts.
+void FileScanner::SkipBody() {
+  int depth = 1;
+  for (;;) {
+    uint32_t indent = 0;
+    std::string_view token = line_.NextIndented(&indent);
+    if (token.empty()) return;
+    if (token == "\n") {
+      if (!ReadLine()) return;
+      continue;
+    }
+    if (token == "{") ++depth;
+    if (token == "}" && --depth <= 0) return;
+  }
+}
+
+// The pass after the scan: the definitions it did not record, found by
+// their shape, go through the same body analysis and into the same files,
+// after the scan's own. A name the file already recorded is left alone (one
+// record per name), and nothing here registers a type name, so every record
+// the scan wrote keeps its bytes.
+void FileScanner::RecoverDefinitions(long file_start_counter) {
+  input_.Rewind();
+  const std::vector<ShapedDefinition> found = FindDefinitionsByShape(input_, kLineBufferSize);
+  const long end_counter = ctx_.position.line_counter;
+  for (const ShapedDefinition& d : found) {
+    if (!defined_here_.insert(d.name).second) continue;
+    RecordShapedDefinition(d, file_start_counter);
+  }
+  ctx_.position.line_counter = end_counter;
+  header_.recovered = false;
+  header_.record_name.clear();
+}
+
+void FileScanner::RecordShapedDefinition(const ShapedDefinition& d, long file_start_counter) {
+  const int brace = static_cast<int>(d.header.size());
+  if (brace + 1 > static_cast<int>(tokens_.capacity())) return;  // reported by the scan already
+  for (int i = 0; i < brace; ++i) tokens_.Set(static_cast<size_t>(i), d.header[static_cast<size_t>(i)]);
+  tokens_.Set(static_cast<size_t>(brace), "{");
+  idx_ = brace;
+  header_.name_index = d.name_index;
+  header_.brace_index = brace;
+  header_.argument_count = 0;
+  for (const std::string& text : d.arguments) {
+    if (header_.argument_count >= kMaxArguments) break;
+    header_.arguments[static_cast<size_t>(header_.argument_count++)] = text;
+  }
+  header_.recovered = true;
+  header_.record_name = d.name == d.header[static_cast<size_t>(d.name_index)] ? std::string() : d.name;
+
+  if (inf_.is_open()) inf_.Write("[FUNCNAME]\n" + d.name + "\n");
+  std::string line;
+  tokens_.AppendRange(line, 0, brace - 1, "\t", true);
+  line += '\n';
+  bodies_.Write(line);
+  ctx_.position.line_counter = file_start_counter + d.brace_line;
+  input_.Seek(d.resume_position);
+  line_.Assign(d.rest_of_line);
   body_.Analyze(input_, line_, tokens_, header_, inf_);
 }
 

@@ -9,8 +9,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "analysis/definition_shapes.h"
 #include "analysis/function_body.h"
 #include "analysis/token_list.h"
 #include "run/run_context.h"
@@ -85,6 +87,9 @@ class FileScanner {
   void StoreArgument();
   void BeginFunctionName();
   void Definition();
+  void SkipBody();
+  void RecoverDefinitions(long file_start_counter);
+  void RecordShapedDefinition(const ShapedDefinition& d, long file_start_counter);
   void WriteDeclaration();
   void WriteJoined(TextWriter& out, std::string_view separator, bool trailing, int last);
   void RegisterTypeName(std::string_view name);
@@ -103,6 +108,7 @@ class FileScanner {
   TextWriter f_out_, prototypes_, bodies_, variables_, inf_;
   std::unordered_map<std::string, std::string> scanned_names_;  // F_/INF_ name (folded) -> source path
   FunctionHeader header_;
+  std::unordered_set<std::string> defined_here_;  // names of this file's recorded definitions
 
   int state_ = kStart;
   int idx_ = 0;

@@ -193,7 +193,9 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
                                   const FunctionHeader& header, TextWriter& inf) {
   input_ = &input;
   line_ = &line;
-  function_name_ = header_tokens[static_cast<size_t>(header.name_index)];
+  function_name_ =
+      header.record_name.empty() ? header_tokens[static_cast<size_t>(header.name_index)] : header.record_name;
+  register_types_ = !header.recovered;
   const size_t capacity = static_cast<size_t>(ctx_.memory_factor() < 1 ? 1 : ctx_.memory_factor()) * 3000;
   if (tokens_.capacity() != capacity) tokens_.Resize(capacity);
   lists_.Reset(ctx_.memory_factor());
@@ -287,6 +289,13 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
         ++code_lines_;
       }
       CopyToken(token, kind, indent != 0);
+      if ((state_ == kConditionDone || state_ == kForTail) && token != "{" && token != ";" && token != ")") {
+        // The statement an if, while or for controls without braces is a
+        // statement of its own: its calls and accesses are recorded. (A ")"
+        // left over from a condition that closed early is passed over.)
+        EndStatement();
+        tokens_.Set(0, token);
+      }
       if (IsPieceKind(kind)) lists_.AddPiece(token);
 
       advance_ = true;
@@ -373,6 +382,8 @@ void FunctionBodyAnalyzer::EndStatement() {
   sub_depth_ = 0;
   step_bracket_ = 0;
   step_prefix_ = false;
+  in_initialiser_ = false;
+  initialiser_braces_ = 0;
   std::string pieces = lists_.TakePieceLine();
   if (!pieces.empty()) {
     pieces += '\n';
@@ -429,6 +440,7 @@ void FunctionBodyAnalyzer::RecordCall(int a, int b, int callee) {
 }
 
 void FunctionBodyAnalyzer::RegisterTypeName(int index) {
+  if (!register_types_) return;
   if (index >= 0 && index < idx_ + 1) ctx_.types().FindOrAdd(tokens_[static_cast<size_t>(index)]);
 }
 
@@ -570,7 +582,51 @@ void FunctionBodyAnalyzer::StepSubscript(std::string_view token, TokenKind kind)
 // does not list leaves the state unchanged and advances, except that a ";"
 // ends the statement (the for parts, comments and directives excepted).
 
+// A declaration's initialiser is a right-hand side like any other (its
+// calls, reads and casts recorded the same way) until a "," outside
+// parentheses and braces starts the next declarator, or the ";".
+void FunctionBodyAnalyzer::BeginInitialiser() {
+  value_start_ = -1;
+  in_initialiser_ = true;
+  initialiser_braces_ = 0;
+  state_ = kRhs;
+}
+
+// The initialiser's own punctuation, ahead of the right-hand-side states:
+// braces of an aggregate initialiser, the "," between its elements or
+// declarators, and "=" of a designator (.x = v). True when the token is
+// taken here.
+bool FunctionBodyAnalyzer::StepInitialiser(std::string_view token) {
+  if (!in_initialiser_ || !calls_.empty() || state_ < kRhs || state_ > kRhsAfterCall) return false;
+  const int i = idx_;
+  if (token == "{") {
+    ++initialiser_braces_;
+    state_ = kRhs;
+    return true;
+  }
+  if (token == "}" || (token == "," && paren_ == 0)) {
+    if (state_ == kRhsValue) RecordRead(value_start_, i - 1);
+    value_start_ = -1;
+    if (token == "}" && initialiser_braces_ > 0) --initialiser_braces_;
+    if (token == "," && initialiser_braces_ == 0) {
+      in_initialiser_ = false;
+      name_start_ = -1;
+      state_ = kDeclNext;
+    } else {
+      state_ = kRhs;
+    }
+    return true;
+  }
+  if (token == "=" && initialiser_braces_ > 0 && state_ == kRhsValue) {
+    value_start_ = -1;  // a designator is no variable
+    state_ = kRhs;
+    return true;
+  }
+  return false;
+}
+
 void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
+  if (StepInitialiser(token)) return;
   if (IsCallArgsState(state_) || IsCallArgState(state_)) return StepCall(token, kind);
   if (state_ == kSubscript || state_ == kRhsSubscript || state_ == kConditionSubscript || state_ == kForSubscript)
     return StepSubscript(token, kind);
@@ -635,6 +691,15 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
 
     // Local declarations.
     case kDeclType:
+      if (i == type_start_ + 1 && (token == "->" || token == "." || token == "[" || token == "++" ||
+                                   token == "--" || IsWriteOperator(token)) &&
+          ClassifyToken(tokens_[static_cast<size_t>(type_start_)], ctx_.types()) == kKindTypeName) {
+        // A type name used as a variable (struct smi_info *smi_info makes
+        // smi_info both): no declaration has these after its type.
+        ident_start_ = type_start_;
+        state_ = kIdentifier;
+        return Step(token, kind);
+      }
       if (kind == kKindIdentifier) {
         name_start_ = i;
         type_end_ = i - 1;
@@ -647,8 +712,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         state_ = kDeclNext;
       } else if (token == "=") {
         RecordTemporary(type_start_, type_end_, name_start_, i - 1);
-        value_start_ = -1;
-        state_ = kDeclInit;
+        BeginInitialiser();
       } else {
         handled = false;
       }
@@ -665,23 +729,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         name_start_ = -1;
       } else if (token == "=") {  // the pattern of state 10
         RecordTemporary(type_start_, type_end_, name_start_, i - 1);
-        value_start_ = -1;
-        state_ = kDeclInit;
-      } else {
-        handled = false;
-      }
-      break;
-
-    case kDeclInit:
-      if (kind == kKindIdentifier) {
-        value_start_ = i;
-      } else if (token == ",") {
-        RecordRead(value_start_, i - 1);
-        name_start_ = -1;
-        state_ = kDeclNext;
-      } else if (token == ";") {
-        RecordRead(value_start_, i - 1);
-        EndStatement();
+        BeginInitialiser();
       } else {
         handled = false;
       }
@@ -691,6 +739,11 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       if (token == "{") {
         ++aggregate_;
         state_ = kAggregateBody;
+      } else if (token == "=") {
+        // struct tag *p = get(x): no temporary, as for struct tag *p;, but
+        // the initialiser is read.
+        type_start_ = -1;
+        BeginInitialiser();
       } else {
         handled = false;  // ";" ends the statement
       }
@@ -848,7 +901,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kMemberName:
-      if (kind == kKindIdentifier) {
+      // After "." or "->" a word is a member, even one registered as a type
+      // name (struct pardevice *pardevice).
+      if (kind == kKindIdentifier || kind == kKindTypeName) {
         state_ = kIdentifier;  // the member extends the identifier
       } else {
         handled = false;
@@ -858,7 +913,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
     case kUnknownTypeDecl:
       if (token == "=") {
         RecordTemporary(ident_start_, name_start_ - 1, name_start_, i - 1);
-        state_ = kRhs;
+        type_start_ = ident_start_;  // for the names after a ","
+        type_end_ = name_start_ - 1;
+        BeginInitialiser();
       } else if (token == ";") {
         RegisterTypeName(ident_start_);
         RecordTemporary(ident_start_, name_start_ - 1, name_start_, i - 1);
@@ -918,6 +975,12 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         state_ = kRhsParen;
       } else if (kind == kKindOperator || token == ">>" || token == "<<") {
         RecordRead(value_start_, i - 1);
+        state_ = kRhs;
+      } else if (token == ")" && value_cast_ && value_start_ == i - 1 && previous(2) == "(" &&
+                 !LineGoesOnWith("?&|+-*/<>=!.,;)]") && LineGoesOnWithOperand()) {
+        // (T)v, (T)f(x): a cast; the operand after it is the value.
+        if (paren_ > 0) --paren_;
+        value_start_ = -1;
         state_ = kRhs;
       } else if (token == ")") {
         if (paren_ > 0) --paren_;

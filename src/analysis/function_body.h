@@ -32,6 +32,12 @@ struct FunctionHeader {
   std::string folder_name; // the folder holding the file, upper-cased
   std::array<std::string, kMaxArguments> arguments;  // "int\tcount\t"
   int brace_index = 0;     // of the "{" that opens the body
+  // Set for a definition the file-level scan missed and its shape revealed:
+  // its body registers no type names (the scan's own records stay as they
+  // were), and `record_name`, when not empty, names its files instead of the
+  // name token (a body wrapped in a macro call: ISR(TIMER0_OVF_vect)).
+  bool recovered = false;
+  std::string record_name;
 };
 
 // Which per-function files this run has written. Names are matched ignoring
@@ -72,7 +78,6 @@ class FunctionBodyAnalyzer {
     kStart = 0,
     kDeclType = 10,          // after a type: the name, then ; , =
     kDeclNext = 11,          // after a ",": the next name of the same type
-    kDeclInit = 12,          // the initialiser
     kAggregate = 15,         // "struct" / "union" first
     kAggregateBody = 16,
     kAggregateMember = 17,
@@ -182,6 +187,8 @@ class FunctionBodyAnalyzer {
   void StepCall(std::string_view token, TokenKind kind);
   void StepSubscript(std::string_view token, TokenKind kind);
   void EndStatement();
+  void BeginInitialiser();
+  bool StepInitialiser(std::string_view token);
 
   void BeginCall(int name, int args_state, int arg_state, int return_state);
   void CloseCallParenthesis();
@@ -206,6 +213,7 @@ class FunctionBodyAnalyzer {
   FunctionFileRegistry files_;
   bool folders_made_ = false;
   bool write_files_ = false;
+  bool register_types_ = true;
 
   TextWriter record_, page_, source_, source2_, placeholder_;
   std::string function_name_;
@@ -238,6 +246,8 @@ class FunctionBodyAnalyzer {
   int deref_paren_ = 0;
   int member_type_start_ = -1, member_type_end_ = -1, member_name_start_ = -1;
   int sub_depth_ = 0, sub_pending_ = -1, sub_return_ = kStart;
+  bool in_initialiser_ = false;  // the right-hand side is a declaration's initialiser
+  int initialiser_braces_ = 0;   // { } open in it
   int step_bracket_ = 0;
   bool step_prefix_ = false;
   std::vector<CallFrame> calls_;

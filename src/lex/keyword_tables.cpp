@@ -4,7 +4,12 @@
 
 namespace kv {
 
-const std::vector<std::string_view> kQualifierTable = {"static", "const", "volatile", "unsigned", "signed"};
+// The C99/C11 and common compiler words follow the five classic ones: a
+// declaration that opens with "static inline" or has "char *restrict p" among
+// its parameters is read like one with "static" or "const" there.
+const std::vector<std::string_view> kQualifierTable = {
+    "static", "const",  "volatile",   "unsigned",  "signed",     "inline",
+    "__inline", "__inline__", "_Noreturn", "restrict", "__restrict", "__restrict__"};
 const std::vector<std::string_view> kBaseTypeTable = {"char", "int", "short", "long", "BOOL", "void"};
 const std::vector<std::string_view> kStatementKeywordTable = {
     "if", "else", "for", "switch", "case", "break", "while", "do", "return", "goto", "default", "continue"};

@@ -1,0 +1,10 @@
+[FILENAME]
+main.c
+[FUNCNAME]
+main
+[LINE COUNT]
+7
+[LINE COUNT V]
+7
+[COMMNET]
+0

@@ -1,0 +1,2 @@
+[FILENAME]
+motor.h

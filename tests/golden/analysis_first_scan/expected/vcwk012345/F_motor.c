@@ -1,0 +1,3 @@
+static	int	motor_speed	;
+static	UINT8	table	[	16	]	;
+MOTOR_STATE	state	;

@@ -1,0 +1,2 @@
+int	motor_start	(	int	speed	)	;
+void	motor_stop	(	void	)	;
