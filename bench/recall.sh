@@ -23,7 +23,7 @@ for b in "$kavenor" "$lister"; do
   [ -x "$b" ] || { echo "missing $b (build the targets kavenor and kv_definition_list)" >&2; exit 1; }
 done
 if ! command -v ctags >/dev/null || ! ctags --version 2>/dev/null | grep -q 'Universal Ctags'; then
-  sudo apt-get install -y universal-ctags >&2
+  $([ "$(id -u)" -ne 0 ] && echo sudo) apt-get install -y universal-ctags >&2
 fi
 
 scratch=$(mktemp -d /tmp/kavenor-recall.XXXXXX)

@@ -75,13 +75,15 @@ void OpenCopiedIndex(RunContext& ctx, const std::string& folder_name) {
 // or a line of the variable list ValList2.txt (up to "@1END").
 bool IsFileLevelVariable(const std::string& variable) {
   std::string line, type, name;
-  LineReader declarations(work::Path(work::kValList));
+  LineReader declarations;
+  declarations.OpenWorkFile(work::Path(work::kValList));
   while (declarations.ReadLineNoEol(line)) {
     if (line.empty()) continue;
     SplitTypeAndName(line, type, name);
     if (name == variable) return true;
   }
-  LineReader list(work::Path(work::kValList2));
+  LineReader list;
+  list.OpenWorkFile(work::Path(work::kValList2));
   while (list.ReadLineNoEol(line) && line != "@1END")
     if (line == variable) return true;
   return false;
