@@ -16,6 +16,8 @@ namespace {
 
 constexpr size_t kFlushSize = 64 * 1024;
 
+}  // namespace
+
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
     ssize_t n = ::write(fd, data, size);
@@ -28,8 +30,6 @@ bool WriteAll(int fd, const char* data, size_t size) {
   }
   return true;
 }
-
-}  // namespace
 
 bool TextWriter::Open(std::string_view path, WriteMode mode, FileWriteQueue* queue) {
   if (queue == nullptr) return Open(path, mode);

@@ -63,6 +63,10 @@ class TextWriter {
   std::string buffer_;
 };
 
+// Writes all `size` bytes to `fd`, going on after a short write or EINTR;
+// false (errno set) on the first error.
+bool WriteAll(int fd, const char* data, size_t size);
+
 // Reads a whole text file into memory (CR LF -> LF) and hands it out line by
 // line. Files are opened read-only; later writes by others are not seen.
 class LineReader {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/text_file.h"
 
 namespace kv {
 namespace {
@@ -52,19 +53,6 @@ bool ListNames(int folder_fd, std::vector<std::string>& names) {
     if (name != "." && name != "..") names.emplace_back(name);
   }
   ::closedir(dir);
-  return true;
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
   return true;
 }
 
