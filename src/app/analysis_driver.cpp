@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 
 #include "analysis/analysis_stages.h"
 #include "run/folder_utils.h"
@@ -72,13 +71,6 @@ const std::vector<StageFrame>& AnalysisStages() {
 
 bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
   Progress& progress = ctx.progress;
-  std::set<std::string> refused_types;
-  ctx.types().on_full = [&ctx, &refused_types](std::string_view name) {
-    if (refused_types.emplace(name).second)
-      ctx.log.Finding(ctx.position.current_file, ctx.position.line_counter, name,
-                      SJ("TypeNameTable 2499件超過 登録せず"));
-  };
-
   // KAVENOR_STAGE_TIMES=1: each stage's wall time on standard error, for
   // the benchmarks.
   const bool print_times = std::getenv("KAVENOR_STAGE_TIMES") != nullptr;
@@ -112,7 +104,6 @@ bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
     // Every file of the stage is on disk before the next stage reads it.
     for (const std::string& path : files.Drain()) ctx.log.Note(path, "FILE CREATE FAIL\n");
     if (outcome == StageOutcome::kEndWorker) {
-      ctx.types().on_full = nullptr;
       ctx.deferred_files = nullptr;
       return false;
     }
@@ -128,7 +119,6 @@ bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
     ctx.ShowStatus(ToCp932(stage.end_text));
     if (ctx.StopRequested()) stopped = true;
   }
-  ctx.types().on_full = nullptr;
   ctx.deferred_files = nullptr;
 
   if (!stopped) {
