@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "prepro/prepro_stages.h"
+#include "report/call_graph_pages.h"
 #include "report/report_stages.h"
 
 namespace kv {
@@ -54,7 +55,7 @@ const std::vector<StageFrame>& AnalysisStages() {
       {"解析結果の最適化中", "FUNC ALS4 START     ", "FUNC ALS4 END       ", "解析結果の最適化 完了", 500, true,
        nullptr, RunFuncAls4Stage},
       {"コールリスト呼出し作成中", "CALL LIST START     ", "CALL LIST END       ", "コールリスト呼出し作成完了", 600,
-       false, nullptr, RunCallListStage},
+       false, StartCallGraphs, RunCallListStage},
       {"変数抽出・整合中", "VALUE LIST START    ", "VALUE LIST END      ", "変数抽出・整合終了", 700, true, nullptr,
        RunValueListStage},
       {"制御仕様作成中", "SPEC LIST START     ", "SPEC LIST END       ", "制御仕様作成中", 750, false, nullptr,
@@ -71,12 +72,19 @@ const std::vector<StageFrame>& AnalysisStages() {
 
 bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
   Progress& progress = ctx.progress;
+  // However the run ends, background work ends first: before the work
+  // folder may be removed, and before the write queue below goes.
+  struct BackgroundStop {
+    RunContext& ctx;
+    ~BackgroundStop() { ctx.background_graphs.reset(); }
+  };
   // KAVENOR_STAGE_TIMES=1: each stage's wall time on standard error, for
   // the benchmarks.
   const bool print_times = std::getenv("KAVENOR_STAGE_TIMES") != nullptr;
   FileWriteQueue files;
   files.AbandonWhen(&progress.stop_flag);
   ctx.deferred_files = &files;
+  BackgroundStop background_stop{ctx};
   bool stopped = false;
   for (size_t i = 0; i < stages.size() && !stopped; ++i) {
     // A stop pressed before the first stage (while the previous work folder
@@ -120,6 +128,7 @@ bool RunAnalysisDriver(RunContext& ctx, const std::vector<StageFrame>& stages) {
     if (ctx.StopRequested()) stopped = true;
   }
   ctx.deferred_files = nullptr;
+  ctx.background_graphs.reset();
 
   if (!stopped) {
     progress.base = 950;

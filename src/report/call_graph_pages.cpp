@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <new>
 #include <string>
 #include <thread>
@@ -27,7 +28,7 @@
 #include "report/graph_svg.h"
 
 namespace kv {
-namespace {
+namespace graph_jobs {
 
 enum JobState : unsigned char { kPending = 0, kWritten = 1, kFailed = 2 };
 
@@ -59,6 +60,18 @@ class SharedMemory {
   void* data_ = nullptr;
 };
 
+}  // namespace graph_jobs
+
+namespace {
+
+using graph_jobs::kFailed;
+using graph_jobs::kPending;
+using graph_jobs::kWritten;
+using graph_jobs::SharedJobs;
+using graph_jobs::SharedMemory;
+
+bool LinkFromSourcePage(const std::string& name);
+
 std::string GraphPath(const std::string& name) { return work::Path(std::string(kGraphFolder) + "/" + name + ".svg"); }
 
 bool WriteGraph(const CallGraphIndex& index, int id) {
@@ -68,7 +81,7 @@ bool WriteGraph(const CallGraphIndex& index, int id) {
     TextWriter file;
     if (!file.Open(GraphPath(index.name(id)), WriteMode::kTruncate)) return false;
     file.Write(svg);
-    return file.Close();
+    return file.Close() && LinkFromSourcePage(index.name(id));
   } catch (const std::exception&) {  // out of memory: this picture fails, the run goes on
     return false;
   }
@@ -96,45 +109,15 @@ int WorkerCount(const RunOptions& options, size_t jobs) {
   return workers < 1 ? 1 : workers;
 }
 
-// Lays out every job: this process and workers - 1 forked helpers. A fork
-// that fails leaves the work to the others.
-void RunAllJobs(RunContext& ctx, const CallGraphIndex& index, const std::vector<int>& jobs, SharedJobs& shared,
-                int workers) {
-  std::vector<pid_t> helpers;
-  const pid_t parent = getpid();
-  for (int i = 1; i < workers; ++i) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      // A helper never outlives the run that made it (the parent killed
-      // before this line is caught by the second test).
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      if (getppid() != parent) _exit(1);
-      // Nothing of the parent's (its threads, buffers, exit handlers, the
-      // rest of the stage) may run here: every way out is _exit.
-      try {
-        RunJobs(index, jobs, shared, [] { return false; });
-      } catch (...) {
-        _exit(1);
-      }
-      _exit(0);
-    }
-    if (pid > 0) helpers.push_back(pid);
-  }
-  RunJobs(index, jobs, shared, [&ctx] { return ctx.StopRequested(); });
-  for (pid_t pid : helpers) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-  }
-}
-
-// One link after the content of the function's source page.
-void LinkFromSourcePage(RunContext& ctx, const std::string& name) {
+// One link after the content of the function's source page, written by the
+// process that wrote the picture (nothing else writes that page in this stage).
+bool LinkFromSourcePage(const std::string& name) {
   const std::string page_path = JoinPath(work::Path(work::kHtml), name + ".html");
-  if (!PathExists(page_path)) return;
+  if (!PathExists(page_path)) return true;
   TextWriter page;
-  if (!page.Open(page_path, WriteMode::kAppend, ctx.deferred_files)) return;
+  if (!page.Open(page_path, WriteMode::kAppend)) return false;
   page.Write("<BR><A href='GRAPH/" + name + ".svg'>" + SJ("[コールグラフ]") + "</A><BR>\n");
+  return page.Close();
 }
 
 }  // namespace
@@ -144,52 +127,117 @@ bool CallGraphsWanted(const RunOptions& options, int record_count) {
   return record_count <= kCallGraphRecordLimit;
 }
 
-StageOutcome WriteCallGraphs(RunContext& ctx, RecordStore& records) {
+CallGraphWriter::CallGraphWriter(RunContext& ctx) : ctx_(ctx), started_(std::chrono::steady_clock::now()) {
+  Prepare();
+  StartHelpers();
+}
+
+void CallGraphWriter::Prepare() {
   const std::string folder = work::Path(kGraphFolder);
   RemoveFolderTree(folder);
-  if (!records.folder_found() || !CallGraphsWanted(ctx.options, records.size())) return StageOutcome::kContinue;
-  const auto started = std::chrono::steady_clock::now();
+  records_ = std::make_unique<RecordStore>(work::Path(work::kFunctionList4));
+  if (!records_->folder_found() || !CallGraphsWanted(ctx_.options, records_->size())) return;
   if (!MakeFolder(folder)) {  // e.g. a file of that name in a damaged work folder
-    ctx.log.Note(folder, "FILE CREATE FAIL\n");
-    return StageOutcome::kContinue;
+    ctx_.log.Note(folder, "FILE CREATE FAIL\n");
+    return;
   }
-  CallGraphIndex index(records);
-  std::vector<int> jobs;
-  for (int id = 0; id < index.size(); ++id)
-    if (index.has_body(id) && work::IsSafeComponent(index.name(id))) jobs.push_back(id);
-  if (jobs.empty()) return StageOutcome::kContinue;
+  index_ = std::make_unique<CallGraphIndex>(*records_);
+  for (int id = 0; id < index_->size(); ++id)
+    if (index_->has_body(id) && work::IsSafeComponent(index_->name(id))) jobs_.push_back(id);
+  if (jobs_.empty()) return;
 
-  SharedMemory memory(sizeof(SharedJobs) + jobs.size());
-  std::vector<unsigned char> local_states;
-  SharedJobs local;
-  SharedJobs* shared = &local;
-  int workers = WorkerCount(ctx.options, jobs.size());
-  if (memory.data() != nullptr) {
-    shared = new (memory.data()) SharedJobs;
-    shared->states = static_cast<unsigned char*>(memory.data()) + sizeof(SharedJobs);
+  memory_ = std::make_unique<SharedMemory>(sizeof(SharedJobs) + jobs_.size());
+  workers_ = WorkerCount(ctx_.options, jobs_.size());
+  if (memory_->data() != nullptr) {
+    shared_ = new (memory_->data()) SharedJobs;
+    shared_->states = static_cast<unsigned char*>(memory_->data()) + sizeof(SharedJobs);
   } else {
-    local_states.assign(jobs.size(), kPending);
-    local.states = local_states.data();
-    workers = 1;
+    local_states_.assign(jobs_.size(), kPending);
+    local_ = std::make_unique<SharedJobs>();
+    local_->states = local_states_.data();
+    shared_ = local_.get();
+    workers_ = 1;
   }
-  RunAllJobs(ctx, index, jobs, *shared, workers);
-  if (shared->stop.load() != 0 || ctx.StopRequested()) return StageOutcome::kStopRun;
+}
+
+CallGraphWriter::~CallGraphWriter() {
+  if (shared_ != nullptr) shared_->stop.store(1);
+  ReapHelpers();
+}
+
+// Forks workers - 1 helpers. Whatever a helper needs that takes a lock of the
+// C library (this thread's text converters, graphviz's plugins) is made here
+// first: another thread of this process (the file writers, the window) may
+// hold such a lock at the moment of the fork, and in the helper it would never
+// be released. A fork that fails leaves the work to the others.
+void CallGraphWriter::StartHelpers() {
+  if (workers_ < 2) return;
+  ToUtf8("a");
+  ToCp932("a");
+  PrepareGraphLayout();
+  const pid_t parent = getpid();
+  for (int i = 1; i < workers_; ++i) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      // A helper never outlives the run that made it (the parent killed
+      // before this line is caught by the second test).
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (getppid() != parent) _exit(1);
+      // Nothing of the parent's (its threads, buffers, exit handlers, the
+      // rest of the stage) may run here: every way out is _exit.
+      try {
+        RunJobs(*index_, jobs_, *shared_, [] { return false; });
+      } catch (...) {
+        _exit(1);
+      }
+      _exit(0);
+    }
+    if (pid > 0) helpers_.push_back(pid);
+  }
+}
+
+void CallGraphWriter::ReapHelpers() {
+  for (pid_t pid : helpers_) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  helpers_.clear();
+}
+
+StageOutcome CallGraphWriter::Finish() {
+  if (shared_ == nullptr) return StageOutcome::kContinue;
+  RunJobs(*index_, jobs_, *shared_, [this] { return ctx_.StopRequested(); });
+  ReapHelpers();
+  if (shared_->stop.load() != 0 || ctx_.StopRequested()) return StageOutcome::kStopRun;
 
   int written = 0;
-  for (size_t i = 0; i < jobs.size(); ++i) {
-    const std::string& name = index.name(jobs[i]);
-    if (shared->states[i] != kWritten) {
-      ctx.log.Finding("CallGraph", 0, name, SJ("コールグラフ作成失敗"));
+  for (size_t i = 0; i < jobs_.size(); ++i) {
+    if (shared_->states[i] == kWritten) {
+      ++written;
       continue;
     }
-    ++written;
-    LinkFromSourcePage(ctx, name);
+    ctx_.log.Finding("CallGraph", 0, index_->name(jobs_[i]), SJ("コールグラフ作成失敗"));
   }
-  // KAVENOR_STAGE_TIMES=1 (see the driver): the pictures' share of the stage.
+  // KAVENOR_STAGE_TIMES=1 (see the driver): the pictures' time, from the
+  // start of the helpers to the last picture.
   if (std::getenv("KAVENOR_STAGE_TIMES") != nullptr)
-    std::fprintf(stderr, "graph-time %d pictures, %d workers, %8.3f s\n", written, workers,
-                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    std::fprintf(stderr, "graph-time %d pictures, %d workers, %8.3f s\n", written, workers_,
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count());
   return StageOutcome::kContinue;
+}
+
+StageOutcome StartCallGraphs(RunContext& ctx) {
+  if (ctx.background_graphs == nullptr) ctx.background_graphs = std::make_unique<CallGraphWriter>(ctx);
+  return StageOutcome::kContinue;
+}
+
+StageOutcome FinishCallGraphs(RunContext& ctx) {
+  StartCallGraphs(ctx);
+  auto* writer = dynamic_cast<CallGraphWriter*>(ctx.background_graphs.get());
+  const StageOutcome outcome = writer != nullptr ? writer->Finish() : StageOutcome::kContinue;
+  ctx.background_graphs.reset();
+  return outcome;
 }
 
 }  // namespace kv

@@ -1,6 +1,9 @@
 #include "report/call_graph.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <filesystem>
@@ -197,8 +200,7 @@ class CallGraphStageTest : public CallGraphTest {
     RunOptions options;
     options.graph_workers = workers;
     RunContext ctx(session_, ui_, log_, options);
-    RecordStore records(std::string("./") + kRecords);
-    EXPECT_EQ(WriteCallGraphs(ctx, records), StageOutcome::kContinue);
+    EXPECT_EQ(FinishCallGraphs(ctx), StageOutcome::kContinue);
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::directory_iterator("vcwk012345/HTML/GRAPH"))
       files[entry.path().filename().string()] = ReadFile(entry.path().string());
@@ -236,8 +238,7 @@ TEST_F(CallGraphStageTest, AFileInPlaceOfTheFolderIsOneNote) {
   WriteSmallProject();
   WriteSjisText("vcwk012345/HTML/GRAPH", "not a folder");
   RunContext ctx(session_, ui_, log_, RunOptions{});
-  RecordStore records(std::string("./") + kRecords);
-  EXPECT_EQ(WriteCallGraphs(ctx, records), StageOutcome::kContinue);
+  EXPECT_EQ(FinishCallGraphs(ctx), StageOutcome::kContinue);
   EXPECT_EQ(ReadSjisText("AnalyzeLog.txt"), "プログラム解析 ./vcwk012345/HTML/GRAPH : FILE CREATE FAIL\n");
   EXPECT_EQ(ReadSjisText("vcwk012345/HTML/main.html"), "<BODY>mainのソース");
 }
@@ -256,8 +257,25 @@ TEST_F(CallGraphStageTest, StopEndsTheStage) {
   WriteSmallProject();
   session_.progress.stop_flag = 1;
   RunContext ctx(session_, ui_, log_, RunOptions{});
-  RecordStore records(std::string("./") + kRecords);
-  EXPECT_EQ(WriteCallGraphs(ctx, records), StageOutcome::kStopRun);
+  EXPECT_EQ(FinishCallGraphs(ctx), StageOutcome::kStopRun);
+}
+
+// Started after FUNC ALS4 and left by a run that stops before its report
+// stage: dropping the writer stops the helpers and waits for them, so none
+// is left writing into a work folder about to be removed.
+TEST_F(CallGraphStageTest, AWriterDroppedUnfinishedLeavesNoHelper) {
+  WriteWideProject();
+  WriteSmallProject();
+  RunOptions options;
+  options.graph_workers = 2;
+  RunContext ctx(session_, ui_, log_, options);
+  EXPECT_EQ(StartCallGraphs(ctx), StageOutcome::kContinue);
+  ASSERT_NE(ctx.background_graphs, nullptr);
+  session_.progress.stop_flag = 1;
+  ctx.background_graphs.reset();
+  errno = 0;
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
 }
 
 // The search index: every record, the variables of ValList.txt and the

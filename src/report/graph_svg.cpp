@@ -51,37 +51,66 @@ void Set(void* object, const char* name, const std::string& value) {
   agsafeset(object, Text(name), Text(value.c_str()), Text(""));
 }
 
-void StyleNode(Agnode_t* node, const GraphNode& model) {
-  Set(node, "label", Utf8(model.name));
+// The node attributes a picture sets, declared once per graph: setting them
+// through their symbols spares a name lookup per node and attribute.
+struct NodeAttributes {
+  explicit NodeAttributes(Agraph_t* graph)
+      : label(Declare(graph, "label", "\\N")),
+        style(Declare(graph, "style", "")),
+        fillcolor(Declare(graph, "fillcolor", "")),
+        url(Declare(graph, "URL", "")),
+        tooltip(Declare(graph, "tooltip", "")),
+        shape(Declare(graph, "shape", "box")),
+        color(Declare(graph, "color", "")),
+        fontcolor(Declare(graph, "fontcolor", "")) {}
+  static Agsym_t* Declare(Agraph_t* graph, const char* name, const char* value) {
+    return agattr(graph, AGNODE, Text(name), Text(value));
+  }
+  Agsym_t* label;
+  Agsym_t* style;
+  Agsym_t* fillcolor;
+  Agsym_t* url;
+  Agsym_t* tooltip;
+  Agsym_t* shape;
+  Agsym_t* color;
+  Agsym_t* fontcolor;
+};
+
+void Put(Agnode_t* node, Agsym_t* attribute, const char* value) { agxset(node, attribute, Text(value)); }
+
+// `shown` is the node's name in UTF-8; a node's label is its name ("\N")
+// except for a "+N more".
+void StyleNode(Agnode_t* node, const NodeAttributes& a, const GraphNode& model, const std::string& shown) {
   switch (model.kind) {
     case GraphNodeKind::kCenter:
-      Set(node, "style", "filled,bold");
-      Set(node, "fillcolor", "#FFFFCC");
-      Set(node, "URL", "../" + Utf8(model.name) + ".html");
+      Put(node, a.style, "filled,bold");
+      Put(node, a.fillcolor, "#FFFFCC");
+      Put(node, a.url, ("../" + shown + ".html").c_str());
       break;
     case GraphNodeKind::kDefined:
-      Set(node, "style", "filled");
-      Set(node, "fillcolor", "#CCFFFF");
-      Set(node, "URL", "../" + Utf8(model.name) + ".html");
+      Put(node, a.style, "filled");
+      Put(node, a.fillcolor, "#CCFFFF");
+      Put(node, a.url, ("../" + shown + ".html").c_str());
       break;
     case GraphNodeKind::kUndefined:
-      Set(node, "shape", "ellipse");
-      Set(node, "style", "dashed");
-      Set(node, "color", "gray40");
-      Set(node, "fontcolor", "gray40");
+      Put(node, a.shape, "ellipse");
+      Put(node, a.style, "dashed");
+      Put(node, a.color, "gray40");
+      Put(node, a.fontcolor, "gray40");
       break;
     case GraphNodeKind::kMacro:
-      Set(node, "shape", "hexagon");
-      Set(node, "style", "dashed");
-      Set(node, "color", "#996600");
-      Set(node, "fontcolor", "#996600");
+      Put(node, a.shape, "hexagon");
+      Put(node, a.style, "dashed");
+      Put(node, a.color, "#996600");
+      Put(node, a.fontcolor, "#996600");
       break;
     case GraphNodeKind::kMore:
-      Set(node, "shape", "plaintext");
-      Set(node, "fontcolor", "gray40");
+      Put(node, a.label, shown.c_str());
+      Put(node, a.shape, "plaintext");
+      Put(node, a.fontcolor, "gray40");
       break;
   }
-  if (!model.name.empty() && model.kind != GraphNodeKind::kMore) Set(node, "tooltip", Utf8(model.name));
+  if (!model.name.empty() && model.kind != GraphNodeKind::kMore) Put(node, a.tooltip, shown.c_str());
 }
 
 // The picture as graphviz wrote it (UTF-8) made Shift-JIS.
@@ -95,6 +124,11 @@ bool ToShiftJisSvg(std::string_view utf8, std::string& svg) {
 
 }  // namespace
 
+void PrepareGraphLayout() {
+  std::lock_guard<std::mutex> lock(g_graphviz_mutex);
+  Context();
+}
+
 bool RenderCallGraphSvg(const CallGraphModel& model, std::string& svg) {
   svg.clear();
   std::lock_guard<std::mutex> lock(g_graphviz_mutex);
@@ -106,7 +140,7 @@ bool RenderCallGraphSvg(const CallGraphModel& model, std::string& svg) {
   Set(graph, "nodesep", "0.12");
   Set(graph, "ranksep", "0.5");
   Set(graph, "fontname", "Helvetica");
-  agattr(graph, AGNODE, Text("shape"), Text("box"));
+  const NodeAttributes attributes(graph);
   agattr(graph, AGNODE, Text("fontname"), Text("Helvetica"));
   agattr(graph, AGNODE, Text("fontsize"), Text("10"));
   agattr(graph, AGNODE, Text("height"), Text("0.3"));
@@ -118,9 +152,10 @@ bool RenderCallGraphSvg(const CallGraphModel& model, std::string& svg) {
   for (size_t i = 0; i < model.nodes.size(); ++i) {
     // The id is the SVG group's title: the name, or the level of a "+N more".
     const GraphNode& shown = model.nodes[i];
-    const std::string id = shown.kind == GraphNodeKind::kMore ? "more" + std::to_string(shown.level) : Utf8(shown.name);
+    const std::string name = Utf8(shown.name);
+    const std::string id = shown.kind == GraphNodeKind::kMore ? "more" + std::to_string(shown.level) : name;
     Agnode_t* node = agnode(graph, Text(id.c_str()), 1);
-    StyleNode(node, model.nodes[i]);
+    StyleNode(node, attributes, shown, name);
     nodes.push_back(node);
   }
   for (const GraphEdge& edge : model.edges) {

@@ -22,4 +22,8 @@ namespace kv {
 // empty `svg`) when graphviz refuses the graph.
 bool RenderCallGraphSvg(const CallGraphModel& model, std::string& svg);
 
+// Loads graphviz's layout and output plugins now, once per process (the first
+// picture does it otherwise): before forking helpers that lay out pictures.
+void PrepareGraphLayout();
+
 }  // namespace kv

@@ -98,6 +98,9 @@ StageOutcome PrepareReportStage(RunContext& ctx) {
 StageOutcome RunReportStage(RunContext& ctx) {
   RecordStore records(work::Path(work::kFunctionList4));
   WriteFunctionListPage(ctx, records);
+  // Started after FUNC ALS4 in a whole run; a report made on its own starts
+  // them here, so that they are laid out while the pages below are written.
+  StartCallGraphs(ctx);
   WriteVariableListPage(ctx);
   if (WriteDefinitionPages(ctx) == StageOutcome::kStopRun) return StageOutcome::kStopRun;
   WriteCallTreeIndexHead(ctx);
@@ -108,7 +111,7 @@ StageOutcome RunReportStage(RunContext& ctx) {
   StageOutcome pages = WriteVariablePages(ctx, records, first_lines);
   if (pages != StageOutcome::kContinue) return pages;
   if (!WriteSearchPages(ctx, records)) ctx.log.Note(work::Path("HTML/search_index.js"), "FILE CREATE FAIL\n");
-  return WriteCallGraphs(ctx, records);
+  return FinishCallGraphs(ctx);
 }
 
 }  // namespace kv

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -20,6 +21,12 @@
 #include "platform/user_interface.h"
 
 namespace kv {
+
+// See RunContext::background_graphs.
+class BackgroundWork {
+ public:
+  virtual ~BackgroundWork() = default;
+};
 
 struct Progress {
   std::atomic<int> stop_flag{0};      // StopFlag
@@ -122,6 +129,11 @@ class RunContext {
   // Paths the source walk has logged as left out: both walks of a run skip
   // them, the log names each once.
   std::set<std::string> walk_skips_logged;
+  // Work one stage starts for a later stage of the same run, running in the
+  // background meanwhile (the call-graph pictures: started once the final
+  // records exist, finished by the report stage). Destroying it stops it and
+  // waits for it; the driver does so before the work folder may be removed.
+  std::unique_ptr<BackgroundWork> background_graphs;
 };
 
 }  // namespace kv
