@@ -109,14 +109,17 @@ int WorkerCount(const RunOptions& options, size_t jobs) {
   return workers < 1 ? 1 : workers;
 }
 
+const std::string& GraphLinkLabel() { return SJ("[コールグラフ]"); }
+
 // One link after the content of the function's source page, written by the
-// process that wrote the picture (nothing else writes that page in this stage).
+// process that wrote the picture (no stage writes a source page after FUNC
+// ALS4).
 bool LinkFromSourcePage(const std::string& name) {
   const std::string page_path = JoinPath(work::Path(work::kHtml), name + ".html");
   if (!PathExists(page_path)) return true;
   TextWriter page;
   if (!page.Open(page_path, WriteMode::kAppend)) return false;
-  page.Write("<BR><A href='GRAPH/" + name + ".svg'>" + SJ("[コールグラフ]") + "</A><BR>\n");
+  page.Write("<BR><A href='GRAPH/" + name + ".svg'>" + GraphLinkLabel() + "</A><BR>\n");
   return page.Close();
 }
 
@@ -174,6 +177,7 @@ void CallGraphWriter::StartHelpers() {
   if (workers_ < 2) return;
   ToUtf8("a");
   ToCp932("a");
+  GraphLinkLabel();
   PrepareGraphLayout();
   const pid_t parent = getpid();
   for (int i = 1; i < workers_; ++i) {
