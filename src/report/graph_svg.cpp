@@ -78,6 +78,15 @@ struct NodeAttributes {
 
 void Put(Agnode_t* node, Agsym_t* attribute, const char* value) { agxset(node, attribute, Text(value)); }
 
+// A name called but without a body of its own: dashed, outline and text in
+// `color`.
+void PutDashed(Agnode_t* node, const NodeAttributes& a, const char* shape, const char* color) {
+  Put(node, a.shape, shape);
+  Put(node, a.style, "dashed");
+  Put(node, a.color, color);
+  Put(node, a.fontcolor, color);
+}
+
 // `shown` is the node's name in UTF-8; a node's label is its name ("\N")
 // except for a "+N more".
 void StyleNode(Agnode_t* node, const NodeAttributes& a, const GraphNode& model, const std::string& shown) {
@@ -93,16 +102,10 @@ void StyleNode(Agnode_t* node, const NodeAttributes& a, const GraphNode& model, 
       Put(node, a.url, ("../" + shown + ".html").c_str());
       break;
     case GraphNodeKind::kUndefined:
-      Put(node, a.shape, "ellipse");
-      Put(node, a.style, "dashed");
-      Put(node, a.color, "gray40");
-      Put(node, a.fontcolor, "gray40");
+      PutDashed(node, a, "ellipse", "gray40");
       break;
     case GraphNodeKind::kMacro:
-      Put(node, a.shape, "hexagon");
-      Put(node, a.style, "dashed");
-      Put(node, a.color, "#996600");
-      Put(node, a.fontcolor, "#996600");
+      PutDashed(node, a, "hexagon", "#996600");
       break;
     case GraphNodeKind::kMore:
       Put(node, a.label, shown.c_str());
