@@ -10,9 +10,9 @@
 // ALS4 ends: the helpers start then (StartCallGraphs, before CALL LIST) and
 // work while the later stages run, which neither read nor write what the
 // pictures use; the report stage's end (FinishCallGraphs) makes this process
-// take the jobs that are left and waits for the helpers. A picture
-// depends only on the records, so the bytes are the same with any number of
-// workers. A helper that dies takes only its current picture with it (logged).
+// take the jobs that are left and waits for the helpers. The bytes are the
+// same with any number of workers. A helper that dies takes only its current
+// picture with it (logged).
 #pragma once
 
 #include <sys/types.h>

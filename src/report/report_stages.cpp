@@ -98,8 +98,9 @@ StageOutcome PrepareReportStage(RunContext& ctx) {
 StageOutcome RunReportStage(RunContext& ctx) {
   RecordStore records(work::Path(work::kFunctionList4));
   WriteFunctionListPage(ctx, records);
-  // Started after FUNC ALS4 in a whole run; a report made on its own starts
-  // them here, so that they are laid out while the pages below are written.
+  // The pictures were started after FUNC ALS4 by the stage table; when this
+  // stage runs without it (its tests), they start here and are laid out while
+  // the pages below are written.
   StartCallGraphs(ctx);
   WriteVariableListPage(ctx);
   if (WriteDefinitionPages(ctx) == StageOutcome::kStopRun) return StageOutcome::kStopRun;
