@@ -131,7 +131,7 @@ TEST(DefinitionRecoveryTest, InitialisersAreRightHandSides) {
   const std::string record = run.Text("func_als/f");
   EXPECT_EQ(Section(record, "[コール関数]"), "get(x)\nmake(b)\nconv(x)");
   EXPECT_EQ(Section(record, "[参照変数]"), "x\nw\nv\na\nb\nx");
-  EXPECT_EQ(Section(record, "[テンポラリ変数]"), "int\ty\nint\tz\nunknown_t\tu");
+  EXPECT_EQ(Section(record, "[テンポラリ変数]"), "int\ty\nint\tz\nstruct\tpt\tp\nunknown_t\tu");
 }
 
 // struct info *info registers the tag "info" as a type name; a statement

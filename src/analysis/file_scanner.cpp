@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "run/work_folder.h"
+#include "analysis/callee_name.h"
 #include "lex/classify.h"
 #include "prepro/source_walk.h"
 #include "platform/dir_listing.h"
@@ -232,7 +233,7 @@ void FileScanner::WriteDeclaration() {
   if (text.find("extern") == std::string::npos) variables_.Write(text);
 }
 
-void FileScanner::StoreArgument() {
+void FileScanner::StoreArgument(int last) {
   if (header_.argument_count >= kMaxArguments) {
     if (!arguments_refused_) {
       arguments_refused_ = true;
@@ -243,7 +244,24 @@ void FileScanner::StoreArgument() {
   }
   std::string& text = header_.arguments[static_cast<size_t>(header_.argument_count++)];
   text.clear();
-  tokens_.AppendRange(text, parameter_start_, idx_, "\t", true);
+  tokens_.AppendRange(text, parameter_start_, last, "\t", true);
+}
+
+// A parameter whose name is also a type name somewhere in the project
+// (struct smi_info *smi_info): at the "," or ")" that ends it, its last
+// word is its name when a type word stands before it. A lone word, or a
+// keyword last (unsigned int), names none.
+void FileScanner::StoreTypeNamedParameter() {
+  int last = idx_ - 1;
+  if (last > parameter_start_ && tokens_[static_cast<size_t>(last)] == "]") {
+    // packet[]: the name stands before the brackets
+    while (last > parameter_start_ && tokens_[static_cast<size_t>(last)] != "[") --last;
+    --last;
+  }
+  if (last <= parameter_start_) return;
+  const std::string& word = tokens_[static_cast<size_t>(last)];
+  if (ClassifyToken(word, ctx_.types()) != kKindTypeName || !IsCalleeName(word)) return;
+  StoreArgument(last);
 }
 
 // State 4 and "{": a function definition.
@@ -337,6 +355,7 @@ void FileScanner::RecordShapedDefinition(const ShapedDefinition& d, long file_st
 void FileScanner::BeginFunctionName() {
   header_.name_index = idx_;
   header_.argument_count = 0;
+  skip_parameter_ = false;
   arguments_refused_ = false;
   parameter_types_.clear();
   parameter_words_.clear();
@@ -386,6 +405,24 @@ bool FileScanner::LooksLikeMacroInvocation() const {
   for (int i = 0; i < header_.name_index; ++i) {
     const std::string& word = tokens_[static_cast<size_t>(i)];
     if (word != "static" && word != "const" && word != "volatile" && word != "extern") return false;
+  }
+  return true;
+}
+
+// A word directly before a "*" qualifies the pointer's type (void __user
+// *to): the parameter's name comes later.
+bool FileScanner::NextIsAsterisk() const {
+  const std::string_view rest = line_.Rest();
+  const size_t p = rest.find_first_not_of(" \t");
+  return p != std::string_view::npos && rest[p] == '*';
+}
+
+// const u64 in[8]: after nothing but const or volatile, a word is the
+// parameter's type (unsigned and signed are types of their own).
+bool FileScanner::OnlyQualifiersBefore() const {
+  for (int i = parameter_start_; i < idx_; ++i) {
+    const std::string& word = tokens_[static_cast<size_t>(i)];
+    if (word != "const" && word != "volatile") return false;
   }
   return true;
 }
@@ -453,6 +490,10 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
         ++paren_;
       } else if (token == ")") {
         if (--paren_ < 1) state_ = kAfterParameters;
+      } else if (skip_parameter_) {
+        // The parameter list of a function-pointer parameter: its words are
+        // no parameters of the function.
+        if (token == "," && paren_ == 1) skip_parameter_ = false;
       } else if (token == "struct" || token == "union" || token == "enum") {
         // stay
       } else if (IsTypeKind(kind) || kind == kKindIdentifier) {
@@ -464,12 +505,19 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
     case kParameter:
       TrackParameterWord(token, kind);
       if (token == ",") {
+        if (paren_ == 1) StoreTypeNamedParameter();
         state_ = kParameters;
-      } else if (kind == kKindIdentifier) {
-        StoreArgument();
+      } else if (token == "(") {
+        ++paren_;  // int (*cb)(int): the name is inside
+      } else if (kind == kKindIdentifier && !NextIsAsterisk() && !OnlyQualifiersBefore()) {
+        StoreArgument(idx_);
+        skip_parameter_ = paren_ > 1;
         state_ = kParameters;
       } else if (token == ")") {
-        if (--paren_ <= 0) state_ = kAfterParameters;
+        if (--paren_ <= 0) {
+          StoreTypeNamedParameter();
+          state_ = kAfterParameters;
+        }
       }
       return Action::kAdvance;
 

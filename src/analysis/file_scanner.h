@@ -84,7 +84,10 @@ class FileScanner {
   void Scan();
   bool ReadLine();
   Action Step(std::string_view token, TokenKind kind);
-  void StoreArgument();
+  void StoreArgument(int last);
+  void StoreTypeNamedParameter();
+  bool NextIsAsterisk() const;
+  bool OnlyQualifiersBefore() const;
   void BeginFunctionName();
   void Definition();
   void SkipBody();
@@ -125,6 +128,7 @@ class FileScanner {
   std::vector<std::string> parameter_types_;
   std::vector<std::string> parameter_words_;  // of the parameter being read
   int parameter_depth_ = 0;
+  bool skip_parameter_ = false;  // inside a function-pointer parameter, after its name
 };
 
 // The folder that directly holds `path`, upper-cased (the [フォルダ名] of a

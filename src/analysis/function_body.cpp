@@ -222,6 +222,7 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
     }
   }
   WriteHeads(header_tokens, header);
+  ScopeArguments(header);
 
   depth_ = 1;
   in_comment_ = false;
@@ -299,7 +300,7 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
       if (IsPieceKind(kind)) lists_.AddPiece(token);
 
       advance_ = true;
-      Step(token, kind);
+      Step(token, Meaning(token, kind));
       if (advance_) ++idx_;
     }
   } catch (const std::exception&) {
@@ -384,6 +385,8 @@ void FunctionBodyAnalyzer::EndStatement() {
   step_prefix_ = false;
   in_initialiser_ = false;
   initialiser_braces_ = 0;
+  decl_brackets_ = 0;
+  aggregate_tagged_ = false;
   std::string pieces = lists_.TakePieceLine();
   if (!pieces.empty()) {
     pieces += '\n';
@@ -398,6 +401,39 @@ void FunctionBodyAnalyzer::RecordTemporary(int type_start, int type_end, int nam
                                            std::string_view prefix) {
   if (type_start < 0 || name_start < 0 || name_start > name_end) return;
   lists_.SetValList(tokens_, type_start, type_end, name_start, name_end, prefix);
+  // A member of a local struct body (its prefix says so) is no variable.
+  const std::string& name = tokens_[static_cast<size_t>(name_start)];
+  if (prefix.empty() && IsCalleeName(name)) scope_.insert(name);
+}
+
+// The parameters' names: the word each argument text ends with
+// ("char\t*\tp\t" declares p; "int\t(\t*\tcb\t" declares cb).
+void FunctionBodyAnalyzer::ScopeArguments(const FunctionHeader& header) {
+  scope_.clear();
+  for (int a = 0; a < header.argument_count && a < kMaxArguments; ++a) {
+    std::string_view text = header.arguments[static_cast<size_t>(a)];
+    while (!text.empty() && text.back() == '\t') text.remove_suffix(1);
+    const size_t tab = text.rfind('\t');
+    std::string_view last = tab == std::string_view::npos ? text : text.substr(tab + 1);
+    if (IsCalleeName(last)) scope_.insert(std::string(last));
+  }
+}
+
+TokenKind FunctionBodyAnalyzer::Meaning(std::string_view token, TokenKind kind) const {
+  if (kind != kKindTypeName) return kind;
+  const std::string_view before = idx_ > 0 ? std::string_view(tokens_[static_cast<size_t>(idx_ - 1)]) : "";
+  if (before == "struct" || before == "union" || before == "enum") return kind;  // a tag
+  if (InScope(token)) return kKindIdentifier;
+  return kind;
+}
+
+// In a declaration, a word that names the declared variable although the
+// type-name table holds it (u8 len_t; where len_t is some typedef): a type
+// word stands before it, it is no keyword, and no [ ] is open.
+bool FunctionBodyAnalyzer::IsDeclaredName(std::string_view token, TokenKind kind, int i) const {
+  if (decl_brackets_ > 0) return false;
+  if (kind == kKindIdentifier) return true;
+  return kind == kKindTypeName && i > type_start_ && IsCalleeName(token);
 }
 
 // A string or character literal is a value, not a variable: it is neither
@@ -700,7 +736,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         state_ = kIdentifier;
         return Step(token, kind);
       }
-      if (kind == kKindIdentifier) {
+      if (token == "[" || token == "]") {
+        decl_brackets_ += token == "[" ? 1 : -1;
+      } else if (IsDeclaredName(token, kind, i)) {
         name_start_ = i;
         type_end_ = i - 1;
       } else if (token == ";") {
@@ -719,7 +757,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kDeclNext:
-      if (kind == kKindIdentifier) {
+      if (token == "[" || token == "]") {
+        decl_brackets_ += token == "[" ? 1 : -1;
+      } else if (decl_brackets_ == 0 && (kind == kKindIdentifier || (kind == kKindTypeName && IsCalleeName(token)))) {
         name_start_ = i;
       } else if (token == ";") {
         RecordTemporary(type_start_, type_end_, name_start_, i - 1);
@@ -739,13 +779,15 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       if (token == "{") {
         ++aggregate_;
         state_ = kAggregateBody;
-      } else if (token == "=") {
-        // struct tag *p = get(x): no temporary, as for struct tag *p;, but
-        // the initialiser is read.
-        type_start_ = -1;
-        BeginInitialiser();
+      } else if (i == 1 && (kind == kKindIdentifier || kind == kKindTypeName)) {
+        aggregate_tagged_ = true;  // the tag; a body or a declarator follows
       } else {
-        handled = false;  // ";" ends the statement
+        // struct tag *p = get(x);: a declaration of the type struct tag.
+        type_start_ = 0;
+        type_end_ = -1;
+        name_start_ = -1;
+        state_ = kDeclType;
+        return Step(token, kind);
       }
       break;
 
@@ -778,7 +820,10 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kAggregateClosed:
-      if (kind == kKindIdentifier) {
+      if (kind == kKindIdentifier || (kind == kKindTypeName && IsCalleeName(token))) {
+        // struct [tag] { … } name;: the variable is a temporary of the
+        // type struct [tag].
+        RecordTemporary(0, aggregate_tagged_ ? 1 : 0, i, i);
         state_ = kAggregateName;
       } else {
         handled = false;
@@ -786,7 +831,11 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kAggregateName:
-      handled = false;  // ";" ends the statement
+      if (token == ",") {
+        state_ = kAggregateClosed;
+      } else {
+        handled = false;  // ";" ends the statement
+      }
       break;
 
     // "(" first.
@@ -884,7 +933,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       } else if (token == ";") {
         RecordRead(ident_start_, i - 1);
         state_ = kStart;  // the index goes on, as the table has it
-      } else if (kind == kKindIdentifier) {
+      } else if (kind == kKindIdentifier || (kind == kKindTypeName && IsCalleeName(token))) {
         name_start_ = i;
         state_ = kUnknownTypeDecl;
       } else {
@@ -920,6 +969,15 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         RegisterTypeName(ident_start_);
         RecordTemporary(ident_start_, name_start_ - 1, name_start_, i - 1);
         EndStatement();
+      } else if (token == "," && decl_brackets_ == 0) {
+        // u64 t1, t2;: the names after the "," have the same type.
+        RecordTemporary(ident_start_, name_start_ - 1, name_start_, i - 1);
+        type_start_ = ident_start_;
+        type_end_ = name_start_ - 1;
+        name_start_ = -1;
+        state_ = kDeclNext;
+      } else if (token == "[" || token == "]") {
+        decl_brackets_ += token == "[" ? 1 : -1;
       } else {
         handled = false;
       }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "analysis/body_lists.h"
@@ -196,6 +197,13 @@ class FunctionBodyAnalyzer {
   bool IsCallArgsState(int state) const;
   bool IsCallArgState(int state) const;
 
+  // What a token means here: a name the function declares is a variable
+  // even where the project-wide type-name table holds it.
+  TokenKind Meaning(std::string_view token, TokenKind kind) const;
+  void ScopeArguments(const FunctionHeader& header);
+  bool InScope(std::string_view name) const { return scope_.count(std::string(name)) != 0; }
+  bool IsDeclaredName(std::string_view token, TokenKind kind, int i) const;
+
   void RecordTemporary(int type_start, int type_end, int name_start, int name_end, std::string_view prefix = {});
   void RecordRead(int a, int b);
   void RecordWrite(int a, int b);
@@ -251,6 +259,11 @@ class FunctionBodyAnalyzer {
   int step_bracket_ = 0;
   bool step_prefix_ = false;
   std::vector<CallFrame> calls_;
+  int decl_brackets_ = 0;  // [ ] open in a declarator (an array size)
+  bool aggregate_tagged_ = false;
+
+  // The function's parameters and locals declared so far.
+  std::unordered_set<std::string> scope_;
 };
 
 }  // namespace kv
