@@ -42,4 +42,15 @@ bool IsCalleeName(std::string_view token) {
 
 bool IsLiteralToken(std::string_view token) { return !token.empty() && (token[0] == '"' || token[0] == '\''); }
 
+bool IsWordToken(std::string_view token) {
+  if (token.empty() || (token[0] >= '0' && token[0] <= '9')) return false;
+  return std::all_of(token.begin(), token.end(),
+                     [](char c) { return IsIdentifierChar(c) || static_cast<unsigned char>(c) >= 0x80; });
+}
+
+bool IsNumberSuffix(std::string_view token) {
+  return !token.empty() && token.size() <= 3 &&
+         token.find_first_not_of("uUlL") == std::string_view::npos;
+}
+
 }  // namespace kv

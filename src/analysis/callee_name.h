@@ -15,4 +15,13 @@ bool IsCalleeName(std::string_view token);
 // A string or character literal ("..." or '...'): a value, never a variable.
 bool IsLiteralToken(std::string_view token);
 
+// The letters a number's suffix is made of (u, l in either case): 10UL is
+// read as 10 and UL.
+bool IsNumberSuffix(std::string_view token);
+
+// A word that can name a type: letters, digits and "_" (or Shift-JIS
+// characters), not starting with a digit. Operators, punctuation, numbers
+// and literals never are ("?" and ":" of a conditional, "|=").
+bool IsWordToken(std::string_view token);
+
 }  // namespace kv

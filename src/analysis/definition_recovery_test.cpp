@@ -166,10 +166,7 @@ TEST(DefinitionRecoveryTest, StatementsControlledWithoutBracesAreAnalysed) {
                 "    done();\n}\n");
   run.RunFileAls();
   const std::string record = run.Text("func_als/f");
-  // (The call text of unlikely is cut short by a parenthesis inside its
-  // argument: the condition closes early, and its left-over ")" must not
-  // start the controlled statement.)
-  EXPECT_EQ(Section(record, "[コール関数]"), "stop(x)\ngo(x)\nbusy()\nwait(1)\nput(i)\nunlikely(!(s&(A|B))\nwarn(s)\ndone()");
+  EXPECT_EQ(Section(record, "[コール関数]"), "stop(x)\ngo(x)\nbusy()\nwait(1)\nput(i)\nunlikely(!(s&(A|B)))\nwarn(s)\ndone()");
   EXPECT_EQ(Section(record, "[書込み変数]"), "i\ni\nc");
 }
 

@@ -142,7 +142,7 @@ void FileScanner::WriteJoined(TextWriter& out, std::string_view separator, bool 
 }
 
 void FileScanner::RegisterTypeName(std::string_view name) {
-  if (!name.empty()) ctx_.types().FindOrAdd(name);
+  if (IsWordToken(name)) ctx_.types().FindOrAdd(name);
 }
 
 void FileScanner::Scan() {

@@ -38,10 +38,14 @@ bool IsPieceKind(TokenKind kind) {
 
 bool IsOperator(TokenKind kind) { return kind == kKindOperator || kind == kKindComparison; }
 
-bool IsConditionOperator(std::string_view t) {
-  return t == "+" || t == "-" || t == "*" || t == "/" || t == "&" || t == "|" || t == "<" || t == "<=" ||
-         t == ">" || t == ">=" || t == "==" || t == "!=" || t == "&&" || t == "||";
-}
+// struct, union and enum: the word after them is a tag, never a variable.
+bool IsTagWord(std::string_view t) { return t == "struct" || t == "union" || t == "enum"; }
+
+// asm statements and blocks hold no C: neither declarations nor accesses.
+bool IsAsmWord(std::string_view t) { return t == "asm" || t == "__asm" || t == "__asm__" || t == "_asm"; }
+
+// The word that ends an asm block begun without parentheses (__asm … __endasm;).
+bool IsAsmEndWord(std::string_view t) { return t == "__endasm" || t == "_endasm" || t == "endasm"; }
 
 bool IsForComparison(std::string_view t) {
   return t == "<=" || t == ">=" || t == "==" || t == "!=" || t == ">" || t == "<";
@@ -57,6 +61,13 @@ bool IsWriteOperator(std::string_view t) {
 }
 
 bool IsTypeKind(TokenKind kind) { return kind == kKindQualifier || kind == kKindTypeName; }
+
+bool IsAssignmentToken(std::string_view t, TokenKind kind) { return kind == kKindAssignment || IsWriteOperator(t); }
+
+// An operator that can stand before a value: -1, !ok, ~mask, *p, &x.
+bool IsUnaryOperator(std::string_view t) {
+  return t == "-" || t == "!" || t == "~" || t == "*" || t == "&" || t == "+";
+}
 
 void AppendNumber(std::string& out, long value) {
   char text[24];
@@ -419,12 +430,47 @@ void FunctionBodyAnalyzer::ScopeArguments(const FunctionHeader& header) {
   }
 }
 
+// The tokenizer's kinds, corrected where C says otherwise:
+// - a string or character literal is a value, like a number;
+// - "?", ":" and "%" are operators, "&=" and "|=" assignments;
+// - the suffix of a number (10UL gives 10 and UL) is part of the number;
+// - a type name is a variable where the function declares it, where it is
+//   a member (after "." or "->"), and where what follows it cannot follow a
+//   type (p->x, v = 1, v + 1, a[v], f(x) for a callee whose name is also a
+//   tag); after struct, union or enum it is a tag.
 TokenKind FunctionBodyAnalyzer::Meaning(std::string_view token, TokenKind kind) const {
-  if (kind != kKindTypeName) return kind;
   const std::string_view before = idx_ > 0 ? std::string_view(tokens_[static_cast<size_t>(idx_ - 1)]) : "";
+  if (kind == kKindIdentifier) {
+    if (IsLiteralToken(token)) return kKindNumber;
+    if (token == "?" || token == ":" || token == "%") return kKindOperator;
+    if (token == "&=" || token == "|=") return kKindAssignment;
+    if (IsNumberSuffix(token) && idx_ > 0) {
+      const char c = before.empty() ? ' ' : before[0];
+      if (c >= '0' && c <= '9') return kKindNumber;
+    }
+    return kind;
+  }
+  if (kind != kKindTypeName) return kind;
   if (before == "struct" || before == "union" || before == "enum") return kind;  // a tag
-  if (InScope(token)) return kKindIdentifier;
+  if (InScope(token) || before == "." || before == "->") return kKindIdentifier;
+  if (IsCalleeName(token) && FollowedByAnOperand()) return kKindIdentifier;
   return kind;
+}
+
+// What follows the current token shows it is no type: an operator, a
+// subscript, a member access, the end of an expression, or a call's "("
+// (not "(*", which declares a function pointer).
+bool FunctionBodyAnalyzer::FollowedByAnOperand() const {
+  const std::string_view rest = line_->Rest();
+  const size_t p = rest.find_first_not_of(" \t");
+  if (p == std::string_view::npos) return false;
+  const char c = rest[p];
+  if (c == '(') {
+    const size_t q = rest.find_first_not_of(" \t", p + 1);
+    return q != std::string_view::npos && rest[q] != '*';
+  }
+  if (c == '*') return false;  // T *p
+  return std::string_view("-.[=+/%<>!|^?:&;]").find(c) != std::string_view::npos;
 }
 
 // In a declaration, a word that names the declared variable although the
@@ -459,6 +505,12 @@ void FunctionBodyAnalyzer::RecordCall(int a, int b, int callee) {
   const std::string& name = tokens_[static_cast<size_t>(callee)];
   if (!IsCalleeName(name)) return;
   lists_.SetFuncList(tokens_, a, b);
+  // A member call (x->ops->init(a)) calls through a pointer: it names no
+  // function of its own, so it gets no link and no placeholder page.
+  if (callee > 0) {
+    const std::string& link = tokens_[static_cast<size_t>(callee - 1)];
+    if (link == "." || link == "->") return;
+  }
   // The link names the page's file as it is on disk: functions whose names
   // differ only in letter case share one page (see FunctionFileRegistry).
   bool new_page = false;
@@ -477,7 +529,9 @@ void FunctionBodyAnalyzer::RecordCall(int a, int b, int callee) {
 
 void FunctionBodyAnalyzer::RegisterTypeName(int index) {
   if (!register_types_) return;
-  if (index >= 0 && index < idx_ + 1) ctx_.types().FindOrAdd(tokens_[static_cast<size_t>(index)]);
+  if (index < 0 || index > idx_) return;
+  const std::string& name = tokens_[static_cast<size_t>(index)];
+  if (IsWordToken(name)) ctx_.types().FindOrAdd(name);
 }
 
 // The first character after the current token (blanks skipped) is one of `chars`.
@@ -496,6 +550,25 @@ bool FunctionBodyAnalyzer::LineGoesOnWithOperand() const {
          IsShiftJisLead(c);
 }
 
+// The next word is one that may stand between asm and its "(".
+bool FunctionBodyAnalyzer::LineGoesOnWithQualifier() const {
+  std::string_view rest = line_->Rest();
+  const size_t p = rest.find_first_not_of(" \t");
+  if (p == std::string_view::npos) return false;
+  rest.remove_prefix(p);
+  const size_t end = rest.find_first_of(" \t(\n");
+  const std::string_view word = rest.substr(0, end);
+  return word == "volatile" || word == "__volatile__" || word == "__volatile" || word == "goto" ||
+         word == "inline" || word == "__inline__";
+}
+
+// x ^= y, x *= 2: the tokenizer gives the operator and the "=" apart.
+bool FunctionBodyAnalyzer::IsCompoundOperator(TokenKind kind) const {
+  if (kind != kKindOperator) return false;
+  const std::string_view rest = line_->Rest();
+  return rest.size() >= 1 && rest[0] == '=' && (rest.size() < 2 || rest[1] != '=');
+}
+
 bool FunctionBodyAnalyzer::LineGoesOnWithArrow() const {
   std::string_view rest = line_->Rest();
   size_t p = rest.find_first_not_of(" \t");
@@ -505,13 +578,18 @@ bool FunctionBodyAnalyzer::LineGoesOnWithArrow() const {
 // ---------------------------------------------------------------------------
 // Calls and subscripts, shared by several statement forms
 
-void FunctionBodyAnalyzer::BeginCall(int name, int args_state, int arg_state, int return_state) {
+// A call's "(" has just been read. The call text starts where the callee's
+// member chain does (x->ops->init(a) keeps its base as written).
+void FunctionBodyAnalyzer::BeginCall(int args_state, int arg_state, int return_state) {
   CallFrame frame;
-  frame.name = name;
   frame.callee = idx_ - 1;
+  frame.name = ChainStart(idx_ - 1);
   frame.args_state = args_state;
   frame.arg_state = arg_state;
   frame.return_state = return_state;
+  // offsetof(struct s, m) names a type and a member: nothing in it is read.
+  const std::string& callee = tokens_[static_cast<size_t>(frame.callee)];
+  frame.no_reads = callee == "offsetof" || callee == "__builtin_offsetof";
   calls_.push_back(frame);
   state_ = args_state;
 }
@@ -524,9 +602,49 @@ bool FunctionBodyAnalyzer::IsCallArgState(int state) const {
   return state == kCallArg || state == kRhsCallArg || state == kConditionCallArg;
 }
 
+// The first token of the member chain that ends with the word at `last`:
+// words joined by "." or "->", each base possibly subscripted or the result
+// of a call (a[i].b, f(x)->g, (*p)->h).
+int FunctionBodyAnalyzer::ChainStart(int last) const {
+  int start = last;
+  while (start >= 2) {
+    const std::string& link = tokens_[static_cast<size_t>(start - 1)];
+    if (link != "." && link != "->") break;
+    int k = start - 2;
+    for (;;) {
+      const std::string& t = tokens_[static_cast<size_t>(k)];
+      if (t != "]" && t != ")") break;
+      const int open = MatchingOpen(k);
+      if (open < 0) return start;
+      k = open;
+      // "(" of a parenthesised base ((*p)->h) ends the chain; "(" of a call
+      // or "[" of a subscript continues with what stands before it.
+      if (k == 0 || (t == ")" && !IsCalleeName(tokens_[static_cast<size_t>(k - 1)]))) break;
+      --k;
+    }
+    const std::string& base = tokens_[static_cast<size_t>(k)];
+    if (base != "(" && !IsCalleeName(base)) return start;
+    start = k;
+  }
+  return start;
+}
+
+// The "(" or "[" that the ")" or "]" at `close` closes, within the statement;
+// -1 when there is none.
+int FunctionBodyAnalyzer::MatchingOpen(int close) const {
+  int depth = 0;
+  for (int k = close; k >= 0; --k) {
+    const std::string& t = tokens_[static_cast<size_t>(k)];
+    if (t == ")" || t == "]") ++depth;
+    if ((t == "(" || t == "[") && --depth == 0) return k;
+  }
+  return -1;
+}
+
 void FunctionBodyAnalyzer::CloseCallParenthesis() {
   CallFrame& frame = calls_.back();
   if (--frame.depth > 0) {
+    frame.after_paren = false;
     state_ = frame.args_state;
     return;
   }
@@ -535,50 +653,107 @@ void FunctionBodyAnalyzer::CloseCallParenthesis() {
   calls_.pop_back();
   if (calls_.empty()) {
     state_ = return_state;
+  } else if (calls_.back().brackets > 0) {
+    state_ = calls_.back().arg_state;  // a[f(x)]: the operand goes on
   } else {
     calls_.back().arg = -1;  // the argument was a call, not a variable
     state_ = calls_.back().args_state;
   }
 }
 
-// States 80/82, 120/122 and 207/209: the arguments of a call. An argument
-// that starts with an identifier is read at its "," or ")"; an identifier
-// followed by "(" is a call nested in the arguments.
+// The current argument operand (start to before the current token) as a
+// read, or as a write when it is assigned or stepped.
+void FunctionBodyAnalyzer::EndArgument(CallFrame& frame, bool written) {
+  if (!frame.no_reads) {
+    if (written) {
+      RecordWrite(frame.arg, idx_ - 1);
+    } else {
+      RecordRead(frame.arg, idx_ - 1);
+    }
+  }
+  frame.arg = -1;
+  frame.after_paren = false;
+}
+
+// States 80/82, 120/122 and 207/209: the arguments of a call. Each argument
+// is split into its operands: a word starts one, which goes on over member
+// accesses and subscripts and is read at the operator, "," or ")" after it
+// (written when assigned or stepped). A word followed by "(" is a call
+// nested in the arguments; a word after struct, union or enum is a tag, and
+// a parenthesised type before an operand is a cast.
 void FunctionBodyAnalyzer::StepCall(std::string_view token, TokenKind kind) {
   if (calls_.empty()) {  // cannot happen; keeps the frame access safe
     if (token == ";") EndStatement();
     return;
   }
+  if (token == ";") {
+    EndStatement();
+    return;
+  }
   CallFrame& frame = calls_.back();
   const int i = idx_;
-  if (IsCallArgsState(state_)) {
-    if (token == "(") {
-      ++frame.depth;
+  const std::string_view before = i > 0 ? std::string_view(tokens_[static_cast<size_t>(i - 1)]) : "";
+  const bool word = kind == kKindIdentifier && IsCalleeName(token);
+  if (token == "(" && IsCallArgState(state_)) {
+    // A nested call (or an operator written like one: sizeof (x), or a
+    // call through a pointer: tbl[i](x)); its result is no variable, unless
+    // it stands in a subscript of the operand, which goes on after it.
+    if (frame.brackets == 0) frame.arg = -1;
+    BeginCall(frame.args_state, frame.arg_state, frame.args_state);  // `frame` may move: not used below
+    return;
+  }
+  if (IsCallArgState(state_)) {
+    if (frame.brackets > 0) {  // a[i + 1]: the subscript stays in the operand
+      if (token == "[") ++frame.brackets;
+      if (token == "]") --frame.brackets;
+      return;
+    }
+    if (token == "[") {
+      ++frame.brackets;
+    } else if (token == "." || token == "->" || (word && (before == "." || before == "->"))) {
+      // the operand goes on
+    } else if (token == ")" && frame.after_paren && frame.arg == i - 1 && frame.depth > 1 &&
+               !LineGoesOnWith("?&|+-*/<>=!.,;)]") && LineGoesOnWithOperand()) {
+      // (T)v: a cast; the operand after it is the argument.
+      RegisterTypeName(frame.arg);
+      frame.arg = -1;
+      frame.after_paren = false;
+      --frame.depth;
+      state_ = frame.args_state;
+    } else if (token == "*" && frame.after_paren && frame.arg == i - 1 && LineGoesOnWith(")*")) {
+      // (T *)v
+      RegisterTypeName(frame.arg);
+      frame.arg = -1;
+      frame.after_paren = false;
+      state_ = frame.args_state;
+    } else if (token == "," || IsOperator(kind)) {
+      EndArgument(frame, false);
+      state_ = frame.args_state;
+    } else if (kind == kKindAssignment || token == "++" || token == "--") {
+      EndArgument(frame, true);
+      state_ = frame.args_state;
     } else if (token == ")") {
+      EndArgument(frame, false);
       CloseCallParenthesis();
-    } else if (kind == kKindIdentifier) {
-      frame.arg = i;
-      state_ = frame.arg_state;
-    } else if (token == ";") {
-      EndStatement();
     }
     return;
   }
-  // Inside an identifier argument.
-  if (token == ",") {
-    RecordRead(frame.arg, i - 1);
-    frame.arg = -1;
-    state_ = frame.args_state;
+  // Between operands.
+  if (token == "(") {
+    ++frame.depth;
+    frame.after_paren = true;
   } else if (token == ")") {
-    RecordRead(frame.arg, i - 1);
-    frame.arg = -1;
     CloseCallParenthesis();
-  } else if (token == "(" && frame.arg == i - 1) {
-    frame.arg = -1;
-    const int args = frame.args_state, arg = frame.arg_state;
-    BeginCall(i - 1, args, arg, args);  // `frame` may move: not used below
-  } else if (token == ";") {
-    EndStatement();
+  } else if (token == "struct" || token == "union" || token == "enum") {
+    frame.tag_next = true;
+  } else if (frame.tag_next) {
+    frame.tag_next = false;  // the tag
+  } else if (word && before != "." && before != "->") {
+    frame.arg = i;
+    frame.after_paren = before == "(" && frame.depth > 1;
+    state_ = frame.arg_state;
+  } else if (token != "(" ) {
+    frame.after_paren = false;
   }
 }
 
@@ -597,11 +772,17 @@ void FunctionBodyAnalyzer::StepSubscript(std::string_view token, TokenKind kind)
     const bool member = i > 0 && (tokens_[static_cast<size_t>(i - 1)] == "." ||
                                   tokens_[static_cast<size_t>(i - 1)] == "->");
     if (!(member && sub_pending_ >= 0)) sub_pending_ = i;
+  } else if (token == "++" || token == "--") {
+    RecordWrite(sub_pending_, i - 1);  // buf[len++]
+    sub_pending_ = -1;
   } else if (IsOperator(kind) || token == ")") {
     RecordRead(sub_pending_, i - 1);
     sub_pending_ = -1;
   } else if (token == "(") {
+    // keybit[BIT_WORD(n)]: a call in the subscript; the state comes back
+    // here when it closes.
     sub_pending_ = -1;
+    BeginCall(kRhsCallArgs, kRhsCallArg, state_);
   } else if (token == "[") {
     ++sub_depth_;
   } else if (token == "]") {
@@ -700,6 +881,10 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         state_ = kContinue;
       } else if (token == "#") {
         state_ = kDirective;
+      } else if (IsAsmWord(token)) {
+        // asm("…"), __asm__ __volatile__ (…); or a block up to __endasm;
+        paren_ = 0;
+        state_ = LineGoesOnWith("(") || LineGoesOnWithQualifier() ? kSkipAsm : kSkipAsmBlock;
       } else if (token == "else" || token == "{" || token == "}" || token == ";") {
         EndStatement();
       } else if (IsTypeKind(kind)) {
@@ -852,7 +1037,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kParenClosed:
-      if (token == "=") {
+      if (IsAssignmentToken(token, kind) || IsCompoundOperator(kind)) {
         RecordWrite(ident_start_, i - 1);
         state_ = kRhs;
       } else {
@@ -905,7 +1090,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kDerefName:
-      if (token == "=") {
+      if (IsAssignmentToken(token, kind) || IsCompoundOperator(kind)) {
         RecordWrite(ident_start_, i - 1);  // from the "*"
         state_ = kRhs;
       } else {
@@ -917,8 +1102,8 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
     // a declaration with a type name not yet known.
     case kIdentifier:
       if (token == "(") {
-        BeginCall(ident_start_, kCallArgs, kCallArg, kCallDone);
-      } else if (IsWriteOperator(token)) {
+        BeginCall(kCallArgs, kCallArg, kCallDone);
+      } else if (IsWriteOperator(token) || IsCompoundOperator(kind)) {
         RecordWrite(ident_start_, i - 1);
         state_ = kRhs;
       } else if (token == "++" || token == "--") {
@@ -984,7 +1169,25 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kCallDone:
-      handled = false;  // ";" ends the statement
+      // After a statement's call: the header of a loop macro
+      // (list_for_each_entry(pos, head, member) { or with one statement
+      // after it), or an assignment through the call's result
+      // (skb_shinfo(to)->n = …).
+      if (token == "{") {
+        EndStatement();
+      } else if (IsAssignmentToken(token, kind)) {
+        state_ = kRhs;
+      } else if (token == "." || token == "->" || previous(1) == "." || previous(1) == "->") {
+        // a member of the result
+      } else if (kind == kKindIdentifier || kind == kKindStatementKeyword || IsTypeKind(kind) || token == "*" ||
+                 token == "++" || token == "--") {
+        EndStatement();
+        tokens_.Set(0, token);
+        advance_ = true;
+        return Step(token, kind);
+      } else {
+        handled = false;  // ";" ends the statement
+      }
       break;
 
     // Right-hand sides.
@@ -1004,8 +1207,8 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kRhsParen:
-      if (IsTypeKind(kind)) {
-        // a cast's type
+      if (IsTypeKind(kind) || IsTagWord(token) || IsTagWord(previous(1))) {
+        // a cast's type: (unsigned long), (struct tag *)
       } else if (token == ")") {
         if (paren_ > 0) --paren_;
         state_ = kRhs;
@@ -1024,16 +1227,22 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       if (token == "[") {
         BeginSubscript(kRhsSubscript, kRhsValue);
       } else if (token == "(") {
-        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kRhsAfterCall);
+        BeginCall(kRhsCallArgs, kRhsCallArg, kRhsAfterCall);
       } else if (token == "*" && value_cast_ && value_start_ == i - 1 && LineGoesOnWith(")*")) {
         // (T *): only when the "*" closes the parenthesis (or another "*"
         // follows); (a * b) is a product, and a is no type name.
         RegisterTypeName(value_start_);
         value_start_ = -1;
         state_ = kRhsParen;
-      } else if (kind == kKindOperator || token == ">>" || token == "<<") {
+      } else if (IsOperator(kind) || token == ",") {
+        // Each operand of an expression is read on its own (a < b ? c : d
+        // reads a, b, c and d).
         RecordRead(value_start_, i - 1);
         state_ = kRhs;
+      } else if (kind == kKindAssignment || token == "++" || token == "--") {
+        // a = b = c, a = b++: the operand is written.
+        RecordWrite(value_start_, i - 1);
+        state_ = kind == kKindAssignment ? kRhs : kRhsAfterParen;
       } else if (token == ")" && value_cast_ && value_start_ == i - 1 && previous(2) == "(" &&
                  !LineGoesOnWith("?&|+-*/<>=!.,;)]") && LineGoesOnWithOperand()) {
         // (T)v, (T)f(x): a cast; the operand after it is the value.
@@ -1054,7 +1263,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kRhsAfterParen:
-      if (kind == kKindOperator) {
+      if (IsOperator(kind) || token == ",") {
         state_ = kRhs;
       } else if (token == ")") {
         if (paren_ > 0) --paren_;
@@ -1064,7 +1273,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kRhsAfterCall:
-      if (kind == kKindOperator) {
+      if (IsOperator(kind) || token == ",") {
         state_ = kRhs;
       } else {
         handled = false;
@@ -1083,7 +1292,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kCondition:
-      if (kind == kKindIdentifier) {
+      if (IsTagWord(token) || IsTagWord(previous(1))) {
+        // (struct tag *)p: a cast's type
+      } else if (kind == kKindIdentifier) {
         value_start_ = i;
         state_ = kConditionValue;
       } else if (token == "(") {
@@ -1096,16 +1307,16 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kConditionValue:
-      if (token == "++" || token == "--") {
+      if (token == "++" || token == "--" || kind == kKindAssignment) {
         RecordWrite(value_start_, i - 1);
         state_ = kCondition;  // the operand is done with
-      } else if (IsConditionOperator(token)) {
+      } else if (IsOperator(kind) || token == ",") {
         RecordRead(value_start_, i - 1);
         state_ = kCondition;
       } else if (token == "[") {
         BeginSubscript(kConditionSubscript, kConditionValue);
       } else if (token == "(") {
-        BeginCall(i - 1, kConditionCallArgs, kConditionCallArg, kConditionAfterCall);
+        BeginCall(kConditionCallArgs, kConditionCallArg, kConditionAfterCall);
       } else if (token == ")") {
         if (--paren_ <= 0) {
           RecordRead(value_start_, i - 1);
@@ -1204,7 +1415,10 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
 
     case kForInitValueText:
       if (token == "(") {
-        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kForInitValue);
+        BeginCall(kRhsCallArgs, kRhsCallArg, kForInitValue);
+      } else if (IsAssignmentToken(token, kind)) {
+        RecordWrite(value_start_, i - 1);  // i = j = 0
+        state_ = kForInitValue;
       } else if (token == "[") {
         BeginSubscript(kForSubscript, kForInitValueText);
       } else if (IsOperator(kind)) {
@@ -1239,14 +1453,14 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       if (IsForComparison(token)) {
         RecordRead(value_start_, i - 1);
         state_ = kForConditionRight;
-      } else if (token == "&&" || token == "||") {
+      } else if (IsOperator(kind)) {
         RecordRead(value_start_, i - 1);
         state_ = kForCondition;
       } else if (token == ";") {
         RecordRead(value_start_, i - 1);
         state_ = kForStep;
       } else if (token == "(") {
-        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kForCondition);
+        BeginCall(kRhsCallArgs, kRhsCallArg, kForCondition);
       } else if (token == "[") {
         BeginSubscript(kForSubscript, kForConditionLeft);
       } else if (token == ")") {
@@ -1275,11 +1489,11 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       } else if (token == "&&" || token == "||") {
         RecordRead(value_start_, i - 1);
         state_ = kForCondition;
-      } else if (kind == kKindOperator) {
+      } else if (IsOperator(kind)) {
         RecordRead(value_start_, i - 1);
         state_ = kForConditionRight;
       } else if (token == "(") {
-        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kForConditionRight);
+        BeginCall(kRhsCallArgs, kRhsCallArg, kForConditionRight);
       } else if (token == "[") {
         BeginSubscript(kForSubscript, kForConditionRightText);
       } else if (token == ")") {
@@ -1308,10 +1522,13 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         if (token == "]") --step_bracket_;
       } else if (token == "[") {
         step_bracket_ = 1;
-      } else if (IsForStepOperator(token)) {
+      } else if (IsForStepOperator(token) || IsAssignmentToken(token, kind)) {
         RecordWrite(value_start_, i - 1);
         step_prefix_ = false;
         state_ = kForStepDone;
+      } else if (token == "(") {
+        step_prefix_ = false;
+        BeginCall(kRhsCallArgs, kRhsCallArg, kForStepDone);
       } else if (token == ",") {
         if (step_prefix_) RecordWrite(value_start_, i - 1);
         step_prefix_ = false;
@@ -1328,6 +1545,8 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
     case kForStepDone:
       if (token == ",") {
         state_ = kForStep;
+      } else if (token == "(" && IsCalleeName(previous(1))) {
+        BeginCall(kRhsCallArgs, kRhsCallArg, kForStepDone);  // i = next(i)
       } else if (token == "(") {
         ++paren_;
       } else if (token == ")") {
@@ -1371,9 +1590,12 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
           state_ = kSwitchDone;
         }
       } else if (token == "(") {
-        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kSwitchExpression);
+        BeginCall(kRhsCallArgs, kRhsCallArg, kSwitchExpression);
       } else if (IsOperator(kind)) {
         RecordRead(value_start_, i - 1);
+        state_ = kSwitchExpression;
+      } else if (token == "++" || token == "--" || IsAssignmentToken(token, kind)) {
+        RecordWrite(value_start_, i - 1);  // switch (elo->idx++)
         state_ = kSwitchExpression;
       } else {
         handled = false;
@@ -1402,7 +1624,8 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
     case kReturn:
       if (token == ";") {
         EndStatement();  // a bare return: no record
-      } else if (kind == kKindIdentifier || kind == kKindNumber || kind == kKindHexNumber) {
+      } else if (kind == kKindIdentifier || kind == kKindNumber || kind == kKindHexNumber || IsUnaryOperator(token)) {
+        // The value as written: return -ENOMEM; gives -ENOMEM.
         value_start_ = i;
         state_ = kReturnValue;
       } else if (token == "(") {
@@ -1412,9 +1635,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kReturnParen:
-      if (IsTypeKind(kind)) {
+      if (IsTypeKind(kind) || IsTagWord(token) || IsTagWord(previous(1))) {
         // a cast's type is passed over
-      } else if (kind == kKindIdentifier) {
+      } else if (kind == kKindIdentifier || IsUnaryOperator(token)) {
         value_start_ = i;
         state_ = kReturnParenValue;
       } else if (token == "(") {
@@ -1432,7 +1655,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         --paren_;
         state_ = kReturnAfterParen;
       } else if (token == "(") {
-        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kReturnParenValue);
+        BeginCall(kRhsCallArgs, kRhsCallArg, kReturnParenValue);
       } else {
         handled = false;
       }
@@ -1443,7 +1666,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         RecordReturn(value_start_, i - 1);
         EndStatement();
       } else if (token == "(") {
-        BeginCall(i - 1, kRhsCallArgs, kRhsCallArg, kReturnValue);
+        BeginCall(kRhsCallArgs, kRhsCallArg, kReturnValue);
       }
       break;
 
@@ -1455,6 +1678,16 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
 
     case kSkipComment:
       if (token.find("*/") != std::string_view::npos) EndStatement();
+      break;
+
+    case kSkipAsm:
+      if (token == "(") ++paren_;
+      if (token == ")") --paren_;
+      if (token == ";" && paren_ <= 0) EndStatement();
+      break;
+
+    case kSkipAsmBlock:
+      if (IsAsmEndWord(token)) state_ = kSkipStatement;  // its ";" ends it
       break;
 
     case kDirective:

@@ -144,6 +144,8 @@ class FunctionBodyAnalyzer {
     kContinue = 800,
     kSkipStatement = 900,
     kSkipComment = 950,
+    kSkipAsm = 960,          // asm ( … ); up to its ";"
+    kSkipAsmBlock = 970,     // __asm … __endasm;
     kDirective = 1000,
   };
 
@@ -162,8 +164,12 @@ class FunctionBodyAnalyzer {
   struct CallFrame {
     int name = 0;     // first token of the call text
     int callee = 0;   // the token before the "(": the page the link names
-    int arg = -1;     // start of the identifier argument being read
+    int arg = -1;     // start of the operand being read
     int depth = 1;    // parentheses open inside this call
+    int brackets = 0;  // [ ] open in the operand
+    bool after_paren = false;  // the operand began right after a "(" (a cast's type?)
+    bool tag_next = false;     // after struct, union or enum
+    bool no_reads = false;     // offsetof(type, member)
     int args_state = kCallArgs;
     int arg_state = kCallArg;
     int return_state = kCallDone;
@@ -191,8 +197,11 @@ class FunctionBodyAnalyzer {
   void BeginInitialiser();
   bool StepInitialiser(std::string_view token);
 
-  void BeginCall(int name, int args_state, int arg_state, int return_state);
+  void BeginCall(int args_state, int arg_state, int return_state);
   void CloseCallParenthesis();
+  void EndArgument(CallFrame& frame, bool written);
+  int ChainStart(int last) const;
+  int MatchingOpen(int close) const;
   void BeginSubscript(int subscript_state, int return_state);
   bool IsCallArgsState(int state) const;
   bool IsCallArgState(int state) const;
@@ -203,6 +212,7 @@ class FunctionBodyAnalyzer {
   void ScopeArguments(const FunctionHeader& header);
   bool InScope(std::string_view name) const { return scope_.count(std::string(name)) != 0; }
   bool IsDeclaredName(std::string_view token, TokenKind kind, int i) const;
+  bool FollowedByAnOperand() const;
 
   void RecordTemporary(int type_start, int type_end, int name_start, int name_end, std::string_view prefix = {});
   void RecordRead(int a, int b);
@@ -212,6 +222,8 @@ class FunctionBodyAnalyzer {
   void RegisterTypeName(int index);
   bool LineGoesOnWith(std::string_view chars) const;
   bool LineGoesOnWithArrow() const;
+  bool LineGoesOnWithQualifier() const;
+  bool IsCompoundOperator(TokenKind kind) const;
   bool LineGoesOnWithOperand() const;
   std::string StepText() const;
 

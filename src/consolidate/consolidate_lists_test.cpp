@@ -113,6 +113,21 @@ TEST_F(ListsTest, AccessFilesAreWrittenOnlyForSafeNames) {
             "RAM ACS LIST : 0 : int\t..\t; : FILE NAME REFUSED\nRAM ACS LIST : 0 : int\ta/b\t; : FILE NAME REFUSED\n");
 }
 
+// A function whose own parameter or local has the variable's name does not
+// access the file-level variable; one without such a declaration does.
+TEST_F(ListsTest, AccessesOfAFunctionsOwnVariablesAreNoAccessesOfTheFileLevelOne) {
+  WriteSjisText("vcwk012345/ValList.txt", "static\tint\trv\t;\nint\tcnt\t;\n");
+  WriteSjisText("vcwk012345/FunctionList4/local",
+                "[引数定義]\nint\tcnt\t\n\n[テンポラリ変数]\nint\trv\n\n"
+                "[変数アクセス情報]\nrv [w]\ncnt [R]\ncnt.x [R]\n*cnt [w]\n\n");
+  WriteSjisText("vcwk012345/FunctionList4/global",
+                "[引数定義]\nvoid\n\n[テンポラリ変数]\nstruct int\trv\n\n[変数アクセス情報]\nrv [R]\ncnt [w]\n\n");
+  StageHarness run;
+  ASSERT_EQ(RunRamAcsListStage(run.ctx()), StageOutcome::kContinue);
+  EXPECT_EQ(ReadSjisText("vcwk012345/RAM_ALL/rv"), "変数アクセス箇所一覧\n\nglobal\n    rv [R]\n\n");
+  EXPECT_EQ(ReadSjisText("vcwk012345/RAM_ALL/cnt"), "変数アクセス箇所一覧\n\nglobal\n    cnt [w]\n\n");
+}
+
 TEST_F(ListsTest, FunctionInfoOfAHeaderOnlyProjectIsItsHeaderLine) {
   WriteSjisText("vcwk012345/FILEINFO/INF_a.h", "[FILENAME]\na.h\n");
   StageHarness run;

@@ -26,15 +26,21 @@ DefinitionFile::DefinitionFile(std::string text) : text_(std::move(text)) {
   ReadMacroLine();
 }
 
-void DefinitionFile::IndexDefinedNames() {
-  for (size_t i = 0; i < defined_lines_; ++i) defined_.Add(lines_[i], static_cast<uint32_t>(i));
+// The name a definition line defines: the text before its first tab (a
+// DefList.txt line may write MAX(a,b) there: the name is MAX).
+std::string_view DefinedName(std::string_view line) {
+  const std::string_view head = line.substr(0, line.find('\t'));
+  return head.substr(0, head.find('('));
 }
 
-bool DefinitionFile::Defines(std::string_view entry) const {
-  return defined_.FindFirst(entry, static_cast<uint32_t>(defined_lines_), [&](uint32_t i, std::string_view key) {
-    return ContainsWholeName(lines_[i], key, "\t");
-  }) >= 0;
+void DefinitionFile::IndexDefinedNames() {
+  for (size_t i = 0; i < defined_lines_; ++i) {
+    const std::string_view name = DefinedName(lines_[i]);
+    if (!name.empty()) names_.emplace(name, static_cast<uint32_t>(i));
+  }
 }
+
+bool DefinitionFile::Defines(std::string_view entry) const { return names_.count(entry) != 0; }
 
 // The first line holding "(" decides for every call: its name, and the body
 // token after its parameter list, "(" counted up and ")" down.
@@ -67,7 +73,7 @@ bool DefinitionFile::IsMacro(std::string_view call_name) const {
 }
 
 size_t DefinitionFile::memory_size() const {
-  // The text, and about as much again for the lines and the key index.
+  // The text, and about as much again for the lines and the name index.
   return 2 * text_.size() + lines_.size() * sizeof(std::string_view);
 }
 

@@ -24,8 +24,9 @@ class DefinitionFile {
   DefinitionFile(const DefinitionFile&) = delete;
   DefinitionFile& operator=(const DefinitionFile&) = delete;
 
-  // The defined-name test: a line before the first empty line holds the
-  // entry followed by a tab, the entry standing whole.
+  // The defined-name test: a line before the first empty line defines the
+  // entry: the entry is the macro's own name (a word of some macro's value
+  // or parameter list is no defined value).
   bool Defines(std::string_view entry) const;
 
   // The function-like macro test. Only the first line that holds "(" is
@@ -48,7 +49,9 @@ class DefinitionFile {
   std::string text_;
   std::vector<std::string_view> lines_;  // into text_
   size_t defined_lines_ = 0;             // lines before the first empty line
-  KeyIndex defined_{"\t"};  // lines before the first empty line
+  // Names of the lines before the first empty line, with the first line
+  // of each.
+  std::unordered_map<std::string_view, uint32_t> names_;
   bool has_macro_line_ = false;
   std::string_view macro_name_;
   std::string macro_body_;
@@ -83,5 +86,9 @@ class DefinitionFileCache {
 // base name is the file name less everything from its last ".". Empty when
 // the name would not be a safe file name.
 std::string DefinitionFileName(std::string_view source_file);
+
+// The name a definition line defines (MAX of "MAX\t10\t" and of a
+// DefList.txt line "MAX(a,b)\tbody").
+std::string_view DefinedName(std::string_view line);
 
 }  // namespace kv

@@ -59,24 +59,6 @@ void EmptyAccessBrackets(std::string& line) {
   EmptyPairs(line, [last](size_t close) { return close == last; });
 }
 
-void LocalDeclarations::Add(std::string_view declaration) {
-  declarations_.emplace_back(declaration);
-  ForEachWholeIdentifier(declaration, {}, [this](std::string_view name, size_t) { names_.emplace(name); });
-}
-
-bool LocalDeclarations::Declares(std::string_view entry) const {
-  if (IsPlainIdentifier(entry)) return names_.count(std::string(entry)) != 0;
-  for (const std::string& d : declarations_) {
-    if (ContainsWholeName(d, entry)) return true;
-  }
-  return false;
-}
-
-void LocalDeclarations::Clear() {
-  declarations_.clear();
-  names_.clear();
-}
-
 std::string ReplaceWholeName(std::string_view text, std::string_view name, std::string_view replacement) {
   std::string out;
   size_t from = 0;

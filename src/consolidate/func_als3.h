@@ -8,8 +8,9 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
+
+#include "consolidate/local_declarations.h"
 
 namespace kv {
 
@@ -27,21 +28,6 @@ bool EmptyBrackets(std::string& text);
 // a pair whose "]" is the line's last character (the access mark) keeps its
 // contents.
 void EmptyAccessBrackets(std::string& line);
-
-// The lines of "[テンポラリ変数]" and "[引数定義]" met so far in a record,
-// and the local-declaration test: a declaration holds the entry standing
-// whole (a global `count` is not a local because a local is named
-// `counter`).
-class LocalDeclarations {
- public:
-  void Add(std::string_view declaration);
-  bool Declares(std::string_view entry) const;
-  void Clear();
-
- private:
-  std::vector<std::string> declarations_;
-  std::unordered_set<std::string> names_;  // identifier runs that stand whole
-};
 
 // Replaces every occurrence of `name` standing whole in `text` by
 // `replacement`.

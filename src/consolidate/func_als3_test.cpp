@@ -39,17 +39,21 @@ TEST(EmptyBracketsTest, AccessLinesKeepTheirMark) {
   }
 }
 
-TEST(LocalDeclarationsTest, ANameMustStandWholeInADeclaration) {
+// An entry is based on a local when the variable it starts with is one a
+// declaration line declares; type words and member lines declare nothing.
+TEST(LocalDeclarationsTest, EntriesBasedOnAParameterOrLocal) {
   LocalDeclarations locals;
-  locals.Add("int\tcounter");
-  locals.Add("char\t*\tp\t");
-  locals.Add("unsigned\tchar\tbuf[4]");
-  EXPECT_FALSE(locals.Declares("count"));
-  EXPECT_TRUE(locals.Declares("counter"));
-  EXPECT_TRUE(locals.Declares("p"));
-  EXPECT_TRUE(locals.Declares("buf"));
-  EXPECT_FALSE(locals.Declares("buf[]"));  // the declaration holds buf[4]
-  EXPECT_FALSE(locals.Declares("har"));
+  for (const char* line : {"int\tcounter", "char\t*\tp\t", "unsigned\tchar\tbuf[4]", "struct\ttag\t*\ts",
+                           "int\t(\t*\tfp)(int)", "struct int\tm", "void"})
+    locals.Add(line);
+  for (const char* entry : {"counter", "p", "*p", "p->next", "buf", "buf[]", "buf[i] [R]", "s.f", "(*fp)", "fp"})
+    EXPECT_TRUE(locals.Declares(entry)) << entry;
+  for (const char* entry : {"count", "har", "char", "tag", "m", "void", "g_p", "1", "\"p"})
+    EXPECT_FALSE(locals.Declares(entry)) << entry;
+  EXPECT_EQ(DeclaredName("int\tcount\t"), "count");
+  EXPECT_EQ(DeclaredName("struct int\ta"), "");
+  EXPECT_EQ(EntryBase("-x [RET]"), "x");
+  EXPECT_EQ(EntryBase("0x10"), "");
 }
 
 TEST(ReplaceWholeNameTest, ReplacesOnlyWholeOccurrences) {
@@ -136,6 +140,28 @@ TEST_F(FuncAls3StageTest, MemberAccessesAreCutAndLocalsDroppedUnlessKept) {
                    "[書込み変数]\nNONE\n\n");
   EXPECT_EQ(Run(true), "[ファイル名]\nm.c\n\n[引数定義]\nstruct\tS\t*\tp\t\n\n[参照変数]\np->count\nq->n\n->x\n\n"
                        "[定義値]\nNONE\n\n[書込み変数]\np->v\n\n");
+}
+
+// Every entry based on a parameter or local goes, whatever follows its
+// base; a file-level variable of a similar name stays.
+TEST_F(FuncAls3StageTest, EntriesBasedOnLocalsAreDropped) {
+  WriteSjisText("vcwk012345/func_als2/f",
+                "[ファイル名]\nm.c\n\n[引数定義]\nchar\t*\tp\t\n\n[テンポラリ変数]\nstruct\ttag\ts\n"
+                "unsigned\tchar\tbuf[4]\n\n[参照変数]\n*p\ns.f\nbuf[i]\ntag\np_count\nbuf\n\n"
+                "[書込み変数]\nbuf[]\n(*p).x\ng\n\n");
+  WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat", "N\t1\t\n");
+  const std::string out = Run();
+  EXPECT_NE(out.find("[参照変数]\ntag\np_count\n\n[定義値]\nNONE\n\n[書込み変数]\ng\n\n"), std::string::npos) << out;
+}
+
+// Only a macro's own name is a defined value: the words of its parameter
+// list and value are not (TWICE(v) leaves the file-level v a variable).
+TEST_F(FuncAls3StageTest, DefinedValuesAreMacroNamesOnly) {
+  WriteSjisText("vcwk012345/func_als2/f",
+                "[ファイル名]\nm.c\n\n[参照変数]\nv\nTWICE\nMAXVAL\nMIN\nlimit\n\n");
+  WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat",
+                "MIN(a,b)\tmin_impl\nTWICE\t(\tv\t)\t(\t(\tv\t)\t*\t2\t)\t\nMAXVAL\t100\t\nLIMIT\tlimit\t\n");
+  EXPECT_EQ(Run(), "[ファイル名]\nm.c\n\n[参照変数]\nv\nlimit\n\n[定義値]\nTWICE\nMAXVAL\nMIN\n\n");
 }
 
 TEST_F(FuncAls3StageTest, RunawayMacroLineIsLoggedOncePerCall) {

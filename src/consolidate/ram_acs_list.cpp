@@ -4,6 +4,7 @@
 
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
+#include "consolidate/local_declarations.h"
 #include "consolidate/record_tags.h"
 #include "consolidate/record_walk.h"
 #include "lex/name_match.h"
@@ -76,11 +77,16 @@ std::vector<AccessIndex::Match> AccessIndex::Matches(std::string_view variable) 
 
 std::vector<std::string> ReadAccessLines(LineReader& in) {
   std::vector<std::string> lines;
+  LocalDeclarations locals;
   std::string line;
   while (in.ReadLineNoEol(line)) {
     if (line == record_tag::Accesses()) break;
+    if (line != record_tag::Arguments() && line != record_tag::Temporaries()) continue;
+    while (in.ReadLineNoEol(line) && !line.empty()) locals.Add(line);
   }
-  while (in.ReadLineNoEol(line) && !line.empty()) lines.push_back(line);
+  while (in.ReadLineNoEol(line) && !line.empty()) {
+    if (!locals.Declares(line)) lines.push_back(line);
+  }
   return lines;
 }
 

@@ -51,7 +51,9 @@ class AccessIndex {
 };
 
 // The lines after a record's first "[変数アクセス情報]" line, up to the
-// empty line.
+// empty line, less those based on one of the record's parameters or
+// locals: a function's own variable of a name is no access of the
+// file-level variable of that name.
 std::vector<std::string> ReadAccessLines(LineReader& in);
 
 }  // namespace kv

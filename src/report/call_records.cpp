@@ -4,6 +4,7 @@
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
+#include "consolidate/local_declarations.h"
 #include "report/call_tree.h"
 
 namespace kv {
@@ -34,7 +35,7 @@ class Lines {
   size_t pos_ = 0;
 };
 
-enum class Section { kNone, kReads, kWrites, kCalls, kAccesses, kCallers };
+enum class Section { kNone, kReads, kWrites, kCalls, kAccesses, kCallers, kArguments, kTemporaries };
 
 Section SectionOf(std::string_view tag) {
   if (tag == SJ("[参照変数]")) return Section::kReads;
@@ -42,6 +43,8 @@ Section SectionOf(std::string_view tag) {
   if (tag == SJ("[コール関数]")) return Section::kCalls;
   if (tag == SJ("[変数アクセス情報]")) return Section::kAccesses;
   if (tag == SJ("[コール元]")) return Section::kCallers;
+  if (tag == SJ("[引数定義]")) return Section::kArguments;
+  if (tag == SJ("[テンポラリ変数]")) return Section::kTemporaries;
   return Section::kNone;
 }
 
@@ -51,7 +54,8 @@ Section SectionOf(std::string_view tag) {
 // line that is its tag; later sections with the same tag are never read.
 CallRecord ParseCallRecord(std::string_view text) {
   CallRecord record;
-  bool seen[6] = {};
+  bool seen[8] = {};
+  LocalDeclarations locals;  // a function's own variable is no file-level one
   Lines lines(text);
   std::string_view line;
   while (lines.Next(line)) {
@@ -63,6 +67,10 @@ CallRecord ParseCallRecord(std::string_view text) {
       // a root.
       std::string_view next;
       record.is_root = lines.Next(next) && (next.empty() || next == "NONE_CALLER");
+      continue;
+    }
+    if (section == Section::kArguments || section == Section::kTemporaries) {
+      while (lines.Next(line) && !line.empty()) locals.Add(line);
       continue;
     }
     std::vector<std::string>* list = nullptr;
@@ -80,6 +88,8 @@ CallRecord ParseCallRecord(std::string_view text) {
       if (section == Section::kCalls) {
         if (line == " NO_CALL_FUNCTION ") break;
         record.callees.push_back(SplitCallEntry(line).name);
+      } else if (section == Section::kAccesses && locals.Declares(line)) {
+        // an access of the function's own parameter or local
       } else {
         list->emplace_back(line);
       }

@@ -20,7 +20,9 @@ struct CallRecord {
   std::vector<std::string> reads;     // "[参照変数]" entries, up to "" or "NONE"
   std::vector<std::string> writes;    // "[書込み変数]" entries
   std::vector<std::string> callees;   // callee names of "[コール関数]" (SplitCallEntry)
-  std::vector<std::string> accesses;  // "[変数アクセス情報]" lines, up to "" or "NONE"
+  // "[変数アクセス情報]" lines, up to "" or "NONE", less those of the
+  // function's own parameters and locals.
+  std::vector<std::string> accesses;
   // The access section ended at an empty line or "NONE", not at the end of
   // the record (the variable command closes a function's group only then).
   bool accesses_closed = false;

@@ -33,6 +33,15 @@ TEST(SplitCallEntryTest, DefinedAndUndefinedForms) {
   EXPECT_EQ(SplitCallEntry("noparen").name, "noparen");
 }
 
+// The variable pages and the variable command see no access of a
+// function's own parameter or local.
+TEST(ParseCallRecordTest, AccessesOfParametersAndLocalsAreLeftOut) {
+  CallRecord record = ParseCallRecord(ToCp932(
+      "[引数定義]\nint\tn\t\n\n[テンポラリ変数]\nint\trv\n\n[変数アクセス情報]\nrv [w]\nn [R]\ng.x [R]\nn2 [R]\n\n"));
+  EXPECT_EQ(record.accesses, (std::vector<std::string>{"g.x [R]", "n2 [R]"}));
+  EXPECT_TRUE(record.accesses_closed);
+}
+
 TEST(ParseCallRecordTest, SectionsAsTheReadersTakeThem) {
   CallRecord record = ParseCallRecord(ToCp932(
       "[コール関数]\nf(x)\n NO_CALL_FUNCTION \ng()\n\n[コール関数（定義あり）]\nint h (void)\n\n"

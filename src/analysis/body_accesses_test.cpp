@@ -1,0 +1,98 @@
+// Reads and writes are variables: a member access keeps its base, an
+// expression is split into the variables it reads, literals and number
+// suffixes are values, asm holds no C, and a return value is kept as
+// written. One small project per way an entry used to be untrue.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "analysis/analysis_test_support.h"
+
+namespace kv {
+namespace {
+
+using testing::AnalysisRun;
+
+std::string Section(AnalysisRun& run, const std::string& function, const std::string& tag) {
+  const std::string record = run.Text("func_als/" + function);
+  size_t at = record.find(tag + "\n");
+  if (at == std::string::npos) return "(no " + tag + ")";
+  at += tag.size() + 1;
+  return record.substr(at, record.find("\n\n", at) - at);
+}
+
+// info and state are tags, and also the names of file-level variables.
+TEST(BodyAccessesTest, MemberAccessesKeepTheirBase) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "struct info { int a; };\nstruct state { int n; };\n"
+                "struct info *info;\nstruct state state;\n"
+                "void f(void)\n{\n    y = info->a + state.n;\n    if (info->a > state.n) z = 1;\n"
+                "    state.n = info->a;\n    g(info->a, state.n);\n}\n");
+  run.RunDefineAls();
+  run.RunFileAls();
+  EXPECT_EQ(Section(run, "f", "[参照変数]"), "info->a\nstate.n\ninfo->a\nstate.n\ninfo->a\ninfo->a\nstate.n");
+  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "y\nz\nstate.n");
+}
+
+TEST(BodyAccessesTest, ExpressionsAreSplitIntoTheirVariables) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "void f(int val, int iap)\n{\n"
+                "    show(val >> 4, iap ? \"IAP\" : \"FW\", x + 1, -y, !z, &w, *p);\n"
+                "    r = a < b ? c : d % e;\n"
+                "    if (m % n == (o ^ q)) s = 1;\n"
+                "    t = u = v;\n"
+                "    k = i++;\n"
+                "    buf[len++] = ch;\n"
+                "    acc ^= mask;\n"
+                "    acc *= 2;\n"
+                "    for (i = j = 0; i < lim + 1; i = next(i)) { }\n"
+                "    switch (st->idx++) { default: break; }\n"
+                "}\n");
+  run.RunFileAls();
+  EXPECT_EQ(Section(run, "f", "[参照変数]"),
+            "val\niap\nx\ny\nz\nw\np\na\nb\nc\nd\ne\nm\nn\no\nq\nv\nch\nmask\ni\nlim\ni");
+  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "r\ns\nt\nu\nk\ni\nlen\nbuf[len++]\nacc\nacc\ni\nj\ni\nst->idx");
+  EXPECT_EQ(Section(run, "f", "[コール関数]"), "show(val>>4,iap?\"IAP\":\"FW\",x+1,-y,!z,&w,*p)\nnext(i)");
+}
+
+TEST(BodyAccessesTest, LiteralsAndNumberSuffixesAreNoVariables) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "void f(void)\n{\n    y = 0ul + x * 10UL;\n    put(\"text\", 'c', 1u, 2LL);\n"
+                "    if (z == 3UL) w = 0xFFul;\n}\n");
+  run.RunFileAls();
+  EXPECT_EQ(Section(run, "f", "[参照変数]"), "x\nz");
+  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "y\nw");
+}
+
+TEST(BodyAccessesTest, AsmStatementsAndBlocksAreSkipped) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "void f(void)\n{\n    __asm__ __volatile__ (\"wdr\\n\" : : \"r\" (x));\n"
+                "    asm(\"nop\");\n"
+                "    __asm\n        mov a, #0x01 ; it's loaded\n        mov r0, a\n    __endasm;\n"
+                "    y = 1;\n}\n");
+  run.RunFileAls();
+  EXPECT_EQ(Section(run, "f", "[テンポラリ変数]"), "NONE");
+  EXPECT_EQ(Section(run, "f", "[参照変数]"), "NONE");
+  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "y");
+  EXPECT_FALSE(run.ctx.types().Contains("__asm__"));
+  EXPECT_FALSE(run.ctx.types().Contains("mov"));
+}
+
+// The returned expression as written; a parenthesised one without its
+// parentheses, as before.
+TEST(BodyAccessesTest, ReturnValuesKeepTheirSign) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "int f(int x)\n{\n    if (x == 1) return -ENOMEM;\n    if (x == 2) return -1;\n"
+                "    if (x == 3) return (-EINVAL);\n    if (x == 4) return !x;\n"
+                "    if (x == 5) return (int)-2;\n    return (x);\n}\n");
+  run.RunFileAls();
+  EXPECT_EQ(Section(run, "f", "[戻り値]"), "-ENOMEM\n-1\n-EINVAL\n!x\n-2\nx");
+}
+
+}  // namespace
+}  // namespace kv
