@@ -70,7 +70,8 @@ TEST(BodyScopeTest, ParameterListsWithoutATypeNamedName) {
 }
 
 // struct, union and enum declarations of every form are temporaries, as
-// is the variable a local struct body declares; its members are not.
+// are the variable a local struct body declares (its members are not) and
+// the declarations of a for.
 TEST(BodyScopeTest, AggregateDeclarationsAreTemporaries) {
   AnalysisRun run;
   run.AddSource("a.c",
@@ -84,15 +85,17 @@ TEST(BodyScopeTest, AggregateDeclarationsAreTemporaries) {
                 "    struct tag arr[N], *q;\n"
                 "    struct { int m; } anon;\n"
                 "    struct tag;\n"
+                "    for (unsigned char i = 0, *c = 0; i < n; i++) { }\n"
                 "    p->x = plain.x + cp->x + keep.x + arr[n].x + q->x + anon.m + u.i;\n"
                 "}\n");
   run.RunDefineAls();
   run.RunFileAls();
   EXPECT_EQ(Section(run, "f", "[テンポラリ変数]"),
             "struct\ttag\tplain\nstruct\ttag\t*\tp\nunion\tun\tu\nconst\tstruct\ttag\t*\tcp\n"
-            "static\tstruct\ttag\tkeep\nstruct\ttag\tarr[N]\nstruct\ttag\tq\nstruct int\tm\nstruct\tanon");
+            "static\tstruct\ttag\tkeep\nstruct\ttag\tarr[N]\nstruct\ttag\tq\nstruct int\tm\nstruct\tanon\n"
+            "unsigned\tchar\ti\nunsigned\tchar\tc");
   EXPECT_EQ(Section(run, "f", "[コール関数]"), "get(n)");
-  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "p->x");
+  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "i\nc\ni\np->x");
 }
 
 }  // namespace

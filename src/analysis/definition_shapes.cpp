@@ -350,6 +350,7 @@ class ShapeScanner {
       if (token == "}" && --depth_ == 0) {
         // An aggregate's body or an initialiser goes on to its ";"; after
         // any other block a new statement starts.
+        if (in_function_) found_.back().end_line = line;
         if (!in_function_ && Aggregate(statement_)) statement_.emplace_back("{}");
         else statement_.clear();
         in_function_ = false;

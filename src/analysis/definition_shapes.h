@@ -28,6 +28,7 @@ struct ShapedDefinition {
   int name_index = 0;               // of the name token in `header`
   std::vector<std::string> arguments;  // argument texts ("int\tcount\t")
   long brace_line = 0;              // line (piece) number of the "{", from 1
+  long end_line = 0;                // line of the "}" that closes the body (0: the file ends first)
   size_t resume_position = 0;       // reader position after that line
   std::string rest_of_line;         // what followed the "{" on its line
 };

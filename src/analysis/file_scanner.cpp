@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <exception>
+#include <limits>
 
 #include "run/work_folder.h"
 #include "analysis/callee_name.h"
@@ -104,15 +105,18 @@ int FileScanner::ScanFile(const std::string& path) {
   line_.Assign("");  // no comment is open at a file's start
   line_.clear_invalid_sjis_count();
   defined_here_.clear();
-  const long file_start_counter = ctx_.position.line_counter;
+  file_level_.clear();
+  body_extents_.clear();
+  file_start_counter_ = ctx_.position.line_counter;
 
   try {
     Scan();
-    RecoverDefinitions(file_start_counter);
+    RecoverDefinitions(file_start_counter_);
   } catch (const std::exception&) {
     ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, ctx_.position.current_line,
                      SJ("例外発生060-") + ctx_.position.current_state);
   }
+  FlushFileLevelLines();
   CloseOutputs();
   input_.Close();
   ctx_.ReportInvalidShiftJis(path, line_.invalid_sjis_count(), "WordAlsFuncltion");
@@ -131,14 +135,6 @@ void FileScanner::SetCurrentState() {
   char text[16];
   auto result = std::to_chars(text, text + sizeof text, state_);
   ctx_.position.current_state.assign(text, static_cast<size_t>(result.ptr - text));
-}
-
-// Tokens 0 to `last` joined by `separator`, or each followed by it.
-void FileScanner::WriteJoined(TextWriter& out, std::string_view separator, bool trailing, int last) {
-  std::string text;
-  tokens_.AppendRange(text, 0, last, separator, trailing);
-  text += '\n';
-  out.Write(text);
 }
 
 void FileScanner::RegisterTypeName(std::string_view name) {
@@ -229,8 +225,32 @@ void FileScanner::WriteDeclaration() {
   std::string text;
   tokens_.AppendRange(text, 0, idx_, "\t", false);
   text += '\n';
-  f_out_.Write(text);
-  if (text.find("extern") == std::string::npos) variables_.Write(text);
+  file_level_.push_back({ctx_.position.line_counter - file_start_counter_, false, std::move(text)});
+}
+
+// A prototype: tokens 0 to the ";" joined by tabs.
+void FileScanner::WritePrototype() {
+  std::string text;
+  tokens_.AppendRange(text, 0, idx_, "\t", false);
+  text += '\n';
+  file_level_.push_back({ctx_.position.line_counter - file_start_counter_, true, std::move(text)});
+}
+
+// The held lines in file order, less those inside a function body: to
+// F_<file>, and to FuncList_ProtType.txt or (unless extern) ValList.txt.
+void FileScanner::FlushFileLevelLines() {
+  size_t body = 0;
+  for (const FileLevelLine& l : file_level_) {
+    while (body < body_extents_.size() && body_extents_[body].second < l.line) ++body;
+    if (body < body_extents_.size() && body_extents_[body].first <= l.line) continue;
+    f_out_.Write(l.text);
+    if (l.prototype) {
+      prototypes_.Write(l.text);
+    } else if (l.text.find("extern") == std::string::npos) {
+      variables_.Write(l.text);
+    }
+  }
+  file_level_.clear();
 }
 
 void FileScanner::StoreArgument(int last) {
@@ -316,6 +336,8 @@ void FileScanner::RecoverDefinitions(long file_start_counter) {
   input_.Rewind();
   const std::vector<ShapedDefinition> found = FindDefinitionsByShape(input_, kLineBufferSize);
   const long end_counter = ctx_.position.line_counter;
+  for (const ShapedDefinition& d : found)
+    body_extents_.emplace_back(d.brace_line, d.end_line > 0 ? d.end_line : std::numeric_limits<long>::max());
   for (const ShapedDefinition& d : found) {
     if (!defined_here_.insert(d.name).second) continue;
     RecordShapedDefinition(d, file_start_counter);
@@ -530,8 +552,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       if (token == ";") {
         if (!LooksLikeMacroInvocation()) RegisterParameterTypes();
         parameter_types_.clear();
-        WriteJoined(f_out_, "\t", false, idx_);
-        WriteJoined(prototypes_, "\t", false, idx_);
+        WritePrototype();
         return Action::kNextStatement;
       }
       return Action::kAdvance;
@@ -676,7 +697,13 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       return Action::kAdvance;
 
     case kAggregateKnownType:
-      if (kind == kKindIdentifier || kind == kKindTypeName) state_ = kAggregateKnownName;
+      if (token == "{") {
+        // const struct tag { … }: a body, whose members are no file-level
+        // variables, whether the tag is known or not.
+        state_ = kAggregateBody;
+      } else if (kind == kKindIdentifier || kind == kKindTypeName) {
+        state_ = kAggregateKnownName;
+      }
       return Action::kAdvance;
 
     case kAggregateKnownName:
@@ -697,6 +724,10 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       if (token == "{") {
         RegisterTypeName(tag_);
         state_ = kStructBody;
+      } else if (token == ";") {
+        // struct tag; or struct tag name;: the statement ends here, it does
+        // not swallow the text up to the next "{".
+        return Action::kNextStatement;
       }
       return Action::kAdvance;
 

@@ -94,7 +94,8 @@ class FileScanner {
   void RecoverDefinitions(long file_start_counter);
   void RecordShapedDefinition(const ShapedDefinition& d, long file_start_counter);
   void WriteDeclaration();
-  void WriteJoined(TextWriter& out, std::string_view separator, bool trailing, int last);
+  void WritePrototype();
+  void FlushFileLevelLines();
   void RegisterTypeName(std::string_view name);
   void RegisterParameterTypes();
   void TrackParameterWord(std::string_view token, TokenKind kind);
@@ -112,6 +113,19 @@ class FileScanner {
   std::unordered_map<std::string, std::string> scanned_names_;  // F_/INF_ name (folded) -> source path
   FunctionHeader header_;
   std::unordered_set<std::string> defined_here_;  // names of this file's recorded definitions
+
+  // The file's prototype and variable lines, held until the pass after the
+  // scan has shown which lines were function bodies: a body the scan did
+  // not recognise was read as file-level text, and what it declares is no
+  // file-level variable or prototype.
+  struct FileLevelLine {
+    long line;        // of the statement's end, from the file's start
+    bool prototype;   // else a variable declaration
+    std::string text;
+  };
+  std::vector<FileLevelLine> file_level_;
+  std::vector<std::pair<long, long>> body_extents_;  // first and last line of each body
+  long file_start_counter_ = 0;  // LineCounter when the file began
 
   int state_ = kStart;
   int idx_ = 0;

@@ -103,6 +103,27 @@ TEST(FileScannerTest, LogPositionCarriesFileLineAndState) {
   EXPECT_EQ(run.ctx.position.current_state, "2");
 }
 
+// ValList.txt holds declarations at file level only: not the locals of a
+// body the scan read as file-level text before the pass after it found the
+// definition, and not the members of a struct body whose tag is known.
+TEST(FileScannerTest, OnlyFileLevelDeclarationsAreVariables) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "struct model;\n"
+                "static inline int twice(int a)\n{\n    int rv;\n    unsigned char buf[4];\n"
+                "    rv = a * 2;\n    return rv;\n}\n"
+                "int g;\n"
+                "static const struct model {\n    unsigned char id;\n    const char *name;\n} models[2];\n"
+                "int helper(int);\n"
+                "static long count[4];\n");
+  run.RunDefineAls();
+  run.RunFileAls();
+  EXPECT_TRUE(Exists("vcwk012345/func_als/twice"));
+  EXPECT_EQ(run.Text("ValList.txt"), "int\tg\t;\nstatic\tlong\tcount\t[\t4\t]\t;\n");
+  EXPECT_EQ(run.Text("F_a.c"), "int\tg\t;\nint\thelper\t(\tint\t)\t;\nstatic\tlong\tcount\t[\t4\t]\t;\n");
+  EXPECT_EQ(run.Text("FuncList_ProtType.txt"), "int\thelper\t(\tint\t)\t;\n");
+}
+
 // Hostile inputs: binary bytes, a 100 kB line, an unclosed comment, invalid
 // Shift-JIS, a body that never closes. Every stage finishes; the "失敗!"
 // message comes at most once per file and stage.

@@ -602,6 +602,13 @@ bool FunctionBodyAnalyzer::IsCallArgState(int state) const {
   return state == kCallArg || state == kRhsCallArg || state == kConditionCallArg;
 }
 
+// The first of the `token`s that stand directly before index `i` (`i` when
+// none does): the "*"s of a pointer declarator.
+int FunctionBodyAnalyzer::FirstOfTrailing(int i, std::string_view token) const {
+  while (i > 0 && tokens_[static_cast<size_t>(i - 1)] == token) --i;
+  return i;
+}
+
 // The first token of the member chain that ends with the word at `last`:
 // words joined by "." or "->", each base possibly subscripted or the result
 // of a call (a[i].b, f(x)->g, (*p)->h).
@@ -1359,6 +1366,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
     case kFor:
       if (token == "(") {
         paren_ = 1;
+        type_start_ = -1;
         state_ = kForInit;
       } else {
         handled = false;
@@ -1368,7 +1376,13 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
     case kForInit:
       if (IsTypeKind(kind)) {
         // a declaration's type is passed over
+        if (type_start_ < 0) type_start_ = i;
+        type_end_ = i;
       } else if (kind == kKindIdentifier) {
+        // for (int i = 0, *p = q; …): each name a temporary of the type
+        // (with the "*"s of the first, as a declaration statement has them)
+        if (type_start_ >= 0)
+          RecordTemporary(type_start_, FirstOfTrailing(i, "*") == type_end_ + 1 ? i - 1 : type_end_, i, i);
         ident_start_ = i;
         state_ = kForInitTarget;
       } else if (token == ";") {

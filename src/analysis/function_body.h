@@ -201,6 +201,7 @@ class FunctionBodyAnalyzer {
   void CloseCallParenthesis();
   void EndArgument(CallFrame& frame, bool written);
   int ChainStart(int last) const;
+  int FirstOfTrailing(int i, std::string_view token) const;
   int MatchingOpen(int close) const;
   void BeginSubscript(int subscript_state, int return_state);
   bool IsCallArgsState(int state) const;
