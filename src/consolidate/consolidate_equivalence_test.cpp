@@ -33,7 +33,7 @@ using testing::StageHarness;
 
 std::optional<std::string> ReferenceReturnType(const std::vector<std::string>& lines, std::string_view name) {
   for (const std::string& line : lines) {
-    size_t pos = FindWholeName(line, name, "\t");
+    size_t pos = FindWholeName(line, name, "\t(");
     if (pos == std::string::npos) continue;
     std::string type = line.substr(0, pos);
     if (!type.empty()) type.pop_back();

@@ -109,16 +109,18 @@ void InterFileCheck::Run(const std::string& record, LineReader& in, TextWriter& 
   }
 }
 
-// The name, an empty line, and "[関数型]" with the return type when the
-// prototype list knows the function; that section is closed by the empty
-// line that follows in the record.
+// The name, an empty line, and "[関数型]" with the function's own return
+// type: from its definition's header, else from a prototype of it; that
+// section is closed by the empty line that follows in the record.
 void InterFileCheck::FunctionName(Record& r, LineReader& in, TextWriter& out) {
   out.WriteLine(record_tag::FunctionName());
   std::string name;
   if (!in.ReadLineNoEol(name)) return;
   out.WriteLine(name);
   out.WriteLine("");
-  if (std::optional<std::string> type = prototypes_.ReturnType(name)) {
+  std::optional<std::string> type = headers_.ReturnType(name);
+  if (!type) type = prototypes_.ReturnType(name);
+  if (type) {
     out.WriteLine(record_tag::ReturnType());
     out.WriteLine(*type);
   }
@@ -234,8 +236,10 @@ void InterFileCheck::Accesses(LineReader& in, TextWriter& out) {
 StageOutcome RunFuncAls3Stage(RunContext& ctx) {
   PrototypeList prototypes;
   prototypes.Load(work::Path(work::kFuncListProtType));
+  DefinitionHeaders headers;
+  headers.Load(work::Path(work::kFuncListBody));
   DefinitionFileCache definitions;
-  InterFileCheck check(ctx, prototypes, definitions);
+  InterFileCheck check(ctx, prototypes, headers, definitions);
   return RewriteRecords(ctx, work::Path(work::kFuncAls2), work::Path(work::kFuncAls3), SJ("ファイル開けず STEP3"),
                         [&check](const std::string& name, LineReader& in, TextWriter& out) { check.Run(name, in, out); });
 }

@@ -16,6 +16,7 @@ namespace kv {
 
 class DefinitionFileCache;
 class LineReader;
+class DefinitionHeaders;
 class PrototypeList;
 class RunContext;
 class TextWriter;
@@ -37,8 +38,9 @@ std::string ReplaceWholeName(std::string_view text, std::string_view name, std::
 // (for the log).
 class InterFileCheck {
  public:
-  InterFileCheck(RunContext& ctx, const PrototypeList& prototypes, DefinitionFileCache& definitions)
-      : ctx_(ctx), prototypes_(prototypes), definitions_(definitions) {}
+  InterFileCheck(RunContext& ctx, const PrototypeList& prototypes, const DefinitionHeaders& headers,
+                 DefinitionFileCache& definitions)
+      : ctx_(ctx), prototypes_(prototypes), headers_(headers), definitions_(definitions) {}
 
   void Run(const std::string& record, LineReader& in, TextWriter& out);
 
@@ -53,6 +55,7 @@ class InterFileCheck {
 
   RunContext& ctx_;
   const PrototypeList& prototypes_;
+  const DefinitionHeaders& headers_;
   DefinitionFileCache& definitions_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/consolidate_test_support.h"
 #include "consolidate/definition_files.h"
@@ -162,6 +164,29 @@ TEST_F(FuncAls3StageTest, DefinedValuesAreMacroNamesOnly) {
   WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat",
                 "MIN(a,b)\tmin_impl\nTWICE\t(\tv\t)\t(\t(\tv\t)\t*\t2\t)\t\nMAXVAL\t100\t\nLIMIT\tlimit\t\n");
   EXPECT_EQ(Run(), "[ファイル名]\nm.c\n\n[参照変数]\nv\nlimit\n\n[定義値]\nTWICE\nMAXVAL\nMIN\n\n");
+}
+
+// The return type is the function's own: from its definition's header
+// (the last definition of the name, whose record survives), else from a
+// prototype of it; never from a line that merely holds the name.
+TEST_F(FuncAls3StageTest, ReturnTypeComesFromTheFunctionsOwnHeader) {
+  WriteSjisText("vcwk012345/FuncList_ProtType.txt",
+                "static\tSIMPLE_DEV_PM_OPS\t(\tpm\t,\tsuspend\t,\tresume\t)\t;\n"
+                "int\tresume\t(\tstruct\tdevice\t*\t)\t;\nlong\tonly_declared\t(\tvoid\t)\t;\n");
+  WriteSjisText("vcwk012345/FuncList_Body.txt",
+                "void\tsuspend\t(\tint\tx\t)\t\nstatic\tint\t__init\tsuspend\t(\tvoid\t)\t\nmain\t(\t)\t\n");
+  const char* const cases[][2] = {
+      {"suspend", "[関数型]\nstatic\tint\t__init\n"},
+      {"resume", "[関数型]\nint\n"},
+      {"only_declared", "[関数型]\nlong\n"},
+      {"main", ""},
+      {"pm", ""},
+  };
+  for (const auto& [name, type] : cases) {
+    WriteSjisText("vcwk012345/func_als2/f", "[関数名称]\n" + std::string(name) + "\n\n[引数定義]\nvoid\n\n");
+    EXPECT_EQ(Run(), "[関数名称]\n" + std::string(name) + "\n\n" + type + "\n[引数定義]\nvoid\n\n") << name;
+    std::filesystem::remove_all("vcwk012345/func_als3");
+  }
 }
 
 TEST_F(FuncAls3StageTest, RunawayMacroLineIsLoggedOncePerCall) {

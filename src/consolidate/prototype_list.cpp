@@ -45,11 +45,11 @@ bool PrototypeList::Load(std::string_view path) {
 
 void PrototypeList::Assign(std::vector<std::string> lines) {
   lines_ = std::move(lines);
-  name_tab_ = KeyIndex("\t");
+  name_paren_ = KeyIndex("\t(");
   head_name_ = KeyIndex("");
   for (uint32_t i = 0; i < count(); ++i) {
     const std::string_view line = lines_[i];
-    name_tab_.Add(line, i);
+    name_paren_.Add(line, i);
     // Keys of the head: after each tab, every text up to a character that is
     // not a letter, digit or "_" (or the end of the head).
     const std::string_view head = TextBeforeParen(line);
@@ -73,11 +73,11 @@ void PrototypeList::Assign(std::vector<std::string> lines) {
 }
 
 std::optional<std::string> PrototypeList::ReturnType(std::string_view function) const {
-  const int64_t line = name_tab_.FindFirst(function, count(), [&](uint32_t i, std::string_view key) {
-    return ContainsWholeName(lines_[i], key, "\t");
+  const int64_t line = name_paren_.FindFirst(function, count(), [&](uint32_t i, std::string_view key) {
+    return ContainsWholeName(lines_[i], key, "\t(");
   });
   if (line < 0) return std::nullopt;
-  const size_t pos = FindWholeName(lines_[line], function, "\t");
+  const size_t pos = FindWholeName(lines_[line], function, "\t(");
   std::string type = lines_[line].substr(0, pos);
   if (!type.empty()) type.pop_back();
   return type;
@@ -88,6 +88,38 @@ const std::string* PrototypeList::Declaration(std::string_view call_name) const 
     return FindTabName(TextBeforeParen(lines_[i]), key) != std::string_view::npos;
   });
   return line < 0 ? nullptr : &lines_[line];
+}
+
+bool DefinitionHeaders::Load(std::string_view path) {
+  LineReader in;
+  std::vector<std::string> lines;
+  const bool ok = in.Open(path);
+  std::string line;
+  while (ok && in.ReadLineNoEol(line)) lines.push_back(line);
+  Assign(std::move(lines));
+  return ok;
+}
+
+void DefinitionHeaders::Assign(std::vector<std::string> lines) {
+  lines_ = std::move(lines);
+  name_paren_ = KeyIndex("\t(");
+  for (uint32_t i = 0; i < lines_.size(); ++i) name_paren_.Add(lines_[i], i);
+}
+
+const std::string* DefinitionHeaders::Header(std::string_view function) const {
+  const std::vector<uint32_t> found =
+      name_paren_.Find(function, static_cast<uint32_t>(lines_.size()), [&](uint32_t i, std::string_view key) {
+        return ContainsWholeName(lines_[i], key, "\t(");
+      });
+  return found.empty() ? nullptr : &lines_[found.back()];
+}
+
+std::optional<std::string> DefinitionHeaders::ReturnType(std::string_view function) const {
+  const std::string* header = Header(function);
+  if (header == nullptr) return std::nullopt;
+  const size_t pos = FindWholeName(*header, function, "\t(");
+  if (pos == std::string::npos || pos == 0) return std::nullopt;
+  return header->substr(0, pos - 1);
 }
 
 }  // namespace kv

@@ -25,8 +25,10 @@ class PrototypeList {
   // Lines as read, without their line ends.
   void Assign(std::vector<std::string> lines);
 
-  // The first line that holds the function name followed by a tab: the text
-  // before the name less its last character (the tab before the name).
+  // The first line that declares the function (its name followed by a tab
+  // and the "(" of its parameter list; a line that merely holds the name,
+  // as an argument of something else, does not): the text before the name
+  // less its last character (the tab before the name).
   std::optional<std::string> ReturnType(std::string_view function) const;
 
   // The first line whose text before its first "(" holds a tab followed by
@@ -40,8 +42,30 @@ class PrototypeList {
   uint32_t count() const { return static_cast<uint32_t>(lines_.size()); }
 
   std::vector<std::string> lines_;
-  KeyIndex name_tab_{"\t"};  // name + tab anywhere in a line
+  KeyIndex name_paren_{"\t("};  // name + tab + "(" anywhere in a line
   KeyIndex head_name_{""};    // tab + name before the first "(" (own keys)
+};
+
+// FuncList_Body.txt held in memory: the header line of every definition
+// (its tokens before the "{", each followed by a tab), in the order the
+// bodies were analysed.
+class DefinitionHeaders {
+ public:
+  bool Load(std::string_view path);
+  void Assign(std::vector<std::string> lines);
+
+  // The header of the function's definition: the last line that holds the
+  // name followed by a tab and "(" (a later definition of a name replaces
+  // the earlier one's record); nullptr when the project defines no function
+  // of that name.
+  const std::string* Header(std::string_view function) const;
+  // The text before the name in that header less the tab before the name;
+  // nullopt when there is no header or nothing stands before the name.
+  std::optional<std::string> ReturnType(std::string_view function) const;
+
+ private:
+  std::vector<std::string> lines_;
+  KeyIndex name_paren_{"\t("};
 };
 
 // The text before the first "(" (the whole text when there is none).
