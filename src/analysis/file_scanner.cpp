@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "run/work_folder.h"
-#include "analysis/callee_name.h"
+#include "lex/callee_name.h"
 #include "lex/classify.h"
 #include "prepro/source_walk.h"
 #include "platform/dir_listing.h"
@@ -449,6 +449,16 @@ bool FileScanner::OnlyQualifiersBefore() const {
   return true;
 }
 
+// What stands before the name is a type: words and "*" only
+// (MODULE_PARM_DESC(x, "text" RANGE(a, b)); has a literal before RANGE).
+bool FileScanner::HasATypeBeforeTheName() const {
+  for (int i = 0; i < header_.name_index; ++i) {
+    const std::string& word = tokens_[static_cast<size_t>(i)];
+    if (word != "*" && !IsWordToken(word)) return false;
+  }
+  return true;
+}
+
 // One token of the file-level statement, in the order of the state table.
 FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
   auto previous = [this](int back) -> std::string_view {
@@ -550,9 +560,15 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
         return Action::kNextStatement;
       }
       if (token == ";") {
-        if (!LooksLikeMacroInvocation()) RegisterParameterTypes();
+        // A file-level macro invocation (static DEFINE_MUTEX(lock);) or a
+        // statement (x |= f(y);) declares no function.
+        const bool declares = !LooksLikeMacroInvocation() && HasATypeBeforeTheName() &&
+                              IsCalleeName(tokens_[static_cast<size_t>(header_.name_index)]);
+        if (declares) {
+          RegisterParameterTypes();
+          WritePrototype();
+        }
         parameter_types_.clear();
-        WritePrototype();
         return Action::kNextStatement;
       }
       return Action::kAdvance;

@@ -101,6 +101,7 @@ class FileScanner {
   void TrackParameterWord(std::string_view token, TokenKind kind);
   void EndParameter();
   bool LooksLikeMacroInvocation() const;
+  bool HasATypeBeforeTheName() const;
   void SetCurrentState();
 
   RunContext& ctx_;

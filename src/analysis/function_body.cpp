@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "run/work_folder.h"
-#include "analysis/callee_name.h"
+#include "lex/callee_name.h"
 #include "lex/classify.h"
 #include "platform/encoding.h"
 #include "platform/html_text.h"
@@ -397,6 +397,7 @@ void FunctionBodyAnalyzer::EndStatement() {
   in_initialiser_ = false;
   initialiser_braces_ = 0;
   decl_brackets_ = 0;
+  name_end_ = -1;
   aggregate_tagged_ = false;
   std::string pieces = lists_.TakePieceLine();
   if (!pieces.empty()) {
@@ -601,6 +602,38 @@ bool FunctionBodyAnalyzer::IsCallArgsState(int state) const {
 bool FunctionBodyAnalyzer::IsCallArgState(int state) const {
   return state == kCallArg || state == kRhsCallArg || state == kConditionCallArg;
 }
+
+// Declarator punctuation in a declaration: an array size or a parameter
+// list after the name is passed over (a call in an array size recorded: u8
+// buf[ARRAY_SIZE(x)]), and a word with "(" after the name is an attribute
+// (fw __free(kfree)), recorded as a call, which ends the name. True when
+// the token is taken here.
+bool FunctionBodyAnalyzer::StepDeclarator(std::string_view token, TokenKind kind) {
+  const int i = idx_;
+  const bool after_name = name_start_ >= 0;
+  if (token == "(" && (after_name || decl_brackets_ > 0) && i - 1 != name_start_ &&
+      IsCalleeName(tokens_[static_cast<size_t>(i - 1)])) {
+    BeginCall(kRhsCallArgs, kRhsCallArg, state_);
+    return true;
+  }
+  if (token == "[" || (token == "(" && after_name)) {
+    ++decl_brackets_;
+    return true;
+  }
+  if ((token == "]" || token == ")") && decl_brackets_ > 0) {
+    --decl_brackets_;
+    return true;
+  }
+  if (after_name && decl_brackets_ == 0 && kind == kKindIdentifier && LineGoesOnWith("(")) {
+    if (name_end_ < 0) name_end_ = i - 1;
+    return true;
+  }
+  return false;
+}
+
+// The last token of the declarator that ends before `i`: before its
+// attributes, if it has any.
+int FunctionBodyAnalyzer::NameEnd(int i) const { return name_end_ >= 0 ? name_end_ : i - 1; }
 
 // The first of the `token`s that stand directly before index `i` (`i` when
 // none does): the "*"s of a pointer declarator.
@@ -928,20 +961,21 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
         state_ = kIdentifier;
         return Step(token, kind);
       }
-      if (token == "[" || token == "]") {
-        decl_brackets_ += token == "[" ? 1 : -1;
+      if (StepDeclarator(token, kind)) {
+        // an array size, a parameter list or an attribute
       } else if (IsDeclaredName(token, kind, i)) {
         name_start_ = i;
+        name_end_ = -1;
         type_end_ = i - 1;
       } else if (token == ";") {
-        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        RecordTemporary(type_start_, type_end_, name_start_, NameEnd(i));
         EndStatement();
       } else if (token == ",") {
-        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        RecordTemporary(type_start_, type_end_, name_start_, NameEnd(i));
         name_start_ = -1;
         state_ = kDeclNext;
       } else if (token == "=") {
-        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        RecordTemporary(type_start_, type_end_, name_start_, NameEnd(i));
         BeginInitialiser();
       } else {
         handled = false;
@@ -949,18 +983,19 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kDeclNext:
-      if (token == "[" || token == "]") {
-        decl_brackets_ += token == "[" ? 1 : -1;
+      if (StepDeclarator(token, kind)) {
+        // an array size, a parameter list or an attribute
       } else if (decl_brackets_ == 0 && (kind == kKindIdentifier || (kind == kKindTypeName && IsCalleeName(token)))) {
         name_start_ = i;
+        name_end_ = -1;
       } else if (token == ";") {
-        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        RecordTemporary(type_start_, type_end_, name_start_, NameEnd(i));
         EndStatement();
       } else if (token == ",") {
-        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        RecordTemporary(type_start_, type_end_, name_start_, NameEnd(i));
         name_start_ = -1;
       } else if (token == "=") {  // the pattern of state 10
-        RecordTemporary(type_start_, type_end_, name_start_, i - 1);
+        RecordTemporary(type_start_, type_end_, name_start_, NameEnd(i));
         BeginInitialiser();
       } else {
         handled = false;
@@ -1152,24 +1187,24 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kUnknownTypeDecl:
-      if (token == "=") {
-        RecordTemporary(ident_start_, name_start_ - 1, name_start_, i - 1);
+      if (StepDeclarator(token, kind)) {
+        // an array size, a parameter list or an attribute
+      } else if (token == "=") {
+        RecordTemporary(ident_start_, name_start_ - 1, name_start_, NameEnd(i));
         type_start_ = ident_start_;  // for the names after a ","
         type_end_ = name_start_ - 1;
         BeginInitialiser();
       } else if (token == ";") {
         RegisterTypeName(ident_start_);
-        RecordTemporary(ident_start_, name_start_ - 1, name_start_, i - 1);
+        RecordTemporary(ident_start_, name_start_ - 1, name_start_, NameEnd(i));
         EndStatement();
-      } else if (token == "," && decl_brackets_ == 0) {
+      } else if (token == ",") {
         // u64 t1, t2;: the names after the "," have the same type.
-        RecordTemporary(ident_start_, name_start_ - 1, name_start_, i - 1);
+        RecordTemporary(ident_start_, name_start_ - 1, name_start_, NameEnd(i));
         type_start_ = ident_start_;
         type_end_ = name_start_ - 1;
         name_start_ = -1;
         state_ = kDeclNext;
-      } else if (token == "[" || token == "]") {
-        decl_brackets_ += token == "[" ? 1 : -1;
       } else {
         handled = false;
       }
@@ -1628,6 +1663,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       if (token == ":") {
         RecordRead(value_start_, i - 1);  // an identifier label
         EndStatement();
+      } else if (token == "(") {
+        value_start_ = -1;  // case EVIOCGNAME(0): a call's value, no variable
+        BeginCall(kRhsCallArgs, kRhsCallArg, kCase);
       } else if (kind == kKindIdentifier) {
         if (value_start_ < 0) value_start_ = i;
       } else {

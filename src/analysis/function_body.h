@@ -201,6 +201,8 @@ class FunctionBodyAnalyzer {
   void CloseCallParenthesis();
   void EndArgument(CallFrame& frame, bool written);
   int ChainStart(int last) const;
+  bool StepDeclarator(std::string_view token, TokenKind kind);
+  int NameEnd(int i) const;
   int FirstOfTrailing(int i, std::string_view token) const;
   int MatchingOpen(int close) const;
   void BeginSubscript(int subscript_state, int return_state);
@@ -272,7 +274,8 @@ class FunctionBodyAnalyzer {
   int step_bracket_ = 0;
   bool step_prefix_ = false;
   std::vector<CallFrame> calls_;
-  int decl_brackets_ = 0;  // [ ] open in a declarator (an array size)
+  int decl_brackets_ = 0;  // [ ] or ( ) after the name open in a declarator
+  int name_end_ = -1;      // the declarator's last token, when an attribute follows it
   bool aggregate_tagged_ = false;
 
   // The function's parameters and locals declared so far.

@@ -1,5 +1,7 @@
 #include "consolidate/definition_files.h"
 
+#include <cctype>
+
 #include "run/work_folder.h"
 #include "lex/name_match.h"
 #include "lex/tokenizer.h"
@@ -23,7 +25,6 @@ DefinitionFile::DefinitionFile(std::string text) : text_(std::move(text)) {
     }
   }
   IndexDefinedNames();
-  ReadMacroLine();
 }
 
 // The name a definition line defines: the text before its first tab (a
@@ -42,34 +43,54 @@ void DefinitionFile::IndexDefinedNames() {
 
 bool DefinitionFile::Defines(std::string_view entry) const { return names_.count(entry) != 0; }
 
-// The first line holding "(" decides for every call: its name, and the body
-// token after its parameter list, "(" counted up and ")" down.
-void DefinitionFile::ReadMacroLine() {
-  for (std::string_view line : lines_) {
-    const size_t paren = line.find('(');
-    if (paren == std::string_view::npos) continue;
-    has_macro_line_ = true;
-    macro_name_ = line.substr(0, paren);
-    LineTokenizer tokens(line);
-    int depth = 0;
-    bool closed = false;
-    for (;;) {
-      std::string_view token = tokens.Next();
-      ++macro_tokens_;
-      if (closed || IsLineEnd(token)) {
-        if (closed) macro_body_ = token;
-        break;
-      }
-      if (token == "(") ++depth;
-      if (token == ")" && --depth == 0) closed = true;
+namespace {
+
+// Tokens b to e of `tokens` form a parameter list: words separated by ","
+// (the last possibly "..."), or nothing.
+bool IsParameterList(const std::vector<std::string>& tokens, size_t open, size_t close) {
+  for (size_t i = open + 1; i < close; ++i) {
+    const std::string& t = tokens[i];
+    const bool name_place = (i - open) % 2 == 1;
+    if (name_place) {
+      const bool word = !t.empty() && (t[0] == '_' || std::isalpha(static_cast<unsigned char>(t[0])));
+      if (!word && t != ".") return false;  // "..." comes as three "." tokens
+    } else if (t != "," && t != ".") {
+      return false;
     }
-    invalid_sjis_ = tokens.invalid_sjis_count();
-    return;
   }
+  return true;
 }
 
-bool DefinitionFile::IsMacro(std::string_view call_name) const {
-  return has_macro_line_ && macro_name_ == call_name;
+}  // namespace
+
+std::optional<DefinitionFile::Macro> DefinitionFile::FindMacro(std::string_view call_name) const {
+  auto it = names_.find(call_name);
+  if (it == names_.end()) return std::nullopt;
+  const std::string_view line = lines_[it->second];
+  Macro macro;
+  LineTokenizer tokenizer(line);
+  std::vector<std::string> tokens;
+  for (;;) {
+    std::string_view token = tokenizer.Next();
+    ++macro.tokens;
+    if (IsLineEnd(token)) break;
+    tokens.emplace_back(token);
+  }
+  macro.invalid_sjis = tokenizer.invalid_sjis_count();
+  // tokens[0] is the name; a "(" right after it may open a parameter list.
+  size_t body = 1;
+  if (tokens.size() > 1 && tokens[1] == "(") {
+    int depth = 0;
+    for (size_t i = 1; i < tokens.size(); ++i) {
+      if (tokens[i] == "(") ++depth;
+      if (tokens[i] == ")" && --depth == 0) {
+        if (IsParameterList(tokens, 1, i)) body = i + 1;
+        break;
+      }
+    }
+  }
+  if (body < tokens.size()) macro.body = tokens[body];
+  return macro;
 }
 
 size_t DefinitionFile::memory_size() const {

@@ -9,6 +9,7 @@
 
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -29,22 +30,23 @@ class DefinitionFile {
   // or parameter list is no defined value).
   bool Defines(std::string_view entry) const;
 
-  // The function-like macro test. Only the first line that holds "(" is
-  // examined: the call is a macro when that line's text before its "("
-  // equals the call's name.
-  bool IsMacro(std::string_view call_name) const;
-  // The macro's body: the token NextToken gives after the parameter list
-  // closes ("" when it never closes).
-  const std::string& macro_body() const { return macro_body_; }
-  // Tokens taken to find the body.
-  long macro_tokens() const { return macro_tokens_; }
-  int invalid_sjis_count() const { return invalid_sjis_; }
+  // The macro test: the call's name is a macro of the file (its own
+  // definitions, its includes' and DefList.txt's). Its body is the first
+  // token of its value: for a function-like macro (a parameter list follows
+  // the name) the token NextToken gives after the list closes, for any
+  // other the first value token (#define my_alloc kmalloc). nullopt when no
+  // line defines the name.
+  struct Macro {
+    std::string body;
+    long tokens = 0;       // tokens taken to find the body
+    int invalid_sjis = 0;  // bytes of the line that are no Shift-JIS text
+  };
+  std::optional<Macro> FindMacro(std::string_view call_name) const;
 
   size_t memory_size() const;
 
  private:
   void IndexDefinedNames();
-  void ReadMacroLine();
 
   std::string text_;
   std::vector<std::string_view> lines_;  // into text_
@@ -52,11 +54,6 @@ class DefinitionFile {
   // Names of the lines before the first empty line, with the first line
   // of each.
   std::unordered_map<std::string_view, uint32_t> names_;
-  bool has_macro_line_ = false;
-  std::string_view macro_name_;
-  std::string macro_body_;
-  long macro_tokens_ = 0;
-  int invalid_sjis_ = 0;
 };
 
 // Definition files by path, most recently used kept within a budget.

@@ -6,6 +6,7 @@
 #include "consolidate/prototype_list.h"
 #include "consolidate/record_tags.h"
 #include "consolidate/record_walk.h"
+#include "lex/callee_name.h"
 #include "lex/name_match.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
@@ -78,6 +79,7 @@ struct InterFileCheck::Record {
   LocalDeclarations locals;
   bool definitions_looked_up = false;
   const DefinitionFile* definitions = nullptr;
+  std::string definitions_path;
 };
 
 void InterFileCheck::Run(const std::string& record, LineReader& in, TextWriter& out) {
@@ -143,12 +145,8 @@ const DefinitionFile* InterFileCheck::Definitions(Record& r) {
   r.definitions_looked_up = true;
   const std::string file = DefinitionFileName(r.source_file);
   const std::string path = file.empty() ? std::string() : JoinPath(work::Path(work::kDef3), file);
-  if (!path.empty()) {
-    bool fresh = false;
-    r.definitions = definitions_.Get(path, &fresh);
-    if (fresh && r.definitions != nullptr)
-      ctx_.ReportInvalidShiftJis(path, r.definitions->invalid_sjis_count(), "FUNC ALS3");
-  }
+  r.definitions_path = path;
+  if (!path.empty()) r.definitions = definitions_.Get(path);
   if (r.definitions == nullptr)
     ctx_.log.Finding("DEFFILE NOT OPEN", 0, path.empty() ? r.source_file : path, r.name);
   return r.definitions;
@@ -185,6 +183,11 @@ void InterFileCheck::Variables(Record& r, bool reads, LineReader& in, TextWriter
   if (reads) WriteList(out, record_tag::DefinedValues(), defined);
 }
 
+// "[コール関数]" and the three sections that sort its calls: a callee
+// declared by a prototype or defined in the project is 定義あり (the
+// prototype's text, else the definition header's in the same form); one
+// that is a macro of the file is a macro call; only the rest is 定義なし. A
+// member call (x->ops->init(a)) names no function of the project.
 void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
   out.WriteLine(record_tag::Calls());
   std::vector<std::string> defined;
@@ -199,17 +202,25 @@ void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
       continue;
     }
     const std::string name = entry.substr(0, paren);
-    if (const std::string* prototype = prototypes_.Declaration(name)) {
-      defined.push_back(DeclarationText(*prototype));
+    const std::string* declaration = prototypes_.Declaration(name);
+    if (declaration == nullptr) declaration = headers_.Header(name);
+    if (declaration != nullptr) {
+      defined.push_back(DeclarationText(*declaration));
       out.WriteLine(entry);
       continue;
     }
     const DefinitionFile* definitions = Definitions(r);
-    if (definitions != nullptr && definitions->IsMacro(name)) {
-      if (definitions->macro_tokens() > kMacroTokenLimit)
-        ctx_.log.Finding(SJ("[コール関数]-Macro FUnc CHK"), 0, entry, "-");
-      macros.push_back(name + "\t" + definitions->macro_body());
-      out.WriteLine(ReplaceWholeName(entry, name, definitions->macro_body()));
+    const std::optional<DefinitionFile::Macro> macro =
+        definitions != nullptr ? definitions->FindMacro(name) : std::nullopt;
+    if (macro) {
+      if (macro->invalid_sjis > 0 && sjis_reported_.insert(r.definitions_path).second)
+        ctx_.ReportInvalidShiftJis(r.definitions_path, macro->invalid_sjis, "FUNC ALS3");
+      if (macro->tokens > kMacroTokenLimit) ctx_.log.Finding(SJ("[コール関数]-Macro FUnc CHK"), 0, entry, "-");
+      macros.push_back(name + "\t" + macro->body);
+      // The call as the macro's body names it (pr_err(x) under a body that
+      // begins with printk reads printk(x)); a body that begins with no
+      // function's name (do, "(") leaves the call as written.
+      out.WriteLine(IsCalleeName(macro->body) ? ReplaceWholeName(entry, name, macro->body) : entry);
       continue;
     }
     undefined.push_back(entry);

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "consolidate/local_declarations.h"
@@ -57,6 +58,7 @@ class InterFileCheck {
   const PrototypeList& prototypes_;
   const DefinitionHeaders& headers_;
   DefinitionFileCache& definitions_;
+  std::unordered_set<std::string> sjis_reported_;  // definition files whose bad bytes were reported
 };
 
 }  // namespace kv

@@ -71,19 +71,30 @@ TEST(DefinitionFileTest, NamesItsFileLikeThePreprocessor) {
   EXPECT_EQ(DefinitionFileName("../evil.c"), "");
 }
 
-TEST(DefinitionFileTest, OnlyTheFirstLineWithAParenthesisDecidesTheMacroTest) {
-  DefinitionFile file("A\t1\t\nMAX(a,b)\t((a)>(b))\nMIN(a,b)\tmin_u8\n\nLATE\t2\t\n");
-  EXPECT_TRUE(file.IsMacro("MAX"));
-  EXPECT_EQ(file.macro_body(), "(");  // the one token after the parameter list
-  EXPECT_FALSE(file.IsMacro("MIN"));
+// Every definition of the file is a macro of its name, in the records'
+// form (a tab between the name and each value token) and in DefList.txt's
+// (MAX(a,b) then a tab and the body); the body is the first token after a
+// parameter list, or the first value token of a macro without one.
+TEST(DefinitionFileTest, EveryDefinitionIsAMacroOfItsName) {
+  DefinitionFile file(
+      "A\t1\t\nMAX(a,b)\t((a)>(b))\nMIN(a,b)\tmin_u8\nTWICE\t(\tv\t)\t(\t(\tv\t)\t*\t2\t)\t\n"
+      "LOG\t(\tfmt\t,\t.\t.\t.\t)\tprintk\t(\tfmt\t)\t\nalloc\tkmalloc\t\nMASK\t(\tA\t|\tB\t)\t\n"
+      "EMPTY\t\n\nLATE\t2\t\n");
+  const std::pair<const char*, const char*> macros[] = {
+      {"MAX", "("}, {"MIN", "min_u8"}, {"TWICE", "("}, {"LOG", "printk"}, {"alloc", "kmalloc"},
+      {"MASK", "("}, {"EMPTY", ""}, {"A", "1"}};
+  for (const auto& [name, body] : macros) {
+    const std::optional<DefinitionFile::Macro> m = file.FindMacro(name);
+    ASSERT_TRUE(m.has_value()) << name;
+    EXPECT_EQ(m->body, body) << name;
+  }
+  EXPECT_FALSE(file.FindMacro("v"));     // a parameter, no macro
+  EXPECT_FALSE(file.FindMacro("LATE"));  // after the first empty line
+  EXPECT_FALSE(file.FindMacro("min_u8"));
   EXPECT_TRUE(file.Defines("A"));
-  EXPECT_FALSE(file.Defines("LATE"));  // after the first empty line
-  // A definition record puts a tab before its value: never a macro line.
-  DefinitionFile records("F\t(\tx\t)\t\n");
-  EXPECT_FALSE(records.IsMacro("F"));
+  EXPECT_FALSE(file.Defines("LATE"));
   DefinitionFile unclosed("G(a\tbody\n");
-  EXPECT_TRUE(unclosed.IsMacro("G"));
-  EXPECT_EQ(unclosed.macro_body(), "");
+  EXPECT_EQ(unclosed.FindMacro("G")->body, "(");
 }
 
 TEST(DefinitionFileTest, CacheReadsEachFileOnce) {

@@ -1,4 +1,4 @@
-#include "analysis/callee_name.h"
+#include "lex/callee_name.h"
 
 #include <gtest/gtest.h>
 
