@@ -94,5 +94,24 @@ TEST(BodyAccessesTest, ReturnValuesKeepTheirSign) {
   EXPECT_EQ(Section(run, "f", "[戻り値]"), "-ENOMEM\n-1\n-EINVAL\n!x\n-2\nx");
 }
 
+// A string continued with a backslash at a line's end is one literal: its
+// second line is no code, and the call around it closes where C closes it.
+// Calls after a parenthesised return value and inside a dereferenced
+// assignment target are recorded too.
+TEST(BodyAccessesTest, StringContinuedOnTheNextLineIsOneLiteral) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "int f(int n)\n{\n    if (n)\n        warning(\"goes past; \\\nwill not; \\\nwork\");\n"
+                "    x = 1;\n    return ((m << 8) + t) * (64 / cycles());\n}\n"
+                "void g(void *h)\n{\n    *(((void **)getend(h)) - 1) = h;\n}\n");
+  run.RunFileAls();
+  EXPECT_EQ(Section(run, "f", "[コール関数]"), "warning(\"goes past; \\will not; \\work\")\ncycles()");
+  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "x");
+  EXPECT_EQ(Section(run, "g", "[コール関数]"), "getend(h)");
+  EXPECT_EQ(run.Text("SOURCE/f"),
+            "[SOURCE]\nint f ( int n ) {\n if (n)\n warning(\"goes past; \\\nwill not; \\\nwork\");\n x = 1;\n"
+            " return ((m << 8) + t) * (64 / cycles());\n}");
+}
+
 }  // namespace
 }  // namespace kv

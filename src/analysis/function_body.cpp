@@ -187,8 +187,40 @@ bool FunctionBodyAnalyzer::ReadBodyLine() {
   new_line_ = true;
   first_on_line_ = true;
   if (in_comment_) ++comment_lines_;
+  if (literal_goes_on_) {
+    // The rest of a string literal continued with a backslash: copied as
+    // written, never read as code.
+    bool closed = false;
+    const size_t end = ContinuedLiteralEnd(body_line_, &closed);
+    const std::string head = body_line_.substr(0, end);
+    literal_goes_on_ = !closed && !head.empty() && head.back() == '\\';
+    body_line_.erase(0, end);
+    if (!head.empty()) {
+      CopyToken(head, kKindNumber, false);
+      // The statement's text goes on with it (the literal's first part is
+      // the token before), without a step of its own.
+      if (idx_ + 1 < static_cast<int>(tokens_.capacity())) tokens_.Set(static_cast<size_t>(idx_++), head);
+    }
+  }
   line_->AssignNextLine(body_line_);
   return true;
+}
+
+// Where the literal that an earlier line left open ends in `line`: after
+// its closing double quote, or before the line's newline (the whole line
+// when it has none).
+size_t FunctionBodyAnalyzer::ContinuedLiteralEnd(std::string_view line, bool* closed) {
+  *closed = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\n') return i;
+    if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] != '\n') {
+      ++i;
+    } else if (line[i] == '"') {
+      *closed = true;
+      return i + 1;
+    }
+  }
+  return line.size();
 }
 
 std::string FunctionBodyAnalyzer::StepText() const {
@@ -241,6 +273,7 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
   first_on_line_ = false;
   source_line_open_ = false;
   on_brace_line_ = true;
+  literal_goes_on_ = false;
   lines_read_ = code_lines_ = comment_lines_ = 0;
   EndStatement();
 
@@ -270,6 +303,11 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
           token = line_->NextIndented(&indent);
           if (token != "\n") break;
           page_.Write("<BR>");  // an empty line: nothing to SOURCE
+          if (source_line_open_) {
+            // not empty: the rest of a continued literal was all it held
+            source_.Write("\n");
+            source_line_open_ = false;
+          }
           if (state_ >= kDirective) {
             // A blank line after a backslash: the directive ends there.
             state_ = kStart;
@@ -286,6 +324,9 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
         continue;
       }
       tokens_.Set(static_cast<size_t>(idx_), token);
+      // "text \ at a line's end: the literal goes on in the next line.
+      literal_goes_on_ = line_->last_part() == TokenPart::kLiteral && token.size() > 1 && token[0] == '"' &&
+                         token.back() == '\\';
 
       if (token == "{") {
         ++depth_;
@@ -1122,7 +1163,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kDerefParen:
-      if (token == "(") {
+      if (token == "(" && IsCalleeName(previous(1))) {
+        BeginCall(kRhsCallArgs, kRhsCallArg, kDerefParen);  // *(f(x) - 1) = v
+      } else if (token == "(") {
         ++deref_paren_;
       } else if (token == ")") {
         if (--deref_paren_ <= 0) state_ = kDerefName;
@@ -1723,6 +1766,14 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kReturnAfterParen:
+      // The rest of the returned expression: its calls are recorded.
+      if (token == "(" && IsCalleeName(previous(1))) {
+        BeginCall(kRhsCallArgs, kRhsCallArg, kReturnAfterParen);
+      } else {
+        handled = false;  // ";" ends the statement
+      }
+      break;
+
     case kContinue:
     case kSkipStatement:
       handled = false;  // ";" ends the statement

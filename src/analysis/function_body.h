@@ -180,6 +180,7 @@ class FunctionBodyAnalyzer {
   void WriteRecordTail();
   void CloseOutputs();
   bool ReadBodyLine();
+  static size_t ContinuedLiteralEnd(std::string_view line, bool* closed);
 
   void CopyToken(std::string_view token, TokenKind kind, bool spaced);
   void CopyComment(std::string_view token, TokenKind kind, bool spaced);
@@ -253,6 +254,7 @@ class FunctionBodyAnalyzer {
   bool first_on_line_ = false;
   bool source_line_open_ = false;  // something written on the SOURCE line
   bool on_brace_line_ = true;      // still on the line of the body's "{"
+  bool literal_goes_on_ = false;   // a string literal continued with a backslash
   long lines_read_ = 0, code_lines_ = 0, comment_lines_ = 0;
 
   // Statement.
