@@ -36,7 +36,9 @@ TEST(BodyScopeTest, NamesThatAreAlsoTypeNamesAreParametersAndLocals) {
                 "    smi_info->a = 1;\n}\n"
                 "int fa(struct info *info, int len)\n{\n    total = info->a + info->b + len;\n    return 0;\n}\n"
                 "int fb(struct info *p, int len)\n{\n    total = p->a + p->b + len;\n    return 0;\n}\n"
-                "void lengths(void)\n{\n    unsigned len_t;\n    poll_t info = 0;\n    u64 t1, t2[N], t3;\n    len_t = size;\n}\n");
+                "void lengths(void)\n{\n    unsigned len_t;\n    poll_t info = 0;\n    u64 t1, t2[N], t3;\n    len_t = size;\n"
+                "    static char msg[] __initdata = \"x\";\n    int tid __maybe_unused;\n"
+                "    struct fw *fw __free(release) = get();\n}\n");
   run.RunDefineAls();
   run.RunFileAls();
   EXPECT_EQ(Section(run, "start_check_enables", "[引数定義]"), "smi_info\t*\tsmi_info\t");
@@ -45,9 +47,11 @@ TEST(BodyScopeTest, NamesThatAreAlsoTypeNamesAreParametersAndLocals) {
   EXPECT_EQ(Section(run, "fa", "[引数定義]"), "info\t*\tinfo\t\nint\tlen\t");
   EXPECT_EQ(Section(run, "fa", "[参照変数]"), "info->a\ninfo->b\nlen");
   EXPECT_EQ(Section(run, "fb", "[参照変数]"), "p->a\np->b\nlen");
-  EXPECT_EQ(Section(run, "lengths", "[テンポラリ変数]"), "unsigned\tlen_t\npoll_t\tinfo\nu64\tt1\nu64\tt2[N]\nu64\tt3");
+  EXPECT_EQ(Section(run, "lengths", "[テンポラリ変数]"), "unsigned\tlen_t\npoll_t\tinfo\nu64\tt1\nu64\tt2[N]\nu64\tt3\nstatic\tchar\tmsg[]\nint\ttid\n"
+            "struct\tfw\t*\tfw");
+  EXPECT_EQ(Section(run, "lengths", "[コール関数]"), "__free(release)\nget()");
   EXPECT_EQ(Section(run, "lengths", "[書込み変数]"), "len_t");
-  EXPECT_EQ(Section(run, "lengths", "[参照変数]"), "size");
+  EXPECT_EQ(Section(run, "lengths", "[参照変数]"), "size\nrelease");
 }
 
 // A type word before the name, never a keyword: unnamed and keyword-only
@@ -59,14 +63,15 @@ TEST(BodyScopeTest, ParameterListsWithoutATypeNamedName) {
                 "int g(unsigned int, u8);\n"
                 "int h(u8 n, unsigned long v, const u8 *u8p, void __user *to)\n{\n    return n;\n}\n"
                 "int k(int (*detect)(struct dev *, bool), void (*cb)(void *data), bool probe, const u64 in[8],\n"
-                "      unsigned char u8[])\n{\n"
+                "      unsigned char u8[], void (*u8f)(int), int getfrag(void *from, int len), int last)\n{\n"
                 "    return probe;\n}\n");
   run.RunDefineAls();
   run.RunFileAls();
   EXPECT_EQ(Section(run, "h", "[引数定義]"), "u8\tn\t\nunsigned\tlong\tv\t\nconst\tu8\t*\tu8p\t\nvoid\t__user\t*\tto\t");
   // The name of a function-pointer parameter is inside its first
   // parentheses; the words of its own parameter list are not the function's.
-  EXPECT_EQ(Section(run, "k", "[引数定義]"), "int\t(\t*\tdetect\t\nvoid\t(\t*\tcb\t\nbool\tprobe\t\nconst\tu64\tin\t\nunsigned\tchar\tu8\t");
+  EXPECT_EQ(Section(run, "k", "[引数定義]"), "int\t(\t*\tdetect\t\nvoid\t(\t*\tcb\t\nbool\tprobe\t\nconst\tu64\tin\t\nunsigned\tchar\tu8\t\n"
+            "void\t(\t*\tu8f\t\nint\tgetfrag\t\nint\tlast\t");
 }
 
 // struct, union and enum declarations of every form are temporaries, as

@@ -520,6 +520,8 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       TrackParameterWord(token, kind);
       if (token == "(") {
         ++paren_;
+        // int getfrag(void *from): the list after a parameter's name is its own.
+        if (paren_ == 2 && IsCalleeName(tokens_[static_cast<size_t>(idx_ - 1)])) skip_parameter_ = true;
       } else if (token == ")") {
         if (--paren_ < 1) state_ = kAfterParameters;
       } else if (skip_parameter_) {
@@ -541,7 +543,17 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
         state_ = kParameters;
       } else if (token == "(") {
         ++paren_;  // int (*cb)(int): the name is inside
-      } else if (kind == kKindIdentifier && !NextIsAsterisk() && !OnlyQualifiersBefore()) {
+        if (paren_ == 2 && idx_ - 1 > parameter_start_ && IsCalleeName(tokens_[static_cast<size_t>(idx_ - 1)])) {
+          // int getfrag(void *from, …): a parameter declared as a function,
+          // named before its own parameter list.
+          StoreArgument(idx_ - 1);
+          skip_parameter_ = true;
+          state_ = kParameters;
+        }
+      } else if ((kind == kKindIdentifier && !NextIsAsterisk() && !OnlyQualifiersBefore()) ||
+                 (kind == kKindTypeName && paren_ > 1 && IsCalleeName(token) &&
+                  tokens_[static_cast<size_t>(idx_ - 1)] == "*")) {
+        // (also void (*func)(…) where func is a type name elsewhere)
         StoreArgument(idx_);
         skip_parameter_ = paren_ > 1;
         state_ = kParameters;
@@ -630,7 +642,13 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       return Action::kNextStatement;
 
     case kIdentifierFirst:
-      if (kind == kKindIdentifier || kind == kKindTypeName) {
+      if (token == "struct" || token == "union") {
+        // extern const struct tag { … } x;: an aggregate, whose body holds
+        // members, no file-level variables.
+        state_ = kAggregate;
+      } else if (token == "enum") {
+        // stay
+      } else if (kind == kKindIdentifier || kind == kKindTypeName) {
         BeginFunctionName();
         state_ = kIdentifierName;
       } else if (kind == kKindQualifier) {

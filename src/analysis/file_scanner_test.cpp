@@ -115,6 +115,7 @@ TEST(FileScannerTest, OnlyFileLevelDeclarationsAreVariables) {
                 "int g;\n"
                 "static const struct model {\n    unsigned char id;\n    const char *name;\n} models[2];\n"
                 "int helper(int);\n"
+                "extern const struct info_struct {\n    const char *name[4];\n    unsigned int size;\n} info[2];\n"
                 "static long count[4];\n");
   run.RunDefineAls();
   run.RunFileAls();

@@ -646,9 +646,9 @@ bool FunctionBodyAnalyzer::IsCallArgState(int state) const {
 
 // Declarator punctuation in a declaration: an array size or a parameter
 // list after the name is passed over (a call in an array size recorded: u8
-// buf[ARRAY_SIZE(x)]), and a word with "(" after the name is an attribute
-// (fw __free(kfree)), recorded as a call, which ends the name. True when
-// the token is taken here.
+// buf[ARRAY_SIZE(x)]), and an attribute after the name ends it (fw
+// __free(kfree), recorded as a call; buf[] __initdata). True when the token
+// is taken here.
 bool FunctionBodyAnalyzer::StepDeclarator(std::string_view token, TokenKind kind) {
   const int i = idx_;
   const bool after_name = name_start_ >= 0;
@@ -665,9 +665,16 @@ bool FunctionBodyAnalyzer::StepDeclarator(std::string_view token, TokenKind kind
     --decl_brackets_;
     return true;
   }
-  if (after_name && decl_brackets_ == 0 && kind == kKindIdentifier && LineGoesOnWith("(")) {
-    if (name_end_ < 0) name_end_ = i - 1;
-    return true;
+  if (after_name && decl_brackets_ == 0 && kind == kKindIdentifier) {
+    // An attribute after the declarator: a word with arguments, a word
+    // after the declarator's closing "]" or ")" (buf[] __initdata), or a
+    // reserved-looking word last before = ; , (x __maybe_unused).
+    const std::string& before = tokens_[static_cast<size_t>(i - 1)];
+    const bool reserved = token.size() > 2 && token[0] == '_' && token[1] == '_';
+    if (LineGoesOnWith("(") || before == "]" || before == ")" || (reserved && LineGoesOnWith("=;,"))) {
+      if (name_end_ < 0) name_end_ = i - 1;
+      return true;
+    }
   }
   return false;
 }

@@ -185,13 +185,18 @@ TEST_F(FuncAls3StageTest, ReturnTypeComesFromTheFunctionsOwnHeader) {
                 "static\tSIMPLE_DEV_PM_OPS\t(\tpm\t,\tsuspend\t,\tresume\t)\t;\n"
                 "int\tresume\t(\tstruct\tdevice\t*\t)\t;\nlong\tonly_declared\t(\tvoid\t)\t;\n");
   WriteSjisText("vcwk012345/FuncList_Body.txt",
-                "void\tsuspend\t(\tint\tx\t)\t\nstatic\tint\t__init\tsuspend\t(\tvoid\t)\t\nmain\t(\t)\t\n");
+                "void\tsuspend\t(\tint\tx\t)\t\nstatic\tint\t__init\tsuspend\t(\tvoid\t)\t\nmain\t(\t)\t\n"
+                "struct\tnode\t*\troot\t(\tvoid\t)\t\n"
+                "static\tvoid\treport\t(\tint\tf\t)\t__releases\t(\troot\t(\t)\t->\tlock\t)\t\n"
+                "NOKPROBE_SYMBOL\t(\tf\t)\tstatic\tinline\tvoid\ttrace\t(\tvoid\t)\t\n");
   const char* const cases[][2] = {
       {"suspend", "[関数型]\nstatic\tint\t__init\n"},
       {"resume", "[関数型]\nint\n"},
       {"only_declared", "[関数型]\nlong\n"},
       {"main", ""},
       {"pm", ""},
+      {"root", "[関数型]\nstruct\tnode\t*\n"},
+      {"trace", "[関数型]\nstatic\tinline\tvoid\n"},
   };
   for (const auto& [name, type] : cases) {
     WriteSjisText("vcwk012345/func_als2/f", "[関数名称]\n" + std::string(name) + "\n\n[引数定義]\nvoid\n\n");

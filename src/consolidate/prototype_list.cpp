@@ -106,20 +106,70 @@ void DefinitionHeaders::Assign(std::vector<std::string> lines) {
   for (uint32_t i = 0; i < lines_.size(); ++i) name_paren_.Add(lines_[i], i);
 }
 
+namespace {
+
+// Where the function's own name stands in a header line: followed by a tab
+// and "(", outside every parenthesis (rcu_get_root( inside another
+// function's __releases(...) does not count); npos when nowhere.
+size_t NameInHeader(std::string_view header, std::string_view function) {
+  for (size_t pos = FindWholeName(header, function, "\t("); pos != std::string_view::npos;
+       pos = FindWholeName(header, function, "\t(", pos + 1)) {
+    const std::string_view before = header.substr(0, pos);
+    if (std::count(before.begin(), before.end(), '(') == std::count(before.begin(), before.end(), ')')) return pos;
+  }
+  return std::string_view::npos;
+}
+
+// The header's text before the name less what a macro invocation left in
+// front of the declaration when nothing ended it (NOKPROBE_SYMBOL(f) static
+// void): leading NAME ( … ) groups, as long as a type follows them.
+std::string WithoutLeadingInvocations(std::string_view type) {
+  std::vector<std::string_view> fields;
+  for (size_t start = 0; start <= type.size();) {
+    const size_t tab = type.find('\t', start);
+    const size_t end = tab == std::string_view::npos ? type.size() : tab;
+    fields.push_back(type.substr(start, end - start));
+    start = end + 1;
+  }
+  size_t first = 0;
+  while (first + 1 < fields.size() && fields[first + 1] == "(" && !fields[first].empty() &&
+         IsIdentifierChar(fields[first][0])) {
+    int depth = 0;
+    size_t close = first + 1;
+    for (; close < fields.size(); ++close) {
+      if (fields[close] == "(") ++depth;
+      if (fields[close] == ")" && --depth == 0) break;
+    }
+    if (close + 1 >= fields.size()) break;
+    first = close + 1;
+  }
+  std::string out;
+  for (size_t i = first; i < fields.size(); ++i) {
+    if (i > first) out += '\t';
+    out += fields[i];
+  }
+  return out;
+}
+
+}  // namespace
+
 const std::string* DefinitionHeaders::Header(std::string_view function) const {
   const std::vector<uint32_t> found =
       name_paren_.Find(function, static_cast<uint32_t>(lines_.size()), [&](uint32_t i, std::string_view key) {
         return ContainsWholeName(lines_[i], key, "\t(");
       });
-  return found.empty() ? nullptr : &lines_[found.back()];
+  for (auto it = found.rbegin(); it != found.rend(); ++it) {
+    if (NameInHeader(lines_[*it], function) != std::string_view::npos) return &lines_[*it];
+  }
+  return nullptr;
 }
 
 std::optional<std::string> DefinitionHeaders::ReturnType(std::string_view function) const {
   const std::string* header = Header(function);
   if (header == nullptr) return std::nullopt;
-  const size_t pos = FindWholeName(*header, function, "\t(");
+  const size_t pos = NameInHeader(*header, function);
   if (pos == std::string::npos || pos == 0) return std::nullopt;
-  return header->substr(0, pos - 1);
+  return WithoutLeadingInvocations(std::string_view(*header).substr(0, pos - 1));
 }
 
 }  // namespace kv
