@@ -156,7 +156,7 @@ void DirectiveProcessor::FlushIncludeCopies() {
 bool DirectiveProcessor::ReadSourceLine(FileState& f, std::string& line) {
   if (!f.reader.ReadLine(line, kPreproLineBuffer)) return false;
   if (f.at_line_start) ++f.line_number;
-  f.at_line_start = !line.empty() && line.back() == '\n';
+  f.at_line_start = f.reader.ended_line();
   f.line_in_comment = f.in_comment;
   f.in_comment = BlockCommentOpenAfter(line, f.in_comment);
   if (f.in_comment && !f.line_in_comment) f.comment_opened_at = f.line_number;

@@ -238,14 +238,14 @@ TEST_F(PreproStageTest, HostileFilesFinish) {
 
 // Every finding names the file and line it concerns: in an included file,
 // that file's line; a condition over several lines, its first line; a line
-// longer than the read buffer counts once; an unclosed block or comment,
-// where it began.
+// longer than the read buffer or cut by a NUL byte counts once; an unclosed
+// block or comment, where it began.
 TEST_F(PreproStageTest, FindingsNameTheirFileAndLine) {
   WriteFile("proj/inc.h", "int x;\n#if 1 +\n#endif\n");
   WriteFile("proj/main.c",
             "/* a comment\n"
             "   over two lines */\n" +
-            std::string(5000, 'x') + "\n" +
+            std::string(5000, 'x') + std::string(1, '\0') + "x\n" +
             "#include \"inc.h\"\n"
             "#if 1 / \\\n"
             "  0\n"
