@@ -142,6 +142,18 @@ TEST(CommandLineTest, AnalyzeRefusalsLeaveThePreviousRunAlone) {
   EXPECT_TRUE(std::filesystem::is_directory("out/first"));
 }
 
+// A project of headers alone is a project; the one message it gets says
+// where nothing was found.
+TEST(CommandLineTest, HeaderOnlyProjectIsAnalysed) {
+  kv::testing::ScratchFolder scratch;
+  kv::testing::WriteFile("proj/inc/only.h", "#define ONLY 1\nstatic int twice(int x) { return 2 * x; }\n");
+  RunResult done = Kavenor("analyze proj out");
+  EXPECT_EQ(done.status, 0) << done.output;
+  EXPECT_NE(done.output.find("[終了] ファイル開けず STEP5\n    at ./vcwk012345/FILEINFO/*.c (FUNC INFO)\n"),
+            std::string::npos)
+      << done.output;
+}
+
 // The findings by kind, one example each, every preprocessor finding at its
 // file and line; `kavenor log` prints the CP932 log as UTF-8.
 TEST(CommandLineTest, SummaryCountsFindingsByKind) {
