@@ -683,6 +683,22 @@ bool FunctionBodyAnalyzer::StepDeclarator(std::string_view token, TokenKind kind
 // attributes, if it has any.
 int FunctionBodyAnalyzer::NameEnd(int i) const { return name_end_ >= 0 ? name_end_ : i - 1; }
 
+// A word that can be a variable: an identifier, no keyword (sizeof x reads
+// x), or a Shift-JIS word.
+bool FunctionBodyAnalyzer::StartsOperand(std::string_view token, TokenKind kind) const {
+  if (kind != kKindIdentifier || token.empty()) return false;
+  return IsCalleeName(token) || static_cast<unsigned char>(token[0]) >= 0x80;
+}
+
+// What ends an operand without an operator: a literal or a number after it
+// (string pasting: "%"FMT"x"), or a word that is no member of it.
+bool FunctionBodyAnalyzer::EndsOperand(std::string_view token, TokenKind kind) const {
+  if (kind == kKindNumber || kind == kKindHexNumber) return true;
+  if (kind != kKindIdentifier) return false;
+  const std::string_view before = idx_ > 0 ? std::string_view(tokens_[static_cast<size_t>(idx_ - 1)]) : "";
+  return before != "." && before != "->";
+}
+
 // The first of the `token`s that stand directly before index `i` (`i` when
 // none does): the "*"s of a pointer declarator.
 int FunctionBodyAnalyzer::FirstOfTrailing(int i, std::string_view token) const {
@@ -752,7 +768,9 @@ void FunctionBodyAnalyzer::CloseCallParenthesis() {
 // The current argument operand (start to before the current token) as a
 // read, or as a write when it is assigned or stepped.
 void FunctionBodyAnalyzer::EndArgument(CallFrame& frame, bool written) {
-  if (!frame.no_reads) {
+  // container_of(p, struct s, member): after an argument that is a type,
+  // the words of the call's arguments are members of it, no variables.
+  if (!frame.no_reads && !(frame.members_follow && frame.depth == 1)) {
     if (written) {
       RecordWrite(frame.arg, idx_ - 1);
     } else {
@@ -782,6 +800,16 @@ void FunctionBodyAnalyzer::StepCall(std::string_view token, TokenKind kind) {
   const int i = idx_;
   const std::string_view before = i > 0 ? std::string_view(tokens_[static_cast<size_t>(i - 1)]) : "";
   const bool word = kind == kKindIdentifier && IsCalleeName(token);
+  if (frame.depth == 1) {
+    if (token == ",") {
+      // The next argument: what did this one hold?
+      if (frame.arg_is_type && !frame.arg_has_operand) frame.members_follow = true;
+      frame.arg_is_type = frame.arg_has_operand = false;
+    } else if (IsTypeKind(kind) || IsTagWord(token) || token == "typeof" || token == "__typeof__" ||
+               token == "__typeof") {
+      frame.arg_is_type = true;
+    }
+  }
   if (token == "(" && IsCallArgState(state_)) {
     // A nested call (or an operator written like one: sizeof (x), or a
     // call through a pointer: tbl[i](x)); its result is no variable, unless
@@ -823,6 +851,15 @@ void FunctionBodyAnalyzer::StepCall(std::string_view token, TokenKind kind) {
     } else if (token == ")") {
       EndArgument(frame, false);
       CloseCallParenthesis();
+    } else if (EndsOperand(token, kind)) {
+      // "%"FMT"x", a value after the operand with no operator between
+      EndArgument(frame, false);
+      state_ = frame.args_state;
+      if (word) {
+        frame.arg = i;
+        if (frame.depth == 1) frame.arg_has_operand = true;
+        state_ = frame.arg_state;
+      }
     }
     return;
   }
@@ -839,6 +876,7 @@ void FunctionBodyAnalyzer::StepCall(std::string_view token, TokenKind kind) {
   } else if (word && before != "." && before != "->") {
     frame.arg = i;
     frame.after_paren = before == "(" && frame.depth > 1;
+    if (frame.depth == 1) frame.arg_has_operand = true;
     state_ = frame.arg_state;
   } else if (token != "(" ) {
     frame.after_paren = false;
@@ -1284,7 +1322,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
 
     // Right-hand sides.
     case kRhs:
-      if (kind == kKindIdentifier) {
+      if (StartsOperand(token, kind)) {
         value_start_ = i;
         value_cast_ = false;
         state_ = kRhsValue;
@@ -1350,8 +1388,14 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       } else if (token == ";") {
         RecordRead(value_start_, i - 1);
         EndStatement();
+      } else if (EndsOperand(token, kind)) {
+        // sizeof x, "%"FMT"x": the operand ended without an operator
+        RecordRead(value_start_, i - 1);
+        value_start_ = i;
+        value_cast_ = false;
+        if (!StartsOperand(token, kind)) state_ = kRhs;
       }
-      // anything else (".", "->", a comparison): the value text goes on
+      // anything else (".", "->", a member): the value text goes on
       break;
 
     case kRhsAfterParen:
@@ -1386,7 +1430,7 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
     case kCondition:
       if (IsTagWord(token) || IsTagWord(previous(1))) {
         // (struct tag *)p: a cast's type
-      } else if (kind == kKindIdentifier) {
+      } else if (StartsOperand(token, kind)) {
         value_start_ = i;
         state_ = kConditionValue;
       } else if (token == "(") {
@@ -1427,6 +1471,10 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
           RecordRead(value_start_, i - 1);
           state_ = kCondition;
         }
+      } else if (EndsOperand(token, kind)) {
+        RecordRead(value_start_, i - 1);
+        value_start_ = i;
+        if (!StartsOperand(token, kind)) state_ = kCondition;
       } else {
         handled = false;
       }

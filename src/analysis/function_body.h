@@ -170,6 +170,9 @@ class FunctionBodyAnalyzer {
     bool after_paren = false;  // the operand began right after a "(" (a cast's type?)
     bool tag_next = false;     // after struct, union or enum
     bool no_reads = false;     // offsetof(type, member)
+    bool arg_is_type = false;      // the argument so far holds a type word
+    bool arg_has_operand = false;  // ... or an operand
+    bool members_follow = false;   // an argument was a type: members follow
     int args_state = kCallArgs;
     int arg_state = kCallArg;
     int return_state = kCallDone;
@@ -205,6 +208,8 @@ class FunctionBodyAnalyzer {
   bool StepDeclarator(std::string_view token, TokenKind kind);
   int NameEnd(int i) const;
   int FirstOfTrailing(int i, std::string_view token) const;
+  bool StartsOperand(std::string_view token, TokenKind kind) const;
+  bool EndsOperand(std::string_view token, TokenKind kind) const;
   int MatchingOpen(int close) const;
   void BeginSubscript(int subscript_state, int return_state);
   bool IsCallArgsState(int state) const;

@@ -6,6 +6,8 @@
 #include "lex/name_match.h"
 #include "lex/tokenizer.h"
 #include "platform/text_file.h"
+#include "platform/paths.h"
+#include "platform/dir_listing.h"
 
 namespace kv {
 DefinitionFile::DefinitionFile(std::string text) : text_(std::move(text)) {
@@ -63,11 +65,8 @@ bool IsParameterList(const std::vector<std::string>& tokens, size_t open, size_t
 
 }  // namespace
 
-std::optional<DefinitionFile::Macro> DefinitionFile::FindMacro(std::string_view call_name) const {
-  auto it = names_.find(call_name);
-  if (it == names_.end()) return std::nullopt;
-  const std::string_view line = lines_[it->second];
-  Macro macro;
+DefinitionFile::Macro ReadMacroLine(std::string_view line) {
+  DefinitionFile::Macro macro;
   LineTokenizer tokenizer(line);
   std::vector<std::string> tokens;
   for (;;) {
@@ -84,13 +83,51 @@ std::optional<DefinitionFile::Macro> DefinitionFile::FindMacro(std::string_view 
     for (size_t i = 1; i < tokens.size(); ++i) {
       if (tokens[i] == "(") ++depth;
       if (tokens[i] == ")" && --depth == 0) {
-        if (IsParameterList(tokens, 1, i)) body = i + 1;
+        if (IsParameterList(tokens, 1, i)) {
+          body = i + 1;
+          macro.function_like = true;
+        }
         break;
       }
     }
   }
   if (body < tokens.size()) macro.body = tokens[body];
   return macro;
+}
+
+std::optional<DefinitionFile::Macro> DefinitionFile::FindMacro(std::string_view call_name) const {
+  auto it = names_.find(call_name);
+  if (it == names_.end()) return std::nullopt;
+  return ReadMacroLine(lines_[it->second]);
+}
+
+void ProjectMacros::Load(std::string_view folder) {
+  const DirListing listing = ListDirectory(folder, "*.dat");
+  std::string bytes;
+  for (const DirEntry& entry : listing.entries) {
+    if (entry.is_dir || !ReadFileBytes(JoinPath(folder, entry.name), bytes)) continue;
+    const std::string text = StripCarriageReturns(bytes);
+    std::string_view rest = text;
+    while (!rest.empty()) {
+      const size_t nl = rest.find('\n');
+      const std::string_view line = rest.substr(0, nl);
+      rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+      if (line.empty()) break;  // the definitions end at the first empty line
+      const std::string_view name = DefinedName(line);
+      // Only a parameter list right after the name can make it function-like.
+      if (name.empty() || line.size() <= name.size() || (line[name.size()] != '(' &&
+                                                         line.substr(name.size(), 3) != "\t(\t"))
+        continue;
+      if (bodies_.count(std::string(name)) != 0) continue;
+      DefinitionFile::Macro macro = ReadMacroLine(line);
+      if (macro.function_like) bodies_.emplace(std::string(name), std::move(macro.body));
+    }
+  }
+}
+
+const std::string* ProjectMacros::Body(std::string_view name) const {
+  auto it = bodies_.find(std::string(name));
+  return it == bodies_.end() ? nullptr : &it->second;
 }
 
 size_t DefinitionFile::memory_size() const {

@@ -38,6 +38,7 @@ class DefinitionFile {
   // line defines the name.
   struct Macro {
     std::string body;
+    bool function_like = false;  // a parameter list follows the name
     long tokens = 0;       // tokens taken to find the body
     int invalid_sjis = 0;  // bytes of the line that are no Shift-JIS text
   };
@@ -54,6 +55,24 @@ class DefinitionFile {
   // Names of the lines before the first empty line, with the first line
   // of each.
   std::unordered_map<std::string_view, uint32_t> names_;
+};
+
+// A definition line read as a macro: its body's first token.
+DefinitionFile::Macro ReadMacroLine(std::string_view line);
+
+// The function-like macros of the whole project: every DEF3 file's, the
+// first definition of each name. A file's own definitions miss those of
+// the headers it includes with <...>, which the preprocessor does not
+// follow; a call of such a macro is still a macro call.
+class ProjectMacros {
+ public:
+  void Load(std::string_view folder);
+  // The macro's body's first token; nullptr when no file defines the name
+  // as a function-like macro.
+  const std::string* Body(std::string_view name) const;
+
+ private:
+  std::unordered_map<std::string, std::string> bodies_;
 };
 
 // Definition files by path, most recently used kept within a budget.

@@ -38,8 +38,9 @@ std::string SubscriptExpander::Rewrite(std::string_view entry, std::vector<std::
 }
 
 // ExtractSubscriptReferences: takes the tokens after a "[" up to its "]".
-// A run starts at every identifier and ends before an operator (kind 5 or 6)
-// or the closing "]"; each run that ends so becomes an extra read entry. A
+// A run starts at every identifier that is no member (one after "." or "->"
+// goes on with its base) and ends before an operator (kind 5 or 6) or the
+// closing "]"; each run that ends so becomes an extra read entry. A
 // nested subscript is extracted in its own right and stands in this list as
 // "[" and "]". Returns the closing "]", or "" when the entry ended first.
 std::string_view SubscriptExpander::ExtractSubscriptReferences(std::vector<std::string>& extra, int depth) {
@@ -51,7 +52,11 @@ std::string_view SubscriptExpander::ExtractSubscriptReferences(std::vector<std::
     std::string_view token = tokens_.Next();
     if (IsLineEnd(token)) return {};
     const TokenKind kind = ClassifyToken(token, types_);
-    if (kind == kKindIdentifier) {
+    const bool member = !tokens.empty() && (tokens.back() == "." || tokens.back() == "->");
+    if (kind == kKindIdentifier && member && collecting) {
+      // a[p->q]: a member keeps its base, the run goes on
+      tokens.push_back(token);
+    } else if (kind == kKindIdentifier) {
       run_start = tokens.size();
       collecting = true;
       tokens.push_back(token);

@@ -30,7 +30,8 @@ TEST(SubscriptExpanderTest, SubscriptVariablesBecomeEntriesOfTheirOwn) {
       {"tbl[n+1].x", {"n"}, "tbl[].x"},
       {"a[b[i]]", {"i", "b[]"}, "a[]"},
       {"s.t[k]", {"k"}, "s.t[]"},
-      {"a[p->q]", {"q"}, "a[]"},
+      {"a[p->q]", {"p->q"}, "a[]"},
+      {"ats[r.base+r.count-1]", {"r.base", "r.count"}, "ats[]"},
       {"a[(int)x<<2]", {"x"}, "a[]"},  // int is a type name: no run starts there
       {"a[i", {}, "a["},               // not closed: the entry keeps what it had
   };

@@ -186,7 +186,8 @@ void InterFileCheck::Variables(Record& r, bool reads, LineReader& in, TextWriter
 // "[コール関数]" and the three sections that sort its calls: a callee
 // declared by a prototype or defined in the project is 定義あり (the
 // prototype's text, else the definition header's in the same form); one
-// that is a macro of the file is a macro call; only the rest is 定義なし. A
+// that is a macro of the file, or a function-like macro elsewhere in the
+// project, is a macro call; only the rest is 定義なし. A
 // member call (x->ops->init(a)) names no function of the project.
 void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
   out.WriteLine(record_tag::Calls());
@@ -210,8 +211,13 @@ void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
       continue;
     }
     const DefinitionFile* definitions = Definitions(r);
-    const std::optional<DefinitionFile::Macro> macro =
-        definitions != nullptr ? definitions->FindMacro(name) : std::nullopt;
+    std::optional<DefinitionFile::Macro> macro = definitions != nullptr ? definitions->FindMacro(name) : std::nullopt;
+    if (!macro) {
+      if (const std::string* body = project_macros_.Body(name)) {
+        macro.emplace();
+        macro->body = *body;
+      }
+    }
     if (macro) {
       if (macro->invalid_sjis > 0 && sjis_reported_.insert(r.definitions_path).second)
         ctx_.ReportInvalidShiftJis(r.definitions_path, macro->invalid_sjis, "FUNC ALS3");
@@ -250,7 +256,9 @@ StageOutcome RunFuncAls3Stage(RunContext& ctx) {
   DefinitionHeaders headers;
   headers.Load(work::Path(work::kFuncListBody));
   DefinitionFileCache definitions;
-  InterFileCheck check(ctx, prototypes, headers, definitions);
+  ProjectMacros project_macros;
+  project_macros.Load(work::Path(work::kDef3));
+  InterFileCheck check(ctx, prototypes, headers, definitions, project_macros);
   return RewriteRecords(ctx, work::Path(work::kFuncAls2), work::Path(work::kFuncAls3), SJ("ファイル開けず STEP3"),
                         [&check](const std::string& name, LineReader& in, TextWriter& out) { check.Run(name, in, out); });
 }

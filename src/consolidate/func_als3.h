@@ -19,6 +19,7 @@ class DefinitionFileCache;
 class LineReader;
 class DefinitionHeaders;
 class PrototypeList;
+class ProjectMacros;
 class RunContext;
 class TextWriter;
 
@@ -40,8 +41,12 @@ std::string ReplaceWholeName(std::string_view text, std::string_view name, std::
 class InterFileCheck {
  public:
   InterFileCheck(RunContext& ctx, const PrototypeList& prototypes, const DefinitionHeaders& headers,
-                 DefinitionFileCache& definitions)
-      : ctx_(ctx), prototypes_(prototypes), headers_(headers), definitions_(definitions) {}
+                 DefinitionFileCache& definitions, const ProjectMacros& project_macros)
+      : ctx_(ctx),
+        prototypes_(prototypes),
+        headers_(headers),
+        definitions_(definitions),
+        project_macros_(project_macros) {}
 
   void Run(const std::string& record, LineReader& in, TextWriter& out);
 
@@ -58,6 +63,7 @@ class InterFileCheck {
   const PrototypeList& prototypes_;
   const DefinitionHeaders& headers_;
   DefinitionFileCache& definitions_;
+  const ProjectMacros& project_macros_;
   std::unordered_set<std::string> sjis_reported_;  // definition files whose bad bytes were reported
 };
 

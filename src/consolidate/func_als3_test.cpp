@@ -205,6 +205,19 @@ TEST_F(FuncAls3StageTest, ReturnTypeComesFromTheFunctionsOwnHeader) {
   }
 }
 
+// A function-like macro the file's own definitions miss (a header included
+// with <...> is not followed) is a macro call still, when another file of
+// the project defines it; an object-like one elsewhere is not.
+TEST_F(FuncAls3StageTest, FunctionLikeMacrosOfTheWholeProjectAreMacroCalls) {
+  WriteSjisText("vcwk012345/func_als2/f", "[ファイル名]\nm.c\n\n[コール関数]\nQINSERT(q,e)\nalias(x)\nlocal(y)\n\n");
+  WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat", "N\t1\t\n");
+  WriteSjisText("vcwk012345/DEF3/queue_DEF_H.dat",
+                "QINSERT\t(\thead\t,\telm\t)\tdo\t{\t}\twhile\t(\t0\t)\t\nalias\tother\t\n");
+  EXPECT_EQ(Run(),
+            "[ファイル名]\nm.c\n\n[コール関数]\nQINSERT(q,e)\nalias(x)\nlocal(y)\n\n[コール関数（定義あり）]\nNONE\n\n"
+            "[コール関数（定義なし）]\nalias(x)\nlocal(y)\n\n[マクロ関数]\nQINSERT\tdo\n\n");
+}
+
 TEST_F(FuncAls3StageTest, RunawayMacroLineIsLoggedOncePerCall) {
   WriteSjisText("vcwk012345/func_als2/f", "[ファイル名]\nm.c\n\n[コール関数]\nM(a)\nM(b)\n\n");
   std::string line = "M(";
