@@ -54,12 +54,15 @@ TEST(BodyAccessesTest, ExpressionsAreSplitIntoTheirVariables) {
                 "    if (sizeof hdr.magic > lim) { }\n"
                 "    o = container_of(ref, struct owner, refcount.link);\n"
                 "    e = list_entry(pos, typeof(*e), node) + sizeof_field(struct owner, id);\n"
+                "    use = (zp - 1)->until > lim;\n"
+                "    extern ext_fn();\n"
                 "}\n");
   run.RunFileAls();
   EXPECT_EQ(Section(run, "f", "[参照変数]"),
             "val\niap\nx\ny\nz\nw\np\na\nb\nc\nd\ne\nm\nn\no\nq\nv\nch\nmask\ni\nlim\ni\ntbl\ntbl[0]\n"
-            "line\nFMT\nv\nhdr.magic\nlim\nref\npos\ne");
-  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "r\ns\nt\nu\nk\ni\nlen\nbuf[len++]\nacc\nacc\ni\nj\ni\nst->idx\ncnt\no\ne");
+            "line\nFMT\nv\nhdr.magic\nlim\nref\npos\ne\nzp\nlim");
+  EXPECT_FALSE(run.ctx.types().Contains("extern"));
+  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "r\ns\nt\nu\nk\ni\nlen\nbuf[len++]\nacc\nacc\ni\nj\ni\nst->idx\ncnt\no\ne\nuse");
   EXPECT_EQ(Section(run, "f", "[コール関数]"),
             "show(val>>4,iap?\"IAP\":\"FW\",x+1,-y,!z,&w,*p)\nnext(i)\nscan(line,\"%\"FMT\"%c\",&v)\n"
             "container_of(ref,structowner,refcount.link)\nlist_entry(pos,typeof(*e),node)\nsizeof_field(structowner,id)");

@@ -548,6 +548,9 @@ std::vector<ShapedDefinition> FindDefinitionsByShape(LineReader& reader, size_t 
       std::string_view token = tokenizer.NextIndented(&indent);
       if (IsLineEnd(token)) break;
       const size_t offset = blanked.size() - tokenizer.Rest().size();
+      // A literal's text as written (the blanked copy holds "x"s of the same
+      // length): a header keeps its strings.
+      if (token[0] == '"' || token[0] == '\'') token = std::string_view(raw).substr(offset - token.size(), token.size());
       scanner.Token(token, line_number, reader.position(), std::string_view(raw).substr(offset));
     }
   }

@@ -70,8 +70,15 @@ TEST(DefinitionShapesTest, AMacroCallWrappingABodyIsNamedAfterTheCallAsWritten) 
   EXPECT_EQ(found[0].header, (Strings{"ISR", "(", "TIMER0_OVF_vect", ")"}));
   EXPECT_TRUE(found[0].arguments.empty());
   EXPECT_EQ(found[1].name, "ISR(INT0_vect,ISR_NAKED)");
-  EXPECT_EQ(found[2].name, "SIGNAL(SIG_UART_RECV,_xxx_)");  // no quote or "*" in a file name
+  EXPECT_EQ(found[2].name, "SIGNAL(SIG_UART_RECV,_a_b_)");  // no quote or "*" in a file name
   EXPECT_EQ(found[3].name, "SYSCALL_DEFINE2(read,unsigned_int,fd)");
+}
+
+// A header keeps its strings as written, for the return type taken from it.
+TEST(DefinitionShapesTest, HeadersKeepTheirLiterals) {
+  std::vector<ShapedDefinition> found = Find("int __attribute__ ((section (\".sys\"))) asm_open(int f) { return f; }\n");
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].header[6], "\".sys\"");
 }
 
 TEST(DefinitionShapesTest, DeclarationsAggregatesAndInitialisersAreNoDefinitions) {

@@ -138,7 +138,7 @@ void FileScanner::SetCurrentState() {
 }
 
 void FileScanner::RegisterTypeName(std::string_view name) {
-  if (IsWordToken(name)) ctx_.types().FindOrAdd(name);
+  if (IsTypeNameCandidate(name)) ctx_.types().FindOrAdd(name);
 }
 
 void FileScanner::Scan() {
@@ -426,7 +426,9 @@ void FileScanner::RegisterParameterTypes() {
 bool FileScanner::LooksLikeMacroInvocation() const {
   for (int i = 0; i < header_.name_index; ++i) {
     const std::string& word = tokens_[static_cast<size_t>(i)];
-    if (word != "static" && word != "const" && word != "volatile" && word != "extern") return false;
+    if (word != "static" && word != "const" && word != "volatile" && word != "extern" && word != "inline" &&
+        word != "__inline" && word != "__inline__")
+      return false;
   }
   return true;
 }
@@ -653,6 +655,11 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
         state_ = kIdentifierName;
       } else if (kind == kKindQualifier) {
         // stay
+      } else if (token == ";") {
+        // u8 *x; with u8 unknown: the statement ends here, and leaves
+        // nothing in front of the next one (void f() { would otherwise be
+        // written u8 void f ( )).
+        return Action::kNextStatement;
       } else {
         state_ = kStart;
         idx_ = 1;

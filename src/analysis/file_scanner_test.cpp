@@ -116,9 +116,12 @@ TEST(FileScannerTest, OnlyFileLevelDeclarationsAreVariables) {
                 "static const struct model {\n    unsigned char id;\n    const char *name;\n} models[2];\n"
                 "int helper(int);\n"
                 "extern const struct info_struct {\n    const char *name[4];\n    unsigned int size;\n} info[2];\n"
-                "static long count[4];\n");
+                "static long count[4];\n"
+                "u8 *unknown_typed;\nvoid after_it() { }\n");
   run.RunDefineAls();
   run.RunFileAls();
+  // The statement before ends at its ";": the header holds only its own words.
+  EXPECT_NE(run.Text("FuncList_Body.txt").find("\nvoid\tafter_it\t(\t)\t\n"), std::string::npos);
   EXPECT_TRUE(Exists("vcwk012345/func_als/twice"));
   EXPECT_EQ(run.Text("ValList.txt"), "int\tg\t;\nstatic\tlong\tcount\t[\t4\t]\t;\n");
   EXPECT_EQ(run.Text("F_a.c"), "int\tg\t;\nint\thelper\t(\tint\t)\t;\nstatic\tlong\tcount\t[\t4\t]\t;\n");

@@ -573,7 +573,7 @@ void FunctionBodyAnalyzer::RegisterTypeName(int index) {
   if (!register_types_) return;
   if (index < 0 || index > idx_) return;
   const std::string& name = tokens_[static_cast<size_t>(index)];
-  if (IsWordToken(name)) ctx_.types().FindOrAdd(name);
+  if (IsTypeNameCandidate(name)) ctx_.types().FindOrAdd(name);
 }
 
 // The first character after the current token (blanks skipped) is one of `chars`.
@@ -687,6 +687,9 @@ int FunctionBodyAnalyzer::NameEnd(int i) const { return name_end_ >= 0 ? name_en
 // x), or a Shift-JIS word.
 bool FunctionBodyAnalyzer::StartsOperand(std::string_view token, TokenKind kind) const {
   if (kind != kKindIdentifier || token.empty()) return false;
+  // (p - 1)->x, f(a).y: a member of something that is no variable
+  const std::string_view before = idx_ > 0 ? std::string_view(tokens_[static_cast<size_t>(idx_ - 1)]) : "";
+  if (before == "." || before == "->") return false;
   return IsCalleeName(token) || static_cast<unsigned char>(token[0]) >= 0x80;
 }
 

@@ -48,6 +48,16 @@ bool IsWordToken(std::string_view token) {
                      [](char c) { return IsIdentifierChar(c) || static_cast<unsigned char>(c) >= 0x80; });
 }
 
+bool IsTypeNameCandidate(std::string_view token) {
+  if (!IsWordToken(token)) return false;
+  if (!std::binary_search(kNotCallees.begin(), kNotCallees.end(), token)) return true;
+  // Keywords that name types are type names all the same.
+  static constexpr std::string_view kTypeKeywords[] = {"_Bool", "_Complex", "bool", "char", "double",
+                                                       "float", "int", "long", "short", "signed",
+                                                       "unsigned", "void"};
+  return std::find(std::begin(kTypeKeywords), std::end(kTypeKeywords), token) != std::end(kTypeKeywords);
+}
+
 bool IsNumberSuffix(std::string_view token) {
   return !token.empty() && token.size() <= 3 &&
          token.find_first_not_of("uUlL") == std::string_view::npos;

@@ -24,4 +24,9 @@ bool IsNumberSuffix(std::string_view token);
 // and literals never are ("?" and ":" of a conditional, "|=").
 bool IsWordToken(std::string_view token);
 
+// A word that may be registered as a type name: a word token that is no C
+// keyword, or a keyword that names a type (extern, return, sizeof never
+// become type names).
+bool IsTypeNameCandidate(std::string_view token);
+
 }  // namespace kv

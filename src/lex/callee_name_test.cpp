@@ -16,6 +16,16 @@ TEST(CalleeName, OnlyIdentifiersThatAreNoKeywordsOrOperators) {
     EXPECT_FALSE(IsCalleeName(token)) << token;
 }
 
+// Only words become type names, and of the keywords only those naming a
+// type; number suffixes are the letters u and l.
+TEST(CalleeName, TypeNameCandidatesAndSuffixes) {
+  for (const char* word : {"u8", "MYTYPE", "bool", "double", "\x8a\xd6"}) EXPECT_TRUE(IsTypeNameCandidate(word)) << word;
+  for (const char* word : {"extern", "return", "sizeof", "?", ":", "|=", "1x", "\"s", ""})
+    EXPECT_FALSE(IsTypeNameCandidate(word)) << word;
+  for (const char* suffix : {"u", "UL", "ull", "LL"}) EXPECT_TRUE(IsNumberSuffix(suffix)) << suffix;
+  for (const char* word : {"f", "ux", "", "ULLL"}) EXPECT_FALSE(IsNumberSuffix(word)) << word;
+}
+
 TEST(CalleeName, LiteralsAreQuotedTokens) {
   EXPECT_TRUE(IsLiteralToken("\"text"));
   EXPECT_TRUE(IsLiteralToken("'c'"));
