@@ -63,6 +63,28 @@ bool IsParameterList(const std::vector<std::string>& tokens, size_t open, size_t
   return true;
 }
 
+// The parameters of the list that closes at `close` whose every use in the
+// body (after `close`) is a member name: after "." or "->", or next to "##".
+std::vector<size_t> MemberParameters(const std::vector<std::string>& tokens, size_t close) {
+  std::vector<size_t> members;
+  size_t position = 0;
+  for (size_t p = 2; p < close; p += 2, ++position) {
+    const std::string& name = tokens[p];
+    if (name == ".") break;  // ... ends the list
+    bool used = false, only_members = true;
+    for (size_t i = close + 1; i < tokens.size() && only_members; ++i) {
+      if (tokens[i] != name) continue;
+      used = true;
+      const std::string& before = tokens[i - 1];
+      const bool pasted = (i >= 2 && before == "#" && tokens[i - 2] == "#") ||
+                          (i + 2 < tokens.size() && tokens[i + 1] == "#" && tokens[i + 2] == "#");
+      only_members = before == "." || before == "->" || pasted;
+    }
+    if (used && only_members) members.push_back(position);
+  }
+  return members;
+}
+
 }  // namespace
 
 DefinitionFile::Macro ReadMacroLine(std::string_view line) {
@@ -86,6 +108,7 @@ DefinitionFile::Macro ReadMacroLine(std::string_view line) {
         if (IsParameterList(tokens, 1, i)) {
           body = i + 1;
           macro.function_like = true;
+          macro.member_parameters = MemberParameters(tokens, i);
         }
         break;
       }
@@ -118,16 +141,16 @@ void ProjectMacros::Load(std::string_view folder) {
       if (name.empty() || line.size() <= name.size() || (line[name.size()] != '(' &&
                                                          line.substr(name.size(), 3) != "\t(\t"))
         continue;
-      if (bodies_.count(std::string(name)) != 0) continue;
+      if (macros_.count(std::string(name)) != 0) continue;
       DefinitionFile::Macro macro = ReadMacroLine(line);
-      if (macro.function_like) bodies_.emplace(std::string(name), std::move(macro.body));
+      if (macro.function_like) macros_.emplace(std::string(name), std::move(macro));
     }
   }
 }
 
-const std::string* ProjectMacros::Body(std::string_view name) const {
-  auto it = bodies_.find(std::string(name));
-  return it == bodies_.end() ? nullptr : &it->second;
+const DefinitionFile::Macro* ProjectMacros::Find(std::string_view name) const {
+  auto it = macros_.find(std::string(name));
+  return it == macros_.end() ? nullptr : &it->second;
 }
 
 size_t DefinitionFile::memory_size() const {

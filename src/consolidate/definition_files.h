@@ -39,6 +39,10 @@ class DefinitionFile {
   struct Macro {
     std::string body;
     bool function_like = false;  // a parameter list follows the name
+    // Parameters (by position) the body uses only as member names: after
+    // "." or "->", or pasted with "##" (DO(field): tzh.field). What a call
+    // passes there names a member, no variable.
+    std::vector<size_t> member_parameters;
     long tokens = 0;       // tokens taken to find the body
     int invalid_sjis = 0;  // bytes of the line that are no Shift-JIS text
   };
@@ -67,12 +71,12 @@ DefinitionFile::Macro ReadMacroLine(std::string_view line);
 class ProjectMacros {
  public:
   void Load(std::string_view folder);
-  // The macro's body's first token; nullptr when no file defines the name
-  // as a function-like macro.
-  const std::string* Body(std::string_view name) const;
+  // The macro; nullptr when no file defines the name as a function-like
+  // macro.
+  const DefinitionFile::Macro* Find(std::string_view name) const;
 
  private:
-  std::unordered_map<std::string, std::string> bodies_;
+  std::unordered_map<std::string, DefinitionFile::Macro> macros_;
 };
 
 // Definition files by path, most recently used kept within a budget.

@@ -1,5 +1,7 @@
 #include "consolidate/func_als3.h"
 
+#include <algorithm>
+
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/definition_files.h"
@@ -60,6 +62,25 @@ void EmptyAccessBrackets(std::string& line) {
   EmptyPairs(line, [last](size_t close) { return close == last; });
 }
 
+void AddMemberArguments(std::string_view call, size_t open, const std::vector<size_t>& positions,
+                        std::unordered_set<std::string>& words) {
+  if (positions.empty()) return;
+  int depth = 0;
+  size_t position = 0, start = open + 1;
+  for (size_t i = open; i < call.size(); ++i) {
+    const char c = call[i];
+    if (c == '(' || c == '[') ++depth;
+    const bool closes = (c == ')' || c == ']') && --depth == 0;
+    if (!closes && !(c == ',' && depth == 1)) continue;
+    const std::string_view argument = call.substr(start, i - start);
+    if (std::find(positions.begin(), positions.end(), position) != positions.end() && !argument.empty())
+      words.emplace(argument);
+    ++position;
+    start = i + 1;
+    if (closes) break;
+  }
+}
+
 std::string ReplaceWholeName(std::string_view text, std::string_view name, std::string_view replacement) {
   std::string out;
   size_t from = 0;
@@ -80,6 +101,9 @@ struct InterFileCheck::Record {
   bool definitions_looked_up = false;
   const DefinitionFile* definitions = nullptr;
   std::string definitions_path;
+  // What the record's macro calls pass as member names (DO(tzh_magic)):
+  // the body analysis read them as variables.
+  std::unordered_set<std::string> member_words;
 };
 
 void InterFileCheck::Run(const std::string& record, LineReader& in, TextWriter& out) {
@@ -167,6 +191,7 @@ void InterFileCheck::Variables(Record& r, bool reads, LineReader& in, TextWriter
         continue;
       }
     }
+    if (r.member_words.count(entry) != 0) continue;  // a member name, no variable
     if (!keep_locals) {
       const size_t arrow = entry.find("->");
       if (arrow != std::string::npos) entry.erase(arrow);
@@ -213,12 +238,10 @@ void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
     const DefinitionFile* definitions = Definitions(r);
     std::optional<DefinitionFile::Macro> macro = definitions != nullptr ? definitions->FindMacro(name) : std::nullopt;
     if (!macro) {
-      if (const std::string* body = project_macros_.Body(name)) {
-        macro.emplace();
-        macro->body = *body;
-      }
+      if (const DefinitionFile::Macro* found = project_macros_.Find(name)) macro = *found;
     }
     if (macro) {
+      AddMemberArguments(entry, paren, macro->member_parameters, r.member_words);
       if (macro->invalid_sjis > 0 && sjis_reported_.insert(r.definitions_path).second)
         ctx_.ReportInvalidShiftJis(r.definitions_path, macro->invalid_sjis, "FUNC ALS3");
       if (macro->tokens > kMacroTokenLimit) ctx_.log.Finding(SJ("[コール関数]-Macro FUnc CHK"), 0, entry, "-");

@@ -32,6 +32,11 @@ bool EmptyBrackets(std::string& text);
 // contents.
 void EmptyAccessBrackets(std::string& line);
 
+// The arguments a call text ("DO(tzh_magic)", its "(" at `open`) passes at
+// the given positions, added to `words`.
+void AddMemberArguments(std::string_view call, size_t open, const std::vector<size_t>& positions,
+                        std::unordered_set<std::string>& words);
+
 // Replaces every occurrence of `name` standing whole in `text` by
 // `replacement`.
 std::string ReplaceWholeName(std::string_view text, std::string_view name, std::string_view replacement);

@@ -218,6 +218,22 @@ TEST_F(FuncAls3StageTest, FunctionLikeMacrosOfTheWholeProjectAreMacroCalls) {
             "[コール関数（定義なし）]\nalias(x)\nlocal(y)\n\n[マクロ関数]\nQINSERT\tdo\n\n");
 }
 
+// What a macro call passes where the macro's body names a member (after
+// "." or "->", pasted with "##") is no variable: it leaves the read and
+// write lists.
+TEST_F(FuncAls3StageTest, MemberNamesPassedToMacrosAreNoVariables) {
+  WriteSjisText("vcwk012345/func_als2/f",
+                "[ファイル名]\nm.c\n\n[コール関数]\nDO(tzh_magic)\nTR(dev,dev_t)\nUSE(count)\n\n"
+                "[参照変数]\ntzh_magic\ndev\ndev_t\ncount\n\n[書込み変数]\ndev\ntotal\n\n");
+  WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat",
+                "DO\t(\tfield\t)\tfwrite\t(\ttzh\t.\tfield\t,\tsizeof\ttzh\t.\tfield\t)\t\n"
+                "TR\t(\tfield\t,\ttype\t)\tbuf\t->\tst_\t#\t#\tfield\t=\t(\ttype\t)\tnsim\t->\tfield\t\n"
+                "USE\t(\tx\t)\tuse\t(\tx\t.\tn\t,\tx\t)\t\n");
+  const std::string out = Run();
+  EXPECT_NE(out.find("[参照変数]\ndev_t\ncount\n\n[定義値]\nNONE\n\n[書込み変数]\ntotal\n\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("[マクロ関数]\nDO\tfwrite\nTR\tbuf\nUSE\tuse\n"), std::string::npos) << out;
+}
+
 TEST_F(FuncAls3StageTest, RunawayMacroLineIsLoggedOncePerCall) {
   WriteSjisText("vcwk012345/func_als2/f", "[ファイル名]\nm.c\n\n[コール関数]\nM(a)\nM(b)\n\n");
   std::string line = "M(";
