@@ -38,7 +38,7 @@ TEST(BodyScopeTest, NamesThatAreAlsoTypeNamesAreParametersAndLocals) {
                 "int fb(struct info *p, int len)\n{\n    total = p->a + p->b + len;\n    return 0;\n}\n"
                 "void lengths(void)\n{\n    unsigned len_t;\n    poll_t info = 0;\n    u64 t1, t2[N], t3;\n    len_t = size;\n"
                 "    static char msg[] __initdata = \"x\";\n    int tid __maybe_unused;\n"
-                "    struct fw *fw __free(release) = get();\n}\n");
+                "    struct fw *fw __free(release) = get();\n    register u64 last = 0;\n    register n2;\n}\n");
   run.RunDefineAls();
   run.RunFileAls();
   EXPECT_EQ(Section(run, "start_check_enables", "[引数定義]"), "smi_info\t*\tsmi_info\t");
@@ -48,7 +48,7 @@ TEST(BodyScopeTest, NamesThatAreAlsoTypeNamesAreParametersAndLocals) {
   EXPECT_EQ(Section(run, "fa", "[参照変数]"), "info->a\ninfo->b\nlen");
   EXPECT_EQ(Section(run, "fb", "[参照変数]"), "p->a\np->b\nlen");
   EXPECT_EQ(Section(run, "lengths", "[テンポラリ変数]"), "unsigned\tlen_t\npoll_t\tinfo\nu64\tt1\nu64\tt2[N]\nu64\tt3\nstatic\tchar\tmsg[]\nint\ttid\n"
-            "struct\tfw\t*\tfw");
+            "struct\tfw\t*\tfw\nregister\tu64\tlast\nregister\tn2");
   EXPECT_EQ(Section(run, "lengths", "[コール関数]"), "__free(release)\nget()");
   EXPECT_EQ(Section(run, "lengths", "[書込み変数]"), "len_t");
   EXPECT_EQ(Section(run, "lengths", "[参照変数]"), "size\nrelease");

@@ -474,6 +474,7 @@ void FunctionBodyAnalyzer::ScopeArguments(const FunctionHeader& header) {
 
 // The tokenizer's kinds, corrected where C says otherwise:
 // - a string or character literal is a value, like a number;
+// - register, auto and extern qualify a local declaration;
 // - "?", ":" and "%" are operators, "&=" and "|=" assignments;
 // - the suffix of a number (10UL gives 10 and UL) is part of the number;
 // - a type name is a variable where the function declares it, where it is
@@ -484,6 +485,10 @@ TokenKind FunctionBodyAnalyzer::Meaning(std::string_view token, TokenKind kind) 
   const std::string_view before = idx_ > 0 ? std::string_view(tokens_[static_cast<size_t>(idx_ - 1)]) : "";
   if (kind == kKindIdentifier) {
     if (IsLiteralToken(token)) return kKindNumber;
+    // Storage classes of a local declaration qualify its type.
+    if (token == "register" || token == "auto" || token == "extern" || token == "_Thread_local" ||
+        token == "__thread")
+      return kKindQualifier;
     if (token == "?" || token == ":" || token == "%") return kKindOperator;
     if (token == "&=" || token == "|=") return kKindAssignment;
     if (IsNumberSuffix(token) && idx_ > 0) {
