@@ -78,10 +78,12 @@ TEST(BodyAccessesTest, LiteralsAndNumberSuffixesAreNoVariables) {
   EXPECT_EQ(Section(run, "f", "[書込み変数]"), "y\nw");
 }
 
+// asm text is neither declarations nor accesses; a call in the C
+// expression of an operand is still a call.
 TEST(BodyAccessesTest, AsmStatementsAndBlocksAreSkipped) {
   AnalysisRun run;
   run.AddSource("a.c",
-                "void f(void)\n{\n    __asm__ __volatile__ (\"wdr\\n\" : : \"r\" (x));\n"
+                "void f(void)\n{\n    __asm__ __volatile__ (\"wdr\\n\" : : \"r\" (x), \"I\" (IO_ADDR(SPL)));\n"
                 "    asm(\"nop\");\n"
                 "    __asm\n        mov a, #0x01 ; it's loaded\n        mov r0, a\n    __endasm;\n"
                 "    y = 1;\n}\n");
@@ -89,6 +91,7 @@ TEST(BodyAccessesTest, AsmStatementsAndBlocksAreSkipped) {
   EXPECT_EQ(Section(run, "f", "[テンポラリ変数]"), "NONE");
   EXPECT_EQ(Section(run, "f", "[参照変数]"), "NONE");
   EXPECT_EQ(Section(run, "f", "[書込み変数]"), "y");
+  EXPECT_EQ(Section(run, "f", "[コール関数]"), "IO_ADDR(SPL)");  // a call in an operand is a call
   EXPECT_FALSE(run.ctx.types().Contains("__asm__"));
   EXPECT_FALSE(run.ctx.types().Contains("mov"));
 }

@@ -461,6 +461,15 @@ bool FileScanner::HasATypeBeforeTheName() const {
   return true;
 }
 
+// The "(" after the name opens with a number or a literal: no parameter
+// list, an attribute's argument (__sfr16 __at (0x8C8A) TMR0;).
+bool FileScanner::ListOpensWithAValue() const {
+  const int first = header_.name_index + 2;
+  if (first >= idx_) return false;
+  const std::string& token = tokens_[static_cast<size_t>(first)];
+  return !token.empty() && ((token[0] >= '0' && token[0] <= '9') || IsLiteralToken(token));
+}
+
 // One token of the file-level statement, in the order of the state table.
 FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
   auto previous = [this](int back) -> std::string_view {
@@ -576,7 +585,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       if (token == ";") {
         // A file-level macro invocation (static DEFINE_MUTEX(lock);) or a
         // statement (x |= f(y);) declares no function.
-        const bool declares = !LooksLikeMacroInvocation() && HasATypeBeforeTheName() &&
+        const bool declares = !LooksLikeMacroInvocation() && HasATypeBeforeTheName() && !ListOpensWithAValue() &&
                               IsCalleeName(tokens_[static_cast<size_t>(header_.name_index)]);
         if (declares) {
           RegisterParameterTypes();

@@ -102,6 +102,7 @@ class FileScanner {
   void EndParameter();
   bool LooksLikeMacroInvocation() const;
   bool HasATypeBeforeTheName() const;
+  bool ListOpensWithAValue() const;
   void SetCurrentState();
 
   RunContext& ctx_;

@@ -1847,7 +1847,12 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kSkipAsm:
-      if (token == "(") ++paren_;
+      if (token == "(" && IsCalleeName(previous(1)) && paren_ > 0) {
+        // A call in an operand (: "I" (_SFR_IO_ADDR(SPL))) is a call; what
+        // the asm reads and writes is not told.
+        BeginCall(kRhsCallArgs, kRhsCallArg, kSkipAsm);
+        calls_.back().no_reads = true;
+      } else if (token == "(") ++paren_;
       if (token == ")") --paren_;
       if (token == ";" && paren_ <= 0) EndStatement();
       break;
