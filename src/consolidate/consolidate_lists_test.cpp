@@ -128,6 +128,26 @@ TEST_F(ListsTest, AccessesOfAFunctionsOwnVariablesAreNoAccessesOfTheFileLevelOne
   EXPECT_EQ(ReadSjisText("vcwk012345/RAM_ALL/cnt"), "変数アクセス箇所一覧\n\nglobal\n    cnt [w]\n\n");
 }
 
+// A static variable is its own file's: a function of another file that
+// uses the name is no access of it. A variable some file declares without
+// static is the whole program's.
+TEST_F(ListsTest, StaticVariablesAreAccessedFromTheirOwnFileOnly) {
+  WriteSjisText("vcwk012345/ValList.txt", "static\tint\tcnt\t;\nint\ttotal\t;\n");
+  WriteSjisText("vcwk012345/F_a.c", "static\tint\tcnt\t;\nint\tf\t(\tvoid\t)\t;\n");
+  WriteSjisText("vcwk012345/F_c.c", "int\ttotal\t;\n");
+  WriteSjisText("vcwk012345/F_d.c", "static\tlong\ttotal\t;\n");
+  for (const char* f : {"f", "g"}) {
+    const std::string file = std::string(f) == "f" ? "a.c" : "b.c";
+    WriteSjisText(std::string("vcwk012345/FunctionList4/") + f,
+                  "[ファイル名]\n" + file + "\n\n[変数アクセス情報]\ncnt [R]\ntotal [w]\n\n");
+  }
+  StageHarness run;
+  ASSERT_EQ(RunRamAcsListStage(run.ctx()), StageOutcome::kContinue);
+  EXPECT_EQ(ReadSjisText("vcwk012345/RAM_ALL/cnt"), "変数アクセス箇所一覧\n\nf\n    cnt [R]\n\n");
+  EXPECT_EQ(ReadSjisText("vcwk012345/RAM_ALL/total"),
+            "変数アクセス箇所一覧\n\nf\n    total [w]\n\ng\n    total [w]\n\n");
+}
+
 TEST_F(ListsTest, FunctionInfoOfAHeaderOnlyProjectIsItsHeaderLine) {
   WriteSjisText("vcwk012345/FILEINFO/INF_a.h", "[FILENAME]\na.h\n");
   StageHarness run;

@@ -4,6 +4,7 @@
 
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
+#include "consolidate/file_level_variables.h"
 #include "consolidate/local_declarations.h"
 #include "consolidate/record_tags.h"
 #include "consolidate/record_walk.h"
@@ -21,10 +22,10 @@ std::string_view KeySuffix(std::string_view line) {
 
 // RAM_ALL/<variable>: the heading, an empty line, then per record that
 // accesses the variable its name, its matching lines behind four blanks and
-// an empty line. A name that cannot be a file name (it would leave RAM_ALL)
+// an empty line (a record of another file reaches no static variable). A name that cannot be a file name (it would leave RAM_ALL)
 // is logged and passed over.
-bool WriteAccessFile(RunContext& ctx, const AccessIndex& index, const std::string& declaration,
-                     const std::string& variable) {
+bool WriteAccessFile(RunContext& ctx, const AccessIndex& index, const FileLevelVariables& variables,
+                     const std::string& declaration, const std::string& variable) {
   if (!work::IsSafeComponent(variable)) {
     ctx.log.Finding("RAM ACS LIST", 0, declaration, "FILE NAME REFUSED");
     return false;
@@ -33,7 +34,8 @@ bool WriteAccessFile(RunContext& ctx, const AccessIndex& index, const std::strin
   out.Open(JoinPath(work::Path(work::kRamAll), variable), WriteMode::kTruncate, ctx.deferred_files);
   out.WriteLine(SJ("変数アクセス箇所一覧"));
   out.WriteLine("");
-  const std::vector<AccessIndex::Match> matches = index.Matches(variable);
+  std::vector<AccessIndex::Match> matches = index.Matches(variable);
+  std::erase_if(matches, [&](const AccessIndex::Match& m) { return !variables.Reaches(variable, index.file(m.record)); });
   for (size_t i = 0; i < matches.size(); ++i) {
     const bool first_of_record = i == 0 || matches[i - 1].record != matches[i].record;
     const bool last_of_record = i + 1 == matches.size() || matches[i + 1].record != matches[i].record;
@@ -50,7 +52,7 @@ bool AccessLineMatches(std::string_view line, std::string_view variable) {
   return ContainsWholeName(line, variable, KeySuffix(line));
 }
 
-void AccessIndex::AddRecord(std::string name, std::vector<std::string> access_lines) {
+void AccessIndex::AddRecord(std::string name, std::vector<std::string> access_lines, std::string file) {
   const size_t record = records_.size();
   for (size_t i = 0; i < access_lines.size(); ++i) {
     const std::string_view line = access_lines[i];
@@ -58,7 +60,7 @@ void AccessIndex::AddRecord(std::string name, std::vector<std::string> access_li
     lines_.push_back({record, i});
     (line.find('.') != std::string_view::npos ? dot_lines_ : other_lines_).Add(line, item);
   }
-  records_.push_back({std::move(name), std::move(access_lines)});
+  records_.push_back({std::move(name), std::move(access_lines), std::move(file)});
 }
 
 std::vector<AccessIndex::Match> AccessIndex::Matches(std::string_view variable) const {
@@ -75,12 +77,16 @@ std::vector<AccessIndex::Match> AccessIndex::Matches(std::string_view variable) 
   return matches;
 }
 
-std::vector<std::string> ReadAccessLines(LineReader& in) {
+std::vector<std::string> ReadAccessLines(LineReader& in, std::string* file) {
   std::vector<std::string> lines;
   LocalDeclarations locals;
   std::string line;
   while (in.ReadLineNoEol(line)) {
     if (line == record_tag::Accesses()) break;
+    if (line == record_tag::FileName()) {
+      if (in.ReadLineNoEol(line) && file != nullptr) *file = line;
+      continue;
+    }
     if (line != record_tag::Arguments() && line != record_tag::Temporaries()) continue;
     while (in.ReadLineNoEol(line) && !line.empty()) locals.Add(line);
   }
@@ -100,6 +106,8 @@ StageOutcome RunRamAcsListStage(RunContext& ctx) {
   std::string declaration;
   bool indexed = false;
   AccessIndex index;
+  FileLevelVariables variables;
+  variables.Load(work::kRoot);
   const std::string folder = work::Path(work::kFunctionList4);
   while (declarations.ReadLineNoEol(declaration)) {
     if (!indexed) {
@@ -114,7 +122,9 @@ StageOutcome RunRamAcsListStage(RunContext& ctx) {
           ctx.Message(" ");
           continue;
         }
-        index.AddRecord(name, ReadAccessLines(in));
+        std::string file;
+        std::vector<std::string> lines = ReadAccessLines(in, &file);
+        index.AddRecord(name, std::move(lines), std::move(file));
       }
     }
     std::string type;
@@ -122,7 +132,7 @@ StageOutcome RunRamAcsListStage(RunContext& ctx) {
     SplitTypeAndName(declaration, type, variable);
     ctx.ShowDetail(variable);
     if (ctx.StopRequested()) return StageOutcome::kStopRun;
-    WriteAccessFile(ctx, index, declaration, variable);
+    WriteAccessFile(ctx, index, variables, declaration, variable);
   }
   ctx.ShowStatus(SJ("RAMアクセス解析完了"));
   return StageOutcome::kContinue;

@@ -29,18 +29,21 @@ class AccessIndex {
     size_t line;
   };
 
-  // Adds a record with its access lines; records are kept in the order added.
-  void AddRecord(std::string name, std::vector<std::string> access_lines);
+  // Adds a record with its access lines and its source file; records are
+  // kept in the order added.
+  void AddRecord(std::string name, std::vector<std::string> access_lines, std::string file = {});
 
   // The lines that access `variable`, by record, then line, in order.
   std::vector<Match> Matches(std::string_view variable) const;
   const std::string& name(size_t record) const { return records_[record].name; }
+  const std::string& file(size_t record) const { return records_[record].file; }
   const std::string& line(const Match& m) const { return records_[m.record].lines[m.line]; }
 
  private:
   struct Record {
     std::string name;
     std::vector<std::string> lines;
+    std::string file;  // the line after "[ファイル名]"
   };
   std::vector<Record> records_;
   std::vector<Match> lines_;  // every access line, in order
@@ -54,6 +57,7 @@ class AccessIndex {
 // empty line, less those based on one of the record's parameters or
 // locals: a function's own variable of a name is no access of the
 // file-level variable of that name.
-std::vector<std::string> ReadAccessLines(LineReader& in);
+// `file` gets the record's source file name when it is not null.
+std::vector<std::string> ReadAccessLines(LineReader& in, std::string* file = nullptr);
 
 }  // namespace kv

@@ -35,7 +35,7 @@ class Lines {
   size_t pos_ = 0;
 };
 
-enum class Section { kNone, kReads, kWrites, kCalls, kAccesses, kCallers, kArguments, kTemporaries };
+enum class Section { kNone, kReads, kWrites, kCalls, kAccesses, kCallers, kArguments, kTemporaries, kFile };
 
 Section SectionOf(std::string_view tag) {
   if (tag == SJ("[参照変数]")) return Section::kReads;
@@ -45,6 +45,7 @@ Section SectionOf(std::string_view tag) {
   if (tag == SJ("[コール元]")) return Section::kCallers;
   if (tag == SJ("[引数定義]")) return Section::kArguments;
   if (tag == SJ("[テンポラリ変数]")) return Section::kTemporaries;
+  if (tag == SJ("[ファイル名]")) return Section::kFile;
   return Section::kNone;
 }
 
@@ -54,7 +55,7 @@ Section SectionOf(std::string_view tag) {
 // line that is its tag; later sections with the same tag are never read.
 CallRecord ParseCallRecord(std::string_view text) {
   CallRecord record;
-  bool seen[8] = {};
+  bool seen[9] = {};
   LocalDeclarations locals;  // a function's own variable is no file-level one
   Lines lines(text);
   std::string_view line;
@@ -67,6 +68,10 @@ CallRecord ParseCallRecord(std::string_view text) {
       // a root.
       std::string_view next;
       record.is_root = lines.Next(next) && (next.empty() || next == "NONE_CALLER");
+      continue;
+    }
+    if (section == Section::kFile) {
+      if (lines.Next(line)) record.file = line;
       continue;
     }
     if (section == Section::kArguments || section == Section::kTemporaries) {

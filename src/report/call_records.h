@@ -26,6 +26,7 @@ struct CallRecord {
   // The access section ended at an empty line or "NONE", not at the end of
   // the record (the variable command closes a function's group only then).
   bool accesses_closed = false;
+  std::string file;                   // the line after "[ファイル名]"
   // "[コール元]" followed by "NONE_CALLER" or an empty line: a root.
   bool is_root = false;
   // Callee record ids, resolved by RecordStore (-1: no record).

@@ -39,6 +39,7 @@ TEST(ParseCallRecordTest, AccessesOfParametersAndLocalsAreLeftOut) {
   CallRecord record = ParseCallRecord(ToCp932(
       "[引数定義]\nint\tn\t\n\n[テンポラリ変数]\nint\trv\n\n[変数アクセス情報]\nrv [w]\nn [R]\ng.x [R]\nn2 [R]\n\n"));
   EXPECT_EQ(record.accesses, (std::vector<std::string>{"g.x [R]", "n2 [R]"}));
+  EXPECT_EQ(ParseCallRecord(ToCp932("[ファイル名]\nmain.c\n\n[関数名称]\nf\n")).file, "main.c");
   EXPECT_TRUE(record.accesses_closed);
 }
 

@@ -75,6 +75,16 @@ TEST_F(ReportTest, StageWritesTheReportSet) {
   EXPECT_FALSE(Exists("AnalyzeLog.txt"));
 }
 
+// A static variable's page lists the functions of its own file only (cnt
+// is accessed by run of main.c and rec of isr.c).
+TEST_F(ReportTest, StaticVariablePagesListTheirOwnFilesFunctions) {
+  WriteSjisText("vcwk012345/F_main.c", "static\tint\tcnt\t;\n");
+  ASSERT_EQ(RunStage(), StageOutcome::kContinue);
+  const std::string text = ReadSjisText("vcwk012345/RAM/cnt");
+  EXPECT_EQ(text.find("rec"), std::string::npos) << text;
+  EXPECT_NE(text.find("run\n\t2 アクセス"), std::string::npos) << text;
+}
+
 TEST_F(ReportTest, BriefFormBeyondTheBudget) {
   options_.tree_line_budget = 10;
   ASSERT_EQ(RunStage(), StageOutcome::kContinue);

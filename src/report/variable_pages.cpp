@@ -9,6 +9,7 @@
 #include "platform/html_text.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
+#include "consolidate/file_level_variables.h"
 #include "report/call_records.h"
 #include "report/call_tree.h"
 #include "report/report_pages.h"
@@ -60,7 +61,10 @@ TreeAccessIndex::TreeAccessIndex(const std::vector<TreeLine>& tree, RecordStore&
     function.name = line.name;
     function.root = line.root;
     int id = records.Lookup(line.name);
-    if (id >= 0) function.accesses = &records.Get(id).accesses;
+    if (id >= 0) {
+      function.accesses = &records.Get(id).accesses;
+      function.file = records.Get(id).file;
+    }
     functions_.push_back(std::move(function));
   }
   // Every maximal run of identifier characters of every access line: a name
@@ -120,6 +124,8 @@ StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records,
   }
   const TreeAccessIndex index(tree, records);
   const auto& functions = index.functions();
+  FileLevelVariables variables;  // a static variable is its own file's
+  variables.Load(work::kRoot);
 
   std::string line, type, variable;
   while (declarations.ReadLineNoEol(line)) {
@@ -151,6 +157,7 @@ StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records,
     };
     for (const TreeAccessIndex::Place& place : index.Matches(variable)) {
       const TreeAccessIndex::Function& function = functions[place.function];
+      if (!variables.Reaches(variable, function.file)) continue;
       if (place.function != current) {
         close_function();
         current = place.function;

@@ -36,6 +36,7 @@ class TreeAccessIndex {
     std::string name;      // as the tree line names it
     bool root = false;     // its first line holds no tab followed by "|"
     const std::vector<std::string>* accesses = nullptr;  // null: no record
+    std::string file;  // its record's source file
   };
   struct Place {
     int function;
