@@ -470,6 +470,20 @@ bool FileScanner::ListOpensWithAValue() const {
   return !token.empty() && ((token[0] >= '0' && token[0] <= '9') || IsLiteralToken(token));
 }
 
+// After the list: a subscript or an initialiser, so the name with its list
+// was a macro standing for a variable's name
+// (const char NAME(symbol)[] = "%pS";).
+bool FileScanner::DeclaresAnObject() const {
+  int depth = 0;
+  for (int i = header_.name_index + 1; i < idx_; ++i) {
+    const std::string& token = tokens_[static_cast<size_t>(i)];
+    if (token == "(") ++depth;
+    if (token == ")") --depth;
+    if (depth == 0 && (token == "[" || token == "=")) return true;
+  }
+  return false;
+}
+
 // One token of the file-level statement, in the order of the state table.
 FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
   auto previous = [this](int back) -> std::string_view {
@@ -586,7 +600,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
         // A file-level macro invocation (static DEFINE_MUTEX(lock);) or a
         // statement (x |= f(y);) declares no function.
         const bool declares = !LooksLikeMacroInvocation() && HasATypeBeforeTheName() && !ListOpensWithAValue() &&
-                              IsCalleeName(tokens_[static_cast<size_t>(header_.name_index)]);
+                              !DeclaresAnObject() && IsCalleeName(tokens_[static_cast<size_t>(header_.name_index)]);
         if (declares) {
           RegisterParameterTypes();
           WritePrototype();

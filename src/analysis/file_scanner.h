@@ -103,6 +103,7 @@ class FileScanner {
   bool LooksLikeMacroInvocation() const;
   bool HasATypeBeforeTheName() const;
   bool ListOpensWithAValue() const;
+  bool DeclaresAnObject() const;
   void SetCurrentState();
 
   RunContext& ctx_;

@@ -110,11 +110,11 @@ TEST_F(ProjectCallsTest, MacroInvocationsAreNoPrototypes) {
   Run({{"a.c",
         "static DEFINE_MUTEX(lock);\nLIST_HEAD(list);\nstatic DEVICE_ATTR(mode, 0644, show, store);\n"
         "module_init(start);\nint declared_only(int);\nstatic inline DEFINE_HELPER(times, long);\n"
-        "__sfr16 __at (0x8C8A) TMR0;\n"
+        "__sfr16 __at (0x8C8A) TMR0;\nconst char FMT_NAME(symbol)[] = \"%pS\";\n"
         "MODULE_PARM_DESC(level, \"initial level\"\n    RANGE(LO, HI));\n"
         "int start(void)\n{\n    return declared_only(1);\n}\n"}});
   EXPECT_EQ(testing::ReadFile("vcwk012345/FuncList_ProtType.txt"), "int\tdeclared_only\t(\tint\t)\t;\r\n");
-  for (const char* name : {"DEFINE_MUTEX", "LIST_HEAD", "DEVICE_ATTR", "module_init", "RANGE", "DEFINE_HELPER", "__at"}) {
+  for (const char* name : {"DEFINE_MUTEX", "LIST_HEAD", "DEVICE_ATTR", "module_init", "RANGE", "DEFINE_HELPER", "__at", "FMT_NAME"}) {
     EXPECT_FALSE(std::filesystem::exists(std::string("vcwk012345/FunctionList4/") + name)) << name;
     EXPECT_FALSE(std::filesystem::exists(std::string("vcwk012345/HTML/") + name + ".html")) << name;
   }
