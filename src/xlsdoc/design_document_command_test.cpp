@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "platform/shell.h"
 #include "support/golden.h"
 #include "support/test_folder.h"
 #include "xlsdoc/xlsdoc_test_util.h"
@@ -130,7 +131,9 @@ TEST_F(DesignDocumentTest, WritesOneWorkbookPerSourceFile) {
   auto folders = RunFolders();
   ASSERT_EQ(folders.size(), 1u);
   EXPECT_TRUE(folders[0].starts_with("自動設計書"));
-  EXPECT_EQ(folders[0].size(), std::string("自動設計書").size() + 10);
+  // The year leads the stamp, as in the report's folder name.
+  EXPECT_EQ(folders[0].size(), std::string("自動設計書").size() + 14);
+  EXPECT_EQ(folders[0].substr(std::string("自動設計書").size(), 4), FormatLocalTime("%Y"));
   EXPECT_EQ(FilesIn("out/" + folders[0]), (std::vector<std::string>{"main_c.xlsx", "orphan.xlsx", "util_c.xlsx"}));
 
   // Golden dumps of the function sheets (the template sheets are the
@@ -246,7 +249,7 @@ TEST_F(DesignDocumentTest, SheetNamesAndSkippedRecords) {
   auto main_c = Book("main_c.xlsx");
   std::vector<std::string> names;
   for (const auto& sheet : main_c->book.sheets) names.push_back(sheet->name());
-  EXPECT_EQ(names, (std::vector<std::string>{"Sheet1", "Sheet1 (2)", "Sheet1 (3)", "abcdefghij_klmnopqrst_uvwx(1)",
+  EXPECT_EQ(names, (std::vector<std::string>{"表紙", "モジュール定義", "関数雛形", "abcdefghij_klmnopqrst_uvwx(1)",
                                              "abcdefghij_klmnopqrst_uvwx(2)", "foo(3)", "init(4)"}));
   const xls::SheetModel* cut = SheetNamed(*main_c, "abcdefghij_klmnopqrst_uvwx(2)");
   ASSERT_NE(cut, nullptr);
@@ -346,8 +349,8 @@ TEST_F(DesignDocumentTest, AnAutomationErrorEndsTheRunInOrder) {
     std::time_t t = now + i;
     std::tm local{};
     localtime_r(&t, &local);
-    char stamp[16];
-    std::strftime(stamp, sizeof stamp, "%m%d%H%M%S", &local);
+    char stamp[24];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &local);
     fs::create_directories("out/自動設計書" + std::string(stamp) + "/ORIGINAL.xlsx/x");
   }
   EXPECT_FALSE(Run());
