@@ -14,9 +14,9 @@ motor.c : モータ制御
 NONE
 
 [変数一覧]
-内部変数	s_mode	MOTOR_MODE		
-公開変数	g_rpm	ULONG		
-公開変数	g_duty	USHORT		
+内部変数	s_mode	MOTOR_MODE		運転モード
+公開変数	g_rpm	ULONG		エンジン回転数[rpm]
+公開変数	g_duty	USHORT		現在の出力デューティ
 
 [関数]
 motor_update
@@ -26,10 +26,14 @@ motor_update
 モータ状態更新
 
 [処理説明]
-NONE
+回転数から運転モードを決め、モードに応じた
+デューティを出力する。
+  過回転     : 停止
+  回転数 0   : アイドル
+  それ以外   : 通常運転
 
 [戻り値説明]
-NONE
+	なし
 
 [引数説明]
 NONE
@@ -38,7 +42,7 @@ NONE
 NONE
 
 [備考]
-NONE
+定周期処理から呼ばれる
 
 [字下げ]
 4,4,8,4,8,4,8,4,4,4,8,8,4,8,8,4,8,8,4,4,0
@@ -54,10 +58,11 @@ motor_calc_duty
 NONE
 
 [戻り値説明]
-NONE
+800	上限デューティ（3000rpm超）
+	それ以外は回転数の 1/4
 
 [引数説明]
-NONE
+rpm	回転数[rpm]
 
 [テンポラリ変数説明]
 NONE
@@ -82,7 +87,7 @@ NONE
 NONE
 
 [引数説明]
-NONE
+duty	出力するデューティ
 
 [テンポラリ変数説明]
 NONE

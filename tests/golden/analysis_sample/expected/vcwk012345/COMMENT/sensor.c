@@ -8,15 +8,15 @@ SENSOR
 engine_ctl/sensor/sensor.c
 
 [ファイル説明]
-sensor.c : センサ入力とフィルタ処理
+センサ入力とフィルタ処理
 
 [ファイル備考]
-NONE
+ADC の読み取りは adc_get() に任せる
 
 [変数一覧]
-公開変数	g_sensor[SENSOR_COUNT]	SENSOR_DATA		
-内部変数	s_history[FILTER_DEPTH]	USHORT		
-内部変数	s_index	UCHAR		
+公開変数	g_sensor[SENSOR_COUNT]	SENSOR_DATA		センサごとの読み取り値
+内部変数	s_history[FILTER_DEPTH]	USHORT		読み取り履歴
+内部変数	s_index	UCHAR		履歴の書込み位置
 
 [関数]
 sensor_init
@@ -51,13 +51,14 @@ sensor_read
 センサ値読み込み（ADC）
 
 [処理説明]
-NONE
+ADC の値を読み、フィルタを通して g_sensor に格納する。
+読んだ値は履歴にも残す。
 
 [戻り値説明]
 NONE
 
 [引数説明]
-NONE
+ch	読み込むセンサのチャンネル
 
 [テンポラリ変数説明]
 NONE
@@ -79,10 +80,11 @@ sensor_filter
 NONE
 
 [戻り値説明]
-NONE
+	フィルタ後の値（old 3 : now 1 の加重平均）
 
 [引数説明]
-NONE
+old	前回のフィルタ値
+now	今回の読み取り値
 
 [テンポラリ変数説明]
 NONE
