@@ -13,6 +13,8 @@ namespace {
 
 // File-level tokens kept to find where a definition's header starts.
 constexpr size_t kMaxRecentTokens = 8192;
+// A statement longer than this is no declaration: its tokens are dropped.
+constexpr size_t kMaxStatementTokens = 4000;
 
 // One comment's part on one line, its markers included.
 struct Piece {
@@ -492,6 +494,7 @@ class DescriptionReader {
       statement_.clear();
       return;
     }
+    if (statement_.size() >= kMaxStatementTokens) statement_.clear();  // no declaration is this long
     statement_.push_back(std::move(token));
   }
 
@@ -614,7 +617,8 @@ class DescriptionReader {
   FunctionDescription HeaderDescription(size_t first_line, size_t last_line, const std::vector<std::string>& params,
                                         const std::string& name) {
     FunctionDescription d;
-    if (auto block = BlockAbove(first_line, true)) d = ReadFunctionComment(CleanCommentText(TakeBlock(*block)), params);
+    if (auto block = BlockAbove(first_line, true))
+      d = ReadFunctionComment(CleanCommentText(TakeBlock(*block)), params, name);
     for (size_t line = first_line; line <= last_line && line < lines_.size(); ++line) {
       const SourceLine& l = lines_[line];
       if (l.trailing.empty()) continue;
@@ -625,7 +629,7 @@ class DescriptionReader {
         if (std::find(words.begin(), words.end(), p) != words.end()) on_line.push_back(p);
       const bool header_ends_here = line == last_line || l.code.find(')') != std::string::npos;
       if (names_function && (on_line.empty() || header_ends_here) && d.summary.empty()) {
-        FunctionDescription same_line = ReadFunctionComment(CleanCommentText(l.trailing), params);
+        FunctionDescription same_line = ReadFunctionComment(CleanCommentText(l.trailing), params, name);
         if (d.empty()) d = std::move(same_line);
         continue;
       }
@@ -691,6 +695,7 @@ class DescriptionReader {
       body_statement_.clear();
       return;
     }
+    if (body_statement_.size() >= kMaxStatementTokens) body_statement_.clear();
     body_statement_.push_back(std::move(token));
   }
 
@@ -699,10 +704,14 @@ class DescriptionReader {
     std::optional<Declaration> d = ParseDeclaration(body_statement_, body_statement_.size());
     if (!d || d->function || d->is_typedef || d->is_extern) return;
     const size_t first_line = body_statement_.front().line;
+    // A comment above "T x = f();" tells what the step does, not what x is.
+    const bool initialised = std::any_of(body_statement_.begin(), body_statement_.end(),
+                                         [](const Token& t) { return t.text == "="; });
     for (const Declarator& decl : d->declarators) {
       if (std::any_of(locals_.begin(), locals_.end(), [&decl](const NamedText& n) { return n.name == decl.name; }))
         continue;
-      TextLines text = ItemText(decl.line, first_line, &decl == &d->declarators.front(), decl.name);
+      const bool may_use_block = &decl == &d->declarators.front() && !initialised;
+      TextLines text = ItemText(decl.line, first_line, may_use_block, decl.name);
       if (!text.empty()) locals_.push_back({decl.name, std::move(text)});
     }
   }

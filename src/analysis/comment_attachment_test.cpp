@@ -67,7 +67,9 @@ TEST(CommentAttachmentTest, HeaderBlockBlockAboveAndLocals) {
       "    int i;            /* ループ */\n"
       "    UCHAR *p, *q;     // ポインタ\n"
       "    /* 上の説明 */\n"
-      "    long n = 0;\n"
+      "    long n;\n"
+      "    /* 処理の説明 */\n"
+      "    long m = start();\n"
       "    i = 0;            /* 代入 */\n"
       "}\n"
       "int run(void) { return 0; }\n");
@@ -78,7 +80,7 @@ TEST(CommentAttachmentTest, HeaderBlockBlockAboveAndLocals) {
   EXPECT_EQ(Utf8(init.description.summary), (Lines{"初期化"}));
   EXPECT_EQ(Utf8Named(init.description.locals), "i=ループ;p=ポインタ;q=ポインタ;n=上の説明;");
   // The body lines after the "{" line: their indentation, blank lines left out.
-  EXPECT_EQ(init.indents, (std::vector<int>{4, 4, 4, 4, 4, 0}));
+  EXPECT_EQ(init.indents, (std::vector<int>{4, 4, 4, 4, 4, 4, 4, 0}));
   const DescribedFunction& run = Function(f, "run");
   EXPECT_FALSE(run.is_static);
   EXPECT_TRUE(run.description.empty());
@@ -211,6 +213,28 @@ TEST(CommentAttachmentTest, CommentsInsideLiteralsAndWrappedBodies) {
   const DescribedFunction& isr = Function(f, "ISR(TIMER0_OVF_vect)");
   EXPECT_EQ(Utf8(isr.description.summary), (Lines{"割込み"}));
   EXPECT_EQ(isr.indents, (std::vector<int>{4, 8, 4, 0}));  // tab stops every 4
+}
+
+// Nothing a file can hold stops the reader: comments and literals left
+// open, braces out of balance, bytes that are no text, very long lines.
+TEST(CommentAttachmentTest, HostileFilesAreReadToTheirEnd) {
+  const std::vector<std::string> texts = {
+      "/* never closed\nint x;\n",
+      "int f(void) {\n  /* open\n",
+      "}}}} int a; /* x */ {{{{\n",
+      std::string("\x81\x00\xFF/*\x82*/\n\"\\\n", 12),
+      std::string(10000, '{') + "\n" + std::string(10000, '}'),
+      "#define A \\\n\\\n\\\n",
+      "enum { " + std::string(5000, ',') + " };\n",
+      "int " + std::string(20000, '*') + " p; // " + std::string(7000, 'x') + "\n",
+  };
+  for (const std::string& text : texts) {
+    LineReader reader;
+    reader.OpenText(text);
+    const std::vector<ShapedDefinition> definitions = FindDefinitionsByShape(reader, kLineBuffer);
+    FileDescriptions f = ReadSourceDescriptions(reader, kLineBuffer, definitions, {"f.c", "SRC", "f.c"});
+    EXPECT_EQ(ParseDescriptionFile(FormatDescriptionFile(f)).file_name, "f.c");
+  }
 }
 
 TEST(CommentAttachmentTest, RoundTripThroughTheDescriptionFile) {

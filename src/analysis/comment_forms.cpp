@@ -65,7 +65,7 @@ constexpr LabelEntry kLabels[] = {
     {"バージョン", Field::kNotes, true},    {"担当", Field::kNotes, true},
     {"author", Field::kNotes, true},        {"date", Field::kNotes, true},
     {"version", Field::kNotes, true},       {"history", Field::kNotes, true},
-    {"copyright", Field::kNotes, true},
+    {"copyright", Field::kNotes, true},     {"context", Field::kNotes, true},
     {"関数名", Field::kIgnored, false},     {"関数名称", Field::kIgnored, false},
     {"名称", Field::kIgnored, false},       {"名前", Field::kIgnored, false},
     {"モジュール名", Field::kIgnored, false}, {"ファイル名", Field::kIgnored, false},
@@ -96,7 +96,7 @@ constexpr CommandEntry kCommands[] = {
     {"since", Field::kNotes, true},        {"deprecated", Field::kNotes, true},
     {"author", Field::kNotes, true},       {"authors", Field::kNotes, true},
     {"date", Field::kNotes, true},         {"version", Field::kNotes, true},
-    {"copyright", Field::kNotes, true},    {"par", Field::kNotes, true},
+    {"copyright", Field::kNotes, true},     {"context", Field::kNotes, true},    {"par", Field::kNotes, true},
     {"exception", Field::kNotes, true},    {"throws", Field::kNotes, true},
     {"file", Field::kIgnored, false},      {"fn", Field::kIgnored, false},
     {"def", Field::kIgnored, false},       {"var", Field::kIgnored, false},
@@ -375,7 +375,8 @@ std::optional<NamedText> ReturnLine(std::string_view line) {
 
 class FunctionCommentReader {
  public:
-  FunctionCommentReader(const TextLines& lines, const std::vector<std::string>& names) : lines_(lines), names_(names) {
+  FunctionCommentReader(const TextLines& lines, const std::vector<std::string>& names, std::string_view function = {})
+      : lines_(lines), names_(names), function_(function) {
     int labelled = 0;
     for (const std::string& line : lines_)
       if (MatchCommand(line) || MatchLabel(line, true)) ++labelled;
@@ -394,20 +395,45 @@ class FunctionCommentReader {
  private:
   void Take(const std::string& line) {
     if (line.empty()) {
-      if (brief_) {
+      // A paragraph ends @brief, and a command's parameter or return text:
+      // plain text after it is the details.
+      const bool command_list = from_command_ && (field_ == Field::kParameters || field_ == Field::kReturns);
+      if (brief_ || command_list) {
         brief_ = false;
         field_ = Field::kNone;
         after_brief_ = true;
       }
       return;
     }
-    std::optional<LabelMatch> m = MatchCommand(line);
+    std::optional<LabelMatch> m = KernelDocParameter(line);
+    if (!m) m = MatchCommand(line);
     if (!m) m = MatchLabel(line, spaced_);
     if (m) {
       Start(*m, line);
       return;
     }
     Continue(line);
+  }
+
+  // "@name: text" (the kernel's form): a parameter, unless the name is a
+  // command of its own and no parameter of the function ("@note: ...").
+  std::optional<LabelMatch> KernelDocParameter(std::string_view line) const {
+    const size_t start = line.find_first_not_of(' ');
+    if (start == std::string_view::npos || line[start] != '@') return std::nullopt;
+    size_t end = start + 1;
+    while (end < line.size() && (IsWordChar(line[end]) || line[end] == '.')) ++end;
+    if (end == start + 1 || end >= line.size() || line[end] != ':') return std::nullopt;
+    const std::string_view name = line.substr(start + 1, end - start - 1);
+    const bool parameter = std::find(names_.begin(), names_.end(), name) != names_.end();
+    const bool command = std::any_of(std::begin(kCommands), std::end(kCommands),
+                                     [&name](const CommandEntry& c) { return EqualsIgnoringCase(name, c.name); });
+    if (command && !parameter) return std::nullopt;
+    LabelMatch m;
+    m.field = Field::kParameters;
+    m.command = true;
+    m.name.assign(name);
+    m.rest.assign(Rest(line, end + 1));
+    return m;
   }
 
   void Start(const LabelMatch& m, std::string_view line) {
@@ -534,6 +560,7 @@ class FunctionCommentReader {
 
   void Finish() {
     Dedent();
+    StripFunctionName();
     if (!leading_.empty()) {
       TextLines& into = d_.summary.empty() ? d_.summary : d_.details;
       into.insert(into.begin(), leading_.begin(), leading_.end());
@@ -558,8 +585,25 @@ class FunctionCommentReader {
     std::erase_if(d_.returns, [](const NamedText& r) { return r.lines.empty(); });
   }
 
+  // "name() - text", "name - text": the summary's first line says the
+  // function's name again (the kernel's form); the text is what counts.
+  void StripFunctionName() {
+    TextLines& lines = d_.summary.empty() ? leading_ : d_.summary;
+    if (function_.empty() || lines.empty()) return;
+    std::string_view first = lines.front();
+    if (first.substr(0, function_.size()) != function_) return;
+    first.remove_prefix(function_.size());
+    if (first.substr(0, 2) == "()") first.remove_prefix(2);
+    const size_t dash = first.find_first_not_of(' ');
+    if (dash == std::string_view::npos || first[dash] != '-' || dash + 1 >= first.size() || first[dash + 1] != ' ')
+      return;
+    lines.front() = std::string(TrimBlanks(first.substr(dash + 1)));
+    if (lines.front().empty()) lines.erase(lines.begin());
+  }
+
   const TextLines& lines_;
   const std::vector<std::string>& names_;
+  std::string_view function_;
   FunctionDescription d_;
   TextLines leading_;
   TextLines unplaced_parameters_;
@@ -576,8 +620,9 @@ class FunctionCommentReader {
 
 }  // namespace
 
-FunctionDescription ReadFunctionComment(const TextLines& lines, const std::vector<std::string>& parameter_names) {
-  return FunctionCommentReader(lines, parameter_names).Run();
+FunctionDescription ReadFunctionComment(const TextLines& lines, const std::vector<std::string>& parameter_names,
+                                        std::string_view function) {
+  return FunctionCommentReader(lines, parameter_names, function).Run();
 }
 
 FileComment ReadFileComment(const TextLines& lines) {

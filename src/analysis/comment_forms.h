@@ -6,7 +6,8 @@
 //   Note... followed by ":" or by two blanks when two or more lines of the
 //   block carry a label);
 // * doxygen commands: @brief, @details, @param[in] name, @return, @retval
-//   VALUE, @note and the rest, also written \brief;
+//   VALUE, @note and the rest, also written \brief; the kernel's
+//   "name() - summary", "@param: text", "Return: text";
 // * plain text.
 //
 // Labels and what they fill:
@@ -16,7 +17,7 @@
 //   returns   戻り値 返り値 戻値 返値 復帰値 出力 返却値, Output(s) Return(s) RetVal
 //   notes     備考 注意 注意事項 補足 特記事項 制約 制限 前提条件, Note(s) Remark(s) Caution Warning
 //   notes, the line kept whole: 作成者 作成日 作成 更新 更新日 更新履歴 変更履歴 履歴 版 版数
-//             バージョン 担当, Author Date Version History Copyright
+//             バージョン 担当, Author Date Version History Copyright Context
 //   nothing   関数名 関数名称 名称 名前 モジュール名 ファイル名, Function Name File Module
 // A doxygen command not listed ends up in the summary as the line it is.
 #pragma once
@@ -37,7 +38,10 @@ namespace kv {
 // "VALUE .. text", "VALUE  text" give VALUE its own entry; other return text
 // is the general entry (name ""). Plain text goes to the summary; doxygen
 // text after the @brief paragraph to the details.
-FunctionDescription ReadFunctionComment(const TextLines& lines, const std::vector<std::string>& parameter_names);
+// With the kernel's form, "@x: text" names parameter x, and a first line
+// "`function`() - text" loses the repeated name.
+FunctionDescription ReadFunctionComment(const TextLines& lines, const std::vector<std::string>& parameter_names,
+                                        std::string_view function = {});
 
 // A file's header comment: what the file is (the summary, or the first
 // paragraph of plain text) and everything else.

@@ -140,6 +140,23 @@ TEST(CommentFormsTest, DoxygenCommands) {
   EXPECT_EQ(Utf8(d.returns), (std::vector<Named>{{"0", {"成功"}}}));
 }
 
+TEST(CommentFormsTest, TheKernelsForm) {
+  FunctionDescription d = ReadFunctionComment(
+      CleanCommentText(Sjis({"/**", " * input_ff_erase() - erase an effect", " * @dev: input device", " * @file: owner",
+                             " *", " * This function erases an effect", " * from the device.", " *",
+                             " * Return: 0 on success", " */"})),
+      Sjis({"dev", "effect_id", "file"}), "input_ff_erase");
+  EXPECT_EQ(Utf8(d.summary), (Lines{"erase an effect"}));
+  EXPECT_EQ(Utf8(d.parameters), (std::vector<Named>{{"dev", {"input device"}}, {"file", {"owner"}}}));
+  EXPECT_EQ(Utf8(d.details), (Lines{"This function erases an effect", "from the device."}));
+  EXPECT_EQ(Utf8(d.returns), (std::vector<Named>{{"", {"0 on success"}}}));  // one blank, then words: text
+  // "name - text" without parentheses; another name keeps its line.
+  d = ReadFunctionComment(CleanCommentText(Sjis({"/* f - does it */"})), {}, "f");
+  EXPECT_EQ(Utf8(d.summary), (Lines{"does it"}));
+  d = ReadFunctionComment(CleanCommentText(Sjis({"/* g - does it */"})), {}, "f");
+  EXPECT_EQ(Utf8(d.summary), (Lines{"g - does it"}));
+}
+
 TEST(CommentFormsTest, PlainTextIsTheSummary) {
   FunctionDescription d = Read({"/* 初期化処理", "   ポートとタイマを準備する */"});
   EXPECT_EQ(Utf8(d.summary), (Lines{"初期化処理", "ポートとタイマを準備する"}));
