@@ -32,6 +32,9 @@ constexpr double kMaxTypeColumnWidth = 60.0;
 constexpr int kTextAreaColumns = 20;  // D:W
 // Deeper indentation is shown this deep: the text must stay in sight.
 constexpr int kMaxIndent = 64;
+// A description area grows to this many rows at most (the text is whole in
+// its cell; the rows only show it).
+constexpr int kMaxAreaRows = 500;
 
 // Table types are kept as the record writes them, with tabs between the
 // words; the sheet shows them with blanks.
@@ -261,7 +264,7 @@ class FunctionSheetWriter {
     const int needed = static_cast<int>(xls::WrappedLineCount(ToUtf8(text), TextAreaWidth()));
     // A one-row area grows with its text when the sheet is written.
     if (rows == 1) return;
-    for (int extra = needed - rows; extra > 0; --extra) InsertRowAt(row + 1);
+    for (int extra = std::min(needed, kMaxAreaRows) - rows; extra > 0; --extra) InsertRowAt(row + 1);
   }
 
   void WriteVariable(int row, const std::string& declaration, const std::vector<NamedText>& texts, bool merged) {

@@ -29,6 +29,7 @@ constexpr int kNotesRow = 17;    // D17:Y21
 constexpr int kNotesRows = 5;
 constexpr int kHistoryRow = 31;  // the first row of the revision history
 constexpr int kCoverTextColumns = 22;  // D:Y
+constexpr int kMaxAreaRows = 500;       // a text area grows to this many rows at most
 
 // The tables of the module-definition sheet (their header rows).
 constexpr int kPublicFunctions = 5;
@@ -111,7 +112,7 @@ class ModuleSheetsWriter {
     cell.SetValue2(text);
     WrapFromTop(cell);
     const int needed = static_cast<int>(xls::WrappedLineCount(ToUtf8(text), kCoverTextColumns * kColumnWidth));
-    const int extra = std::max(0, needed - rows);
+    const int extra = std::max(0, std::min(needed, kMaxAreaRows) - rows);
     for (int i = 0; i < extra; ++i) Cell(sheet, row + 1, 1).EntireRow().Insert();
     return extra;
   }
