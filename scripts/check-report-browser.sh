@@ -3,7 +3,8 @@
 #
 # Opens the HTML report of a result folder in headless Chromium over file://
 # and checks what a reader sees: the frames load, the menu links work, and a
-# function's record and source page, its call-graph picture, the search
+# function's record (for the sample's motor_update, with the description
+# its comment gives) and source page, its call-graph picture, the search
 # field, a call tree and a variable page show their Japanese text (Shift-JIS
 # pages decoded right). Prints one PASS/FAIL
 # line per check; exits 1 when a check failed.

@@ -4,6 +4,7 @@
 // workbooks as the component's reader gives them back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/analyze_test_run.h"
@@ -31,6 +32,7 @@ class DescribedProjectTest : public ::testing::Test {
   // The documents of the analysis; the one run folder's workbook `name`.
   std::unique_ptr<ReadBook> Documents(const std::string& name) {
     if (folder_.empty()) {
+      dates_.push_back(ToUtf8(FormatLocalTime("%Y/%m/%d")));
       xls::testing::TestRun docs("out");
       if (!RunDesignDocumentCommand(*docs.ctx, {}, nullptr)) {
         ADD_FAILURE() << "docs failed";
@@ -38,6 +40,7 @@ class DescribedProjectTest : public ::testing::Test {
       }
       for (const auto& entry : fs::directory_iterator("out"))
         if (entry.path().filename().string().starts_with("自動設計書")) folder_ = entry.path().string();
+      dates_.push_back(ToUtf8(FormatLocalTime("%Y/%m/%d")));
     }
     return xls::testing::ReadWorkbook(FromDiskName(folder_) + "/" + name);
   }
@@ -64,6 +67,7 @@ class DescribedProjectTest : public ::testing::Test {
 
   testing::ScratchFolder scratch_;
   std::string folder_;
+  std::vector<std::string> dates_;  // before and after the documents were written
 };
 
 TEST_F(DescribedProjectTest, DescriptionFilesAndRecordsAreGolden) {
@@ -146,7 +150,7 @@ TEST_F(DescribedProjectTest, CoverAndModuleSheetDescribeTheFile) {
   EXPECT_EQ(cover.Value(17, 4), "【作成者】     開発チーム");
   EXPECT_EQ(cover.Value(31, 3), "新規作成");
   EXPECT_EQ(cover.Value(31, 17), "lamp.c");
-  EXPECT_EQ(cover.Value(31, 21), ToUtf8(FormatLocalTime("%Y/%m/%d")));
+  EXPECT_NE(std::find(dates_.begin(), dates_.end(), cover.Value(31, 21)), dates_.end()) << cover.Value(31, 21);
 
   const xls::SheetModel& module = Sheet(*book, "モジュール定義");
   // Three public functions: a row is inserted in the table, the ones below move.

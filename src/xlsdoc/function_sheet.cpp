@@ -188,6 +188,7 @@ class FunctionSheetWriter {
     if (data_.folder) WriteBold(kHeaderRow, kColumnA, *data_.folder);
     if (data_.file) WriteBold(kHeaderRow, kColumnS, *data_.file);
     const FunctionDescription& d = data_.description;
+    type_width_ = TypeWidth();
     WriteTextArea(SJ("■関数概要"), d.summary, 1);
     WriteTextArea(SJ("■処理内容"), d.details, 3);
     if (data_.arguments) WriteVariableTable(SJ("■引数"), *data_.arguments, "void", true, d.parameters);
@@ -246,7 +247,8 @@ class FunctionSheetWriter {
 
   // The width of D:W in characters (L may have been widened).
   double TextAreaWidth() const {
-    return kTextAreaColumns * kTemplateColumnWidth + type_width_ - kTemplateColumnWidth;
+    const double type_column = std::max(type_width_, sheet_->Range("L1", "L1").ColumnWidth());
+    return (kTextAreaColumns - 1) * kTemplateColumnWidth + type_column;
   }
 
   // A description under its caption, in the area D:W of the caption's rows
@@ -276,6 +278,24 @@ class FunctionSheetWriter {
     if (text == nullptr || text->lines.empty()) return;
     if (!merged) sheet_->Range("P" + std::to_string(row), "W" + std::to_string(row)).SetMergeCells(true);
     WriteText(row, kColumnP, JoinLines(text->lines));
+  }
+
+  // The width the types of the record need in column L.
+  double TypeWidth() const {
+    double width = kTemplateColumnWidth;
+    auto take = [&width](const std::optional<std::vector<std::string>>& lines) {
+      if (!lines) return;
+      for (const std::string& line : *lines) {
+        if (line == "void" || line == "NONE") continue;
+        std::string type, name;
+        SplitTypeAndName(line, type, name);
+        width = std::max(width, ColumnWidthFor(Blanked(type)));
+      }
+    };
+    take(data_.arguments);
+    take(data_.temporaries);
+    if (data_.type) width = std::max(width, ColumnWidthFor(ReturnType(*data_.type)));
+    return width;
   }
 
   void WriteType(int row, const std::string& type) {
