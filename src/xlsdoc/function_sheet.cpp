@@ -30,6 +30,7 @@ constexpr int kTemplateSheets = 3;
 constexpr double kTemplateColumnWidth = 4.0;
 constexpr double kMaxTypeColumnWidth = 60.0;
 constexpr int kTextAreaColumns = 20;  // D:W
+constexpr double kDescriptionWidth = 8 * kTemplateColumnWidth;  // P:W
 // Deeper indentation is shown this deep: the text must stay in sight.
 constexpr int kMaxIndent = 64;
 // A description area grows to this many rows at most (the text is whole in
@@ -236,11 +237,13 @@ class FunctionSheetWriter {
     sheet_->Range("P" + r, "W" + r).SetMergeCells(true);
   }
 
-  // A text that may hold line breaks: wrapped, from the top of its area.
-  void WriteText(int row, int column, const std::string& text) {
-    xls::CellRange cell = Cell(row, column);
+  // A 説明 in P:W: wrapped, from the top of its area, when it has line
+  // breaks or is wider than the area (the row then grows to show it).
+  void WriteDescription(int row, const std::string& text) {
+    xls::CellRange cell = Cell(row, kColumnP);
     cell.SetValue2(text);
-    if (text.find('\n') == std::string::npos) return;
+    const bool fits = text.find('\n') == std::string::npos && ColumnWidthFor(text) <= kDescriptionWidth;
+    if (fits) return;
     cell.SetWrapText(true);
     cell.SetVerticalAlignment(xls::kAlignTop);
   }
@@ -277,7 +280,7 @@ class FunctionSheetWriter {
     const NamedText* text = Named(texts, BareName(name));
     if (text == nullptr || text->lines.empty()) return;
     if (!merged) sheet_->Range("P" + std::to_string(row), "W" + std::to_string(row)).SetMergeCells(true);
-    WriteText(row, kColumnP, JoinLines(text->lines));
+    WriteDescription(row, JoinLines(text->lines));
   }
 
   // The width the types of the record need in column L.
@@ -367,7 +370,7 @@ class FunctionSheetWriter {
       }
       Cell(row, kColumnD).SetValue2(rows[i].value);
       if (!type.empty()) WriteType(row, type);
-      if (!rows[i].text.empty()) WriteText(row, kColumnP, rows[i].text);
+      if (!rows[i].text.empty()) WriteDescription(row, rows[i].text);
     }
   }
 
