@@ -234,7 +234,7 @@ class SmallDisk {
   std::string why_;
 };
 
-// Row 1: a file where OUTPUT_DIR should be gives a failure, not "Report:".
+// Row 1: a file where OUTPUT_DIR should be is refused before the analysis.
 TEST(FaultTest, AFileAsOutputFolderFailsTheRun) {
   ScratchFolder scratch;
   SampleProject();
@@ -243,7 +243,8 @@ TEST(FaultTest, AFileAsOutputFolderFailsTheRun) {
   EXPECT_EQ(RunKavenor({"analyze", "engine_ctl", "out"}, &output), 1);
   EXPECT_FALSE(Contains(output, "Report:")) << output;
   EXPECT_EQ(CountOf(output, "[終了]"), 1) << output;
-  EXPECT_TRUE(Contains(output, "[終了] 結果フォルダを作成できません")) << output;
+  EXPECT_TRUE(Contains(output, "[終了] 出力フォルダではなくファイルです: out")) << output;
+  EXPECT_FALSE(Exists("vcwk012345"));
 }
 
 // Row 1: the output folder's disk fills during the result copy: the partial
@@ -364,6 +365,7 @@ TEST(FaultTest, OneCommandAtATimePerDirectory) {
     std::string output;
     EXPECT_EQ(RunKavenor(args, &output), 1) << args[0];
     EXPECT_TRUE(Contains(output, "別のコマンドが実行中です")) << output;
+    EXPECT_FALSE(Contains(output, "Summary:")) << output;  // no numbers of the run that holds the lock
   }
   EXPECT_EQ(first.Wait(), 0) << first.output();
   EXPECT_TRUE(Contains(first.output(), "Report:"));
