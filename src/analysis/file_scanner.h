@@ -93,6 +93,7 @@ class FileScanner {
   void SkipBody();
   void RecoverDefinitions(long file_start_counter);
   void RecordShapedDefinition(const ShapedDefinition& d, long file_start_counter);
+  void WriteDescriptions(const std::string& path, const std::string& file_name);
   void WriteDeclaration();
   void WritePrototype();
   void FlushFileLevelLines();
@@ -116,6 +117,8 @@ class FileScanner {
   std::unordered_map<std::string, std::string> scanned_names_;  // F_/INF_ name (folded) -> source path
   FunctionHeader header_;
   std::unordered_set<std::string> defined_here_;  // names of this file's recorded definitions
+  std::vector<ShapedDefinition> shapes_;          // this file's definitions by their shape
+  std::unordered_map<std::string, int> description_files_;  // folded file name -> files of that name
 
   // The file's prototype and variable lines, held until the pass after the
   // scan has shown which lines were function bodies: a body the scan did
