@@ -77,4 +77,11 @@ std::vector<std::string> AnalysisRun::CompareWithCase(const std::string& name) c
   return differences;
 }
 
+std::string RecordSection(const std::string& record, const std::string& tag) {
+  size_t at = record.find(tag + "\n");
+  if (at == std::string::npos) return "(no " + tag + ")";
+  at += tag.size() + 1;
+  return record.substr(at, record.find("\n\n", at) - at);
+}
+
 }  // namespace kv::testing

@@ -14,6 +14,10 @@
 
 namespace kv::testing {
 
+// The section `tag` of a record's text, its entries one per line ("(no
+// <tag>)" when the record has none).
+std::string RecordSection(const std::string& record, const std::string& tag);
+
 class AnalysisRun {
  public:
   explicit AnalysisRun(const std::string& source_folder_name = "proj", int memory_factor = 1);

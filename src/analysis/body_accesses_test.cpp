@@ -14,11 +14,7 @@ namespace {
 using testing::AnalysisRun;
 
 std::string Section(AnalysisRun& run, const std::string& function, const std::string& tag) {
-  const std::string record = run.Text("func_als/" + function);
-  size_t at = record.find(tag + "\n");
-  if (at == std::string::npos) return "(no " + tag + ")";
-  at += tag.size() + 1;
-  return record.substr(at, record.find("\n\n", at) - at);
+  return testing::RecordSection(run.Text("func_als/" + function), tag);
 }
 
 // info and state are tags, and also the names of file-level variables.

@@ -13,16 +13,8 @@ namespace {
 
 using testing::AnalysisRun;
 
-// The section `tag` of a record, its entries one per line.
-std::string Section(const std::string& record, const std::string& tag) {
-  size_t at = record.find(tag + "\n");
-  if (at == std::string::npos) return "(no " + tag + ")";
-  at += tag.size() + 1;
-  return record.substr(at, record.find("\n\n", at) - at);
-}
-
 std::string Section(AnalysisRun& run, const std::string& function, const std::string& tag) {
-  return Section(run.Text("func_als/" + function), tag);
+  return testing::RecordSection(run.Text("func_als/" + function), tag);
 }
 
 // The tags smi_info and info and the typedef len_t are type names for the

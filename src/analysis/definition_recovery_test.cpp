@@ -15,13 +15,9 @@ namespace {
 using testing::AnalysisRun;
 using testing::Exists;
 
-// The section `tag` of a record, its entries one per line.
-std::string Section(const std::string& record, const std::string& tag) {
-  size_t at = record.find(tag + "\n");
-  if (at == std::string::npos) return "(no " + tag + ")";
-  at += tag.size() + 1;
-  return record.substr(at, record.find("\n\n", at) - at);
-}
+using testing::RecordSection;
+
+std::string Section(const std::string& record, const std::string& tag) { return RecordSection(record, tag); }
 
 std::string Calls(AnalysisRun& run, const std::string& function) {
   return Section(run.Text("func_als/" + function), "[コール関数]");

@@ -19,6 +19,16 @@ size_t FindTabName(std::string_view head, std::string_view name) {
   return std::string_view::npos;
 }
 
+// The lines of a list file, without their line ends; false (and no lines)
+// when it cannot be read.
+bool ReadLines(std::string_view path, std::vector<std::string>& lines) {
+  LineReader in;
+  if (!in.Open(path)) return false;
+  std::string line;
+  while (in.ReadLineNoEol(line)) lines.push_back(line);
+  return true;
+}
+
 }  // namespace
 
 std::string_view TextBeforeParen(std::string_view text) { return text.substr(0, text.find('(')); }
@@ -34,11 +44,8 @@ std::string DeclarationText(std::string_view prototype) {
 }
 
 bool PrototypeList::Load(std::string_view path) {
-  LineReader in;
   std::vector<std::string> lines;
-  const bool ok = in.Open(path);
-  std::string line;
-  while (ok && in.ReadLineNoEol(line)) lines.push_back(line);
+  const bool ok = ReadLines(path, lines);
   Assign(std::move(lines));
   return ok;
 }
@@ -91,11 +98,8 @@ const std::string* PrototypeList::Declaration(std::string_view call_name) const 
 }
 
 bool DefinitionHeaders::Load(std::string_view path) {
-  LineReader in;
   std::vector<std::string> lines;
-  const bool ok = in.Open(path);
-  std::string line;
-  while (ok && in.ReadLineNoEol(line)) lines.push_back(line);
+  const bool ok = ReadLines(path, lines);
   Assign(std::move(lines));
   return ok;
 }
