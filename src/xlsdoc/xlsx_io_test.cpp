@@ -1,6 +1,8 @@
 // Saving a workbook model as .xlsx and reading it back.
 #include <gtest/gtest.h>
 
+#include <minizip/zip.h>
+
 #include <filesystem>
 
 #include "support/test_folder.h"
@@ -103,6 +105,40 @@ TEST_F(XlsxIoTest, BadInputFailsCleanly) {
   EXPECT_FALSE(std::filesystem::exists("c.xlsx"));
   EXPECT_FALSE(std::filesystem::exists("c.xlsx.part"));
   EXPECT_FALSE(WriteXlsx("no/such/folder/d.xlsx", Sample(), styles_, error));
+}
+
+// What the read-back of a save catches: a package whose XML part lost a
+// piece (a write the library did not notice), and a member that is not what
+// its checksum says.
+TEST_F(XlsxIoTest, AWrittenFileThatDoesNotReadBackWholeIsAFailure) {
+  auto package = [](const std::string& name, const std::string& part) {
+    zipFile zip = zipOpen64(name.c_str(), 0);
+    ASSERT_NE(zip, nullptr);
+    zip_fileinfo info{};
+    ASSERT_EQ(zipOpenNewFileInZip64(zip, "xl/workbook.xml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6, 0),
+              ZIP_OK);
+    ASSERT_EQ(zipWriteInFileInZip(zip, part.data(), static_cast<unsigned>(part.size())), ZIP_OK);
+    zipCloseFileInZip(zip);
+    zipClose(zip, nullptr);
+  };
+  std::string error;
+  package("whole.xlsx", "<workbook><sheets><sheet name='a'/></sheets></workbook>");
+  EXPECT_TRUE(CheckXlsxWhole("whole.xlsx", error)) << error;
+  package("cut.xlsx", "<workbook><sheets><sheet name='a'/></sh");
+  EXPECT_FALSE(CheckXlsxWhole("cut.xlsx", error));
+  EXPECT_NE(error.find("xl/workbook.xml"), std::string::npos) << error;
+  testing::WriteFile("junk.xlsx", std::string(100, 'x'));
+  EXPECT_FALSE(CheckXlsxWhole("junk.xlsx", error));
+
+  // A saved workbook reads back whole; nothing is left beside it, and a
+  // symlink at its name is replaced, never written through.
+  testing::WriteFile("target.txt", "keep");
+  std::filesystem::create_symlink("target.txt", "saved.xlsx");
+  ASSERT_TRUE(WriteXlsx("saved.xlsx", Sample(), styles_, error)) << error;
+  EXPECT_TRUE(CheckXlsxWhole("saved.xlsx", error)) << error;
+  EXPECT_FALSE(std::filesystem::is_symlink("saved.xlsx"));
+  EXPECT_EQ(testing::ReadFile("target.txt"), "keep");
+  EXPECT_FALSE(std::filesystem::exists("saved.xlsx.part"));
 }
 
 TEST(CellTextEscapeTest, EscapesRoundTrip) {

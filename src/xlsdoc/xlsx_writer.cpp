@@ -1,10 +1,16 @@
 // WriteXlsx: the workbook model through libxlsxwriter.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 
 #include <xlsxwriter.h>
 
+#include "xlsdoc/workbook_dump.h"
 #include "xlsdoc/workbook_model.h"
 
 namespace kv::xls {
@@ -31,12 +37,13 @@ class XlsxWriter {
  public:
   XlsxWriter(const WorkbookModel& book, const StyleTable& styles) : book_(book), styles_(styles) {}
 
-  bool Write(const std::string& path, std::string& error) {
+  bool Write(const std::string& path, const std::string& temp_folder, std::string& error) {
     lxw_workbook_options options{};
     // Not the row-by-row mode: it keeps a 16384-column array per sheet, more
     // than the cells of a sheet of this component take.
     options.constant_memory = LXW_FALSE;
-    options.tmpdir = nullptr;
+    std::string tmpdir = temp_folder;
+    options.tmpdir = tmpdir.empty() ? nullptr : tmpdir.data();
     options.use_zip64 = LXW_TRUE;
     workbook_ = workbook_new_opt(path.c_str(), &options);
     if (workbook_ == nullptr) {
@@ -56,9 +63,13 @@ class XlsxWriter {
       WriteSheet(*sheet, ws);
     }
     if (book_.active < sheets.size()) worksheet_activate(sheets[book_.active]);
+    errno = 0;
     lxw_error result = workbook_close(workbook_);
     if (result != LXW_NO_ERROR) {
+      // The library's text says what it was doing; errno says why.
+      const int why = errno;
       error = lxw_strerror(result);
+      if (why != 0) error += std::string(" (") + std::strerror(why) + ")";
       return false;
     }
     return true;
@@ -177,31 +188,85 @@ std::string EscapeCellText(std::string_view utf8) {
   return out;
 }
 
-bool WriteXlsx(const std::string& disk_path, const WorkbookModel& book, const StyleTable& styles, std::string& error) {
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+struct Descriptor {
+  int fd = -1;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// The errno text for a failed call.
+std::string Why(const std::string& what) { return what + " (" + std::strerror(errno) + ")"; }
+
+// libxlsxwriter writes each part into a temporary file of its own and does
+// not notice when a write there fails: the package then holds a part with
+// a piece missing, often still well-formed XML. So a written file counts
+// only when every part reads back whole and the workbook read from it is
+// the one that was written.
+bool ReadsBackAsWritten(const std::string& path, const WorkbookModel& book, const StyleTable& styles,
+                        std::string& error) {
+  if (!CheckXlsxWhole(path, error)) return false;
+  StyleTable read_styles;
+  WorkbookModel read;
+  errno = 0;
+  if (!ReadXlsx(path, read_styles, read, error)) {
+    const int why = errno;
+    error = "the written file cannot be read back: " + error;
+    if (why != 0) error += std::string(" (") + std::strerror(why) + ")";
+    return false;
+  }
+  if (DumpWorkbook(read, read_styles) != DumpWorkbook(book, styles)) {
+    error = "the written file does not hold what was written (a write was lost)";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteXlsx(const std::string& disk_path, const WorkbookModel& book, const StyleTable& styles, std::string& error,
+               const std::string& temp_folder) {
   namespace fs = std::filesystem;
   if (book.sheets.empty()) {
     error = "a workbook needs a sheet";
     return false;
   }
-  const fs::path folder = fs::path(disk_path).parent_path();
-  if (!folder.empty() && !fs::is_directory(folder)) {
-    error = "no such folder";
+  const fs::path target(disk_path);
+  const std::string folder = target.parent_path().empty() ? "." : target.parent_path().string();
+  const std::string name = target.filename().string();
+  const std::string partial = name + ".part";
+  Descriptor dir;
+  dir.fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir.fd < 0) {
+    error = Why("no such folder");
     return false;
   }
-  const std::string partial = disk_path + ".part";
+  // The temporary file is made new through the folder's descriptor, and
+  // libxlsxwriter (which opens files by name) is given it by its
+  // descriptor's name: nothing planted in the folder is written through.
+  if (::unlinkat(dir.fd, partial.c_str(), 0) != 0 && errno != ENOENT) {
+    error = Why("cannot remove " + partial);
+    return false;
+  }
+  Descriptor file;
+  file.fd = ::openat(dir.fd, partial.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (file.fd < 0) {
+    error = Why("cannot create " + partial);
+    return false;
+  }
+  const std::string by_descriptor = "/proc/self/fd/" + std::to_string(file.fd);
+  const std::string written = ::access(by_descriptor.c_str(), F_OK) == 0 ? by_descriptor : folder + "/" + partial;
   XlsxWriter writer(book, styles);
-  std::error_code ec;
-  if (!writer.Write(partial, error)) {
-    fs::remove(partial, ec);
-    return false;
+  bool ok = writer.Write(written, temp_folder, error) && ReadsBackAsWritten(written, book, styles, error);
+  if (ok && ::renameat(dir.fd, partial.c_str(), dir.fd, name.c_str()) != 0) {
+    error = Why("cannot replace the file");
+    ok = false;
   }
-  fs::rename(partial, disk_path, ec);
-  if (ec) {
-    error = "cannot replace the file: " + ec.message();
-    fs::remove(partial, ec);
-    return false;
-  }
-  return true;
+  if (!ok) ::unlinkat(dir.fd, partial.c_str(), 0);
+  return ok;
 }
 
 }  // namespace kv::xls
