@@ -59,8 +59,14 @@ class AnalyzeCommand {
   CopyResult CopyResults(ResultFolder& folder);
   // The end of a run stopped after the worker: "実行中断", work folder gone.
   void EndStopped();
-  // Work folder gone and one message naming the disk's refusal.
-  void EndWriteFailure(const std::string& text);
+  // Work folder gone and one message naming the system's refusal.
+  void EndWriteFailure();
+  // The end of a run stopped during or after the result copy: as a stop, or
+  // as a refusal of the system when that is what stopped it.
+  AnalyzeResult::Status EndInterrupted();
+  // The previous work folder's deletion handed over; the folders that could
+  // not be removed are named.
+  void ReleasePrevious();
 
   RunContext ctx_;
   RunLock lock_;

@@ -198,18 +198,30 @@ int StatusGateFd() {
   return *end == '\0' && fd >= 0 && fd < 1024 ? static_cast<int>(fd) : -1;
 }
 
-std::atomic<int>* g_stop_flag = nullptr;
+// Ctrl-C is caught from the program's first instruction on (see
+// InstallStopHandler); until a command has its stop flag, a Ctrl-C is kept
+// here and handed over when the flag is bound.
+std::atomic<int> g_interrupted{0};
+std::atomic<std::atomic<int>*> g_stop_flag{nullptr};
 
 extern "C" void OnInterrupt(int) {
-  if (g_stop_flag != nullptr) g_stop_flag->store(1);
+  g_interrupted.store(1);
+  if (std::atomic<int>* flag = g_stop_flag.load()) flag->store(1);
   // A second Ctrl-C ends the program at once.
   std::signal(SIGINT, SIG_DFL);
 }
 
-void InstallStopHandler(std::atomic<int>& stop_flag) {
-  g_stop_flag = &stop_flag;
-  std::signal(SIGINT, OnInterrupt);
-}
+// The command's stop flag, for as long as the command runs.
+class StopFlagBinding {
+ public:
+  explicit StopFlagBinding(std::atomic<int>& stop_flag) {
+    g_stop_flag.store(&stop_flag);
+    if (g_interrupted.load() != 0) stop_flag.store(1);
+  }
+  ~StopFlagBinding() { g_stop_flag.store(nullptr); }
+  StopFlagBinding(const StopFlagBinding&) = delete;
+  StopFlagBinding& operator=(const StopFlagBinding&) = delete;
+};
 
 int RunAnalyze(int argc, char** argv) {
   ParsedArgs args = Parse(argc, argv, 2, {"--keep-locals", "--open", "--graphs", "--no-graphs"},
@@ -255,7 +267,7 @@ int RunAnalyze(int argc, char** argv) {
       !ParseSourceEncoding(args.options["--source-encoding"], options.source_encoding))
     return UsageError(kAnalyzeHelp, "--source-encoding takes auto, cp932 or utf-8");
   AnalyzeCommand command(session, ui, log, options);
-  InstallStopHandler(session.progress.stop_flag);
+  StopFlagBinding stop_binding(session.progress.stop_flag);
 
   if (!command.Prepare()) {
     std::fputs(FormatRunSummary(SummarizeRun(command.context(), {}), "refused").c_str(), stdout);
@@ -340,7 +352,7 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   options.output_folder = FromDiskName(args.positional.back());
   if (!ParseTreeLines(args, options)) return UsageError(help, "--tree-lines takes a line count");
   RunContext ctx(session, ui, log, options);
-  InstallStopHandler(session.progress.stop_flag);
+  StopFlagBinding stop_binding(session.progress.stop_flag);
   bool completed = false;
   std::string written_to;
   if (command == "tree") {
@@ -361,6 +373,8 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
 }
 
 }  // namespace
+
+void InstallStopHandler() { std::signal(SIGINT, OnInterrupt); }
 
 int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window) {
   if (argc < 2) return UsageError(kMainHelp, "a command is needed");
@@ -384,6 +398,10 @@ int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window) {
         return 0;
       }
     }
+    // The window has its own stop button; Ctrl-C at the terminal ends it as
+    // any program (one pressed already ends it now).
+    if (g_interrupted.load() != 0) return 1;
+    std::signal(SIGINT, SIG_DFL);
     if (desktop_window != nullptr) return desktop_window(argc, argv);
     std::fputs(kGuiHelp, stderr);
     std::fprintf(stderr, "kavenor: this build has no desktop window\n");

@@ -10,6 +10,11 @@ namespace kv {
 // that nothing else depends on Qt.
 using DesktopWindowEntry = int (*)(int argc, char** argv);
 
+// Ctrl-C as the stop button: main() installs it before anything else, so
+// that a Ctrl-C in the program's first milliseconds stops the command
+// instead of killing the process half-way.
+void InstallStopHandler();
+
 int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window = nullptr);
 
 }  // namespace kv

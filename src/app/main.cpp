@@ -5,6 +5,7 @@
 #endif
 
 int main(int argc, char** argv) {
+  kv::InstallStopHandler();
 #ifdef KAVENOR_GUI
   return kv::RunCommandLine(argc, argv, kv::RunDesktopWindow);
 #else
