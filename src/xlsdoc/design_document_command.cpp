@@ -80,8 +80,8 @@ class DocumentRun {
     try {
       xls::ComponentOptions component;
       // libxlsxwriter's temporary files go to the work folder: its disk is
-      // the one the run needs anyway, and a write lost there is caught by
-      // the read-back of every saved workbook.
+      // the one the run needs anyway (and every failure of them fails the
+      // save, see WriteXlsx).
       component.temp_folder = ToDiskPath(work::kRoot);
       xls::Application app(component);
       app.set_viewer([this](const std::string& file, const std::string& sheet) { Show(file, sheet); });

@@ -243,7 +243,7 @@ struct ComponentOptions {
   size_t cache_budget_bytes = size_t{512} << 20;
   // Where the .xlsx library keeps its temporary files (a disk path); empty
   // for its default (TMPDIR, /tmp).
-  std::string temp_folder;
+  std::string temp_folder{};
 };
 
 class Application {

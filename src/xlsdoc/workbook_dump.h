@@ -1,8 +1,7 @@
-// A readable text form of a workbook, for tests, golden files and the
-// read-back of a saved workbook (two workbooks are the same when their dumps
-// are): every sheet with its name, zoom, columns, merged areas, the formats
-// of each row as runs of columns, and the texts; formats are numbered in the
-// order they first appear and listed at the end.
+// A readable text form of a workbook, for tests and golden files: every
+// sheet with its name, zoom, columns, merged areas, the formats of each row
+// as runs of columns, and the texts; formats are numbered in the order they
+// first appear and listed at the end.
 #pragma once
 
 #include <string>

@@ -23,11 +23,11 @@ struct WorkbookModel {
 // Writes `book` to `disk_path` (UTF-8) through a temporary file beside it,
 // so that a failed write leaves any earlier file in place. The temporary
 // file is created new, without following a symlink, through a descriptor of
-// the folder, and it is read back before it replaces the file: libxlsxwriter
-// does not notice a write lost in its own temporary files, so a package
-// whose parts do not all read back whole is a failed write. `temp_folder`
-// (a disk path; empty for the library's default) holds libxlsxwriter's
-// temporary files. False with a reason in `error` on failure.
+// the folder, and it replaces the file only when every part of it reads
+// back whole. libxlsxwriter's own temporary files (one per part) go to
+// `temp_folder` (a disk path; empty: TMPDIR or /tmp), and a failure of any
+// of their reads or writes fails the save. False with a reason in `error`
+// on failure.
 bool WriteXlsx(const std::string& disk_path, const WorkbookModel& book, const StyleTable& styles, std::string& error,
                const std::string& temp_folder = {});
 

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <minizip/zip.h>
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 
@@ -139,6 +143,26 @@ TEST_F(XlsxIoTest, AWrittenFileThatDoesNotReadBackWholeIsAFailure) {
   EXPECT_FALSE(std::filesystem::is_symlink("saved.xlsx"));
   EXPECT_EQ(testing::ReadFile("target.txt"), "keep");
   EXPECT_FALSE(std::filesystem::exists("saved.xlsx.part"));
+}
+
+// libxlsxwriter's temporary files are the program's: made in the folder
+// given (the library's own would have fallen back to another folder), and a
+// write refused there fails the save instead of cutting a part short.
+TEST_F(XlsxIoTest, TheLibrarysTemporaryFilesAreCheckedToo) {
+  std::string error;
+  EXPECT_FALSE(WriteXlsx("a.xlsx", Sample(), styles_, error, "no-such-folder"));
+  EXPECT_FALSE(std::filesystem::exists("a.xlsx"));
+  ASSERT_TRUE(WriteXlsx("b.xlsx", Sample(), styles_, error, ".")) << error;
+
+  std::filesystem::create_directory("full");
+  if (::mount("tmpfs", "full", "tmpfs", 0, "size=16k") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << "): run as root";
+  testing::WriteFile("full/fill", std::string(16 * 1024, 'x'));
+  const bool written = WriteXlsx("c.xlsx", Sample(), styles_, error, "full");
+  ::umount2("full", MNT_DETACH);
+  EXPECT_FALSE(written);
+  EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+  EXPECT_FALSE(std::filesystem::exists("c.xlsx"));
 }
 
 TEST(CellTextEscapeTest, EscapesRoundTrip) {

@@ -183,8 +183,10 @@ bool FireFd(Class c, const char* call, int fd) {
   return Fire(c, call, FdName(fd).text);
 }
 
+// A stream without a descriptor of its own (fopencookie) does its I/O
+// through calls seen here anyway: it is not counted twice.
 bool FireFile(Class c, const char* call, FILE* f) {
-  if (IsTerminal(f)) return false;
+  if (IsTerminal(f) || fileno(f) < 0) return false;
   return FireFd(c, call, fileno(f));
 }
 
@@ -209,7 +211,7 @@ T FailStream(FILE* f, T result) {
 // write() calls the C library makes underneath (one per buffer, not one per
 // piece of XML).
 bool StreamWriteFires(const char* call, FILE* f, size_t size) {
-  if (IsTerminal(f) || g_shared == nullptr) return false;
+  if (IsTerminal(f) || fileno(f) < 0 || g_shared == nullptr) return false;
   if (f->_IO_write_ptr != nullptr && f->_IO_write_end - f->_IO_write_ptr >= static_cast<ptrdiff_t>(size)) return false;
   return FireFile(kWrite, call, f);
 }
