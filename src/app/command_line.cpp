@@ -311,6 +311,7 @@ int RunAnalyze(int argc, char** argv) {
   switch (result.status) {
     case AnalyzeResult::Status::kCompleted:
       std::printf("Report: %s\n", AbsoluteDiskPath(JoinPath(result.result_folder, "index.html")).c_str());
+      std::fflush(stdout);
       return 0;
     case AnalyzeResult::Status::kStopped:
       std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
@@ -369,6 +370,7 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   std::string shown = AbsoluteDiskPath(written_to);
   if (command != "docs") shown = AbsoluteDiskPath(JoinPath(written_to, "index.html"));
   std::printf("%s: %s\n", command == "docs" ? "Documents" : "Report", shown.c_str());
+  std::fflush(stdout);
   return 0;
 }
 
