@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """How long `kavenor analyze` makes the user wait because of the previous
-run's work folder: the time from "Report:" to the program's exit, and from
+run's work folder: the time from the end of its summary ("Report:" follows
+at once) to the program's exit, and from
 a Ctrl-C during the stages to "実行中断" and to the exit, when the previous
 work folder holds FILES files (default 400,000).
 
@@ -64,7 +65,10 @@ def run(kavenor, source, stop_at=None):
         buffer += chunk
         text = buffer.decode(errors="replace")
         if marked is None:
-            if stop_at is None and "Report:" in text:
+            # The summary's last line comes right before "Report:" and is
+            # flushed at once ("Report:" itself may wait in the buffer of
+            # a pipe until the program ends).
+            if stop_at is None and "result folder:" in text:
                 marked = time.monotonic()
             elif stop_at is not None and stop_at in text:
                 proc.send_signal(signal.SIGINT)
