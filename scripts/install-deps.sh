@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Kavenor builds and tests with.
+# install-deps.sh [--program] — installs the Debian 12 packages Kavenor
+# builds and tests with. With --program only what building and running the
+# program needs (scripts/install.sh): no test framework.
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev
+# The program: the build tools, its libraries, and a Japanese font so that
+# the window and a browser showing the report on this machine draw the text.
+PACKAGES=(cmake ninja-build g++ pkg-config
           libxlsxwriter-dev libminizip-dev libpugixml-dev qt6-base-dev
-          libgraphviz-dev)
+          libgraphviz-dev fonts-ipafont-gothic)
+if [ "${1:-}" != "--program" ]; then
+  # The tests, and dpkg-shlibdeps for `cpack -G DEB`.
+  PACKAGES+=(libgtest-dev dpkg-dev)
+fi
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

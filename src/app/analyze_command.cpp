@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/analyze_folders.h"
 #include "run/folder_utils.h"
 #include "run/work_folder.h"
 #include "platform/encoding.h"
@@ -34,7 +35,21 @@ AnalyzeCommand::AnalyzeCommand(Session& session, UserInterface& ui, AnalysisLog&
     : ctx_(session, ui, log, std::move(options)) {}
 
 bool AnalyzeCommand::Prepare() {
+  // Every refusal comes before the work folder, the log or the output folder
+  // is touched (the lock file is made only for a run that may start).
+  const FolderCheck check = CheckAnalyzeFolders(ctx_.options.source_folder, ctx_.options.output_folder);
+  if (!check.refusal.empty()) {
+    ctx_.Message(check.refusal);
+    return false;
+  }
   if (!BeginWorkFolderCommand(ctx_, lock_)) return false;
+  if (check.create_output) {
+    const std::string refusal = CreateOutputFolder(ctx_.options.output_folder);
+    if (!refusal.empty()) {
+      ctx_.Message(refusal);
+      return false;
+    }
+  }
   Progress& progress = ctx_.progress;
   progress.run_completed = 0;
   progress.divisor = 0;
@@ -59,25 +74,7 @@ bool AnalyzeCommand::Prepare() {
   }
   ctx_.log.Banner("ANALYSYS START    ");
 
-  const std::string& source = ctx_.options.source_folder;
-  if (source.empty() || !PathExists(source)) {
-    ctx_.Message(SJ("プロジェクトフォルダが見つかりません"));
-    return false;
-  }
-  if (!IsDirectory(source)) {
-    ctx_.Message(SJ("ディレクトリを指定してください"));
-    return false;
-  }
-  ctx_.source_folder_name = LastComponent(source);
-  const std::string& output = ctx_.options.output_folder;
-  if (output.empty() || !PathExists(output)) {
-    ctx_.Message(SJ("出力フォルダを指定してください"));
-    return false;
-  }
-  if (work::IsInsideWorkFolder(output)) {
-    ctx_.Message(work::OutputInsideWorkFolderText(output));
-    return false;
-  }
+  ctx_.source_folder_name = LastComponent(ctx_.options.source_folder);
   ctx_.mirror_root = JoinPath(work::Path(work::kDef), ctx_.source_folder_name);
   MakeFolder(ctx_.mirror_root);
 

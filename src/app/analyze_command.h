@@ -33,11 +33,12 @@ class AnalyzeCommand {
  public:
   AnalyzeCommand(Session& session, UserInterface& ui, AnalysisLog& log, RunOptions options);
 
-  // Window thread: the work-folder lock taken (another command in this
-  // directory refuses the run before anything is touched), counters cleared,
-  // the previous work folder set aside and the work folder rebuilt, log
-  // restarted with its start banner, then the two folders checked. False
-  // when the lock or a check failed (its message has been shown). StopFlag
+  // Window thread: the two folders checked (see CheckAnalyzeFolders), the
+  // work-folder lock taken (another command in this directory refuses the
+  // run), a missing output folder created, counters cleared, the previous
+  // work folder set aside and the work folder rebuilt, log restarted with its
+  // start banner. False when a check, the lock or the output folder failed
+  // (its message has been shown; nothing else was touched). StopFlag
   // is not cleared here: a stop pressed while the folder is set aside must
   // end the run; the front end clears it before a run.
   bool Prepare();

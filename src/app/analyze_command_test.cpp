@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -96,32 +101,100 @@ TEST_F(AnalyzeCommandTest, CompletedRunWritesBannersInOrderAndCopiesResults) {
   EXPECT_TRUE(Exists("vcwk012345"));
 }
 
-TEST_F(AnalyzeCommandTest, SourceThatIsAFileIsRefusedAfterTheWorkFolderIsRebuilt) {
-  WriteFile("vcwk012345/stale.txt", "old");
-  WriteFile("AnalyzeLog.txt", "old log\r\n");
-  WriteFile("file.c", "x");
-  AnalyzeCommand command(session_, ui_, log_, Options("file.c"));
-  EXPECT_FALSE(command.Prepare());
-  EXPECT_EQ(ui_.MessagesUtf8(), std::vector<std::string>{"[終了] ディレクトリを指定してください"});
-  EXPECT_FALSE(Exists("vcwk012345/stale.txt"));
-  for (const char* f : {"vcwk012345/DEF", "vcwk012345/DEF/TMP", "vcwk012345/DEF2", "vcwk012345/DEF3"})
-    EXPECT_TRUE(Exists(f)) << f;
-  EXPECT_EQ(LogWords(ReadSjisText("AnalyzeLog.txt")), std::vector<std::string>{"ANALYSYS START    "});
+// Every entry below the current folder with its kind, size and time of last
+// change: equal snapshots mean nothing was created, removed or written.
+std::vector<std::string> Snapshot() {
+  std::vector<std::string> entries;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(".")) {
+    struct stat st {};
+    ::lstat(e.path().c_str(), &st);
+    entries.push_back(e.path().string() + " " + std::to_string(st.st_mode) + " " + std::to_string(st.st_size) + " " +
+                      std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec));
+  }
+  std::sort(entries.begin(), entries.end());
+  return entries;
 }
 
-TEST_F(AnalyzeCommandTest, MissingFoldersAreRefused) {
-  {
-    AnalyzeCommand command(session_, ui_, log_, Options("nowhere"));
-    EXPECT_FALSE(command.Prepare());
+// A refused run touches nothing: the previous run's work folder and log stay
+// as they were (the later commands still read them), no lock file, no
+// output folder is made; one message says which folder and why.
+TEST_F(AnalyzeCommandTest, RefusalsComeBeforeAnythingIsTouched) {
+  WriteFile("vcwk012345/FunctionList4/main", "[関数名称]\r\nmain\r\n");
+  WriteFile("AnalyzeLog.txt", "ANALYSYS START     : 24.01.01 00:00:00\r\n");
+  WriteFile("file.c", "int x;\n");
+  WriteFile("notes/readme.txt", "no sources here\n");
+  WriteFile("notes/sub/more.txt", "nor here\n");
+  std::filesystem::create_directory("empty");
+  WriteFile("out.txt", "a file\n");
+  struct Case {
+    std::string source, output, message;
+  };
+  const std::vector<Case> cases = {
+      {"", "out", "[終了] プロジェクトフォルダが見つかりません"},
+      {"nowhere", "out", "[終了] プロジェクトフォルダが見つかりません: nowhere"},
+      {"file.c", "out", "[終了] ディレクトリを指定してください: file.c はファイルです"},
+      {"empty", "out", "[終了] プロジェクトフォルダにCのソースファイル(.c .h .cpp)がありません: empty"},
+      {"notes", "out", "[終了] プロジェクトフォルダにCのソースファイル(.c .h .cpp)がありません: notes"},
+      // The work folder itself is no project.
+      {"vcwk012345", "out", "[終了] プロジェクトフォルダにCのソースファイル(.c .h .cpp)がありません: vcwk012345"},
+      {"proj", "", "[終了] 出力フォルダを指定してください"},
+      {"proj", "no/such/out", "[終了] 出力フォルダがありません: no/such/out"},
+      {"proj", "out.txt", "[終了] 出力フォルダではなくファイルです: out.txt"},
+  };
+  const std::vector<std::string> before = Snapshot();
+  for (const Case& c : cases) {
+    RecordingUi ui;
+    AnalyzeCommand command(session_, ui, log_, Options(c.source, c.output));
+    EXPECT_FALSE(command.Prepare()) << c.source << " " << c.output;
+    EXPECT_EQ(ui.MessagesUtf8(), std::vector<std::string>{c.message});
+    // Nothing on the status lines either: the window keeps what it showed.
+    EXPECT_TRUE(ui.Texts(Kind::kStatus).empty());
+    EXPECT_EQ(Snapshot(), before) << c.message;
   }
-  {
-    AnalyzeCommand command(session_, ui_, log_, Options("proj", "no-output"));
-    EXPECT_FALSE(command.Prepare());
-  }
-  EXPECT_EQ(ui_.MessagesUtf8(), (std::vector<std::string>{"[終了] プロジェクトフォルダが見つかりません",
-                                                          "[終了] 出力フォルダを指定してください"}));
-  EXPECT_TRUE(Exists("vcwk012345/DEF3"));
-  EXPECT_FALSE(Exists("vcwk012345/DEF/proj"));
+}
+
+TEST_F(AnalyzeCommandTest, AnotherCommandsLockRefusesTheRunBeforeAnythingIsTouched) {
+  WriteFile("vcwk012345/FunctionList4/main", "main\r\n");
+  RunLock other;
+  ASSERT_TRUE(other.TryAcquire());
+  const std::vector<std::string> before = Snapshot();
+  AnalyzeCommand command(session_, ui_, log_, Options("proj", "new-out"));
+  EXPECT_FALSE(command.Prepare());
+  ASSERT_EQ(ui_.MessagesUtf8().size(), 1u);
+  EXPECT_NE(ui_.MessagesUtf8()[0].find("別のコマンドが実行中です"), std::string::npos);
+  EXPECT_EQ(Snapshot(), before);  // the missing output folder was not made either
+}
+
+// An OUTPUT_DIR the program may not write into: a read-only file system for
+// root (whom permissions do not stop), a folder without write permission for
+// anyone else.
+TEST_F(AnalyzeCommandTest, AnOutputFolderThatCannotBeWrittenIsRefused) {
+  namespace fs = std::filesystem;
+  fs::create_directory("locked");
+  const std::string absolute = fs::absolute("locked").string();
+  const bool root = ::geteuid() == 0;
+  if (root && ::mount("tmpfs", absolute.c_str(), "tmpfs", MS_RDONLY, "size=16k") != 0)
+    GTEST_SKIP() << "running as root where no read-only file system can be mounted";
+  if (!root) fs::permissions("locked", fs::perms::owner_read | fs::perms::owner_exec);
+  const std::vector<std::string> before = Snapshot();
+  AnalyzeCommand command(session_, ui_, log_, Options("proj", "locked"));
+  EXPECT_FALSE(command.Prepare());
+  EXPECT_EQ(ui_.MessagesUtf8(), std::vector<std::string>{std::string("[終了] 出力フォルダに書き込めません: locked (") +
+                                                         (root ? "Read-only file system" : "Permission denied") + ")"});
+  EXPECT_EQ(Snapshot(), before);
+  if (root) ::umount2(absolute.c_str(), MNT_DETACH);
+  if (!root) fs::permissions("locked", fs::perms::owner_all);
+}
+
+// A missing OUTPUT_DIR whose parent exists is made; a project whose only
+// source is a header deep down is a project.
+TEST_F(AnalyzeCommandTest, MissingOutputFolderIsCreatedInAnExistingParent) {
+  WriteFile("deep/a/b/only.H", "#define ONLY 1\n");
+  AnalyzeCommand command(session_, ui_, log_, Options("deep", "out/new"));
+  ASSERT_TRUE(command.Prepare()) << ui_.MessagesUtf8().front();
+  EXPECT_TRUE(std::filesystem::is_directory("out/new"));
+  EXPECT_TRUE(ui_.MessagesUtf8().empty());
+  EXPECT_TRUE(Exists("vcwk012345/DEF/deep"));
 }
 
 TEST_F(AnalyzeCommandTest, StopDuringAStageRemovesTheWorkFolderAndCopiesNothing) {

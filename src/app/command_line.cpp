@@ -25,6 +25,7 @@
 #include "xlsdoc/design_document_command.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
+#include "platform/text_file.h"
 
 namespace kv {
 namespace {
@@ -44,6 +45,7 @@ const char kMainHelp[] =
     "  variable [--open] VARIABLE OUTPUT_DIR  access analysis of one variable\n"
     "  docs [--show] OUTPUT_DIR               spreadsheet design documents\n"
     "  gui                                    the desktop window\n"
+    "  log [LOG_FILE]                         print ./AnalyzeLog.txt (CP932) as UTF-8\n"
     "\n"
     "Every command works in the current directory (work folder ./vcwk012345,\n"
     "log ./AnalyzeLog.txt). Ctrl-C stops a running command.\n"
@@ -104,6 +106,12 @@ const char kDocsHelp[] =
     "Writes the spreadsheet design documents (.xlsx) of the last analysis into a\n"
     "new folder \"自動設計書\" + time stamp inside OUTPUT_DIR.\n"
     "  --show  print each workbook as it is written (\"EXCEL出力状況 表示\")\n";
+
+const char kLogHelp[] =
+    "usage: kavenor log [LOG_FILE]\n"
+    "\n"
+    "Prints the analysis log (./AnalyzeLog.txt unless LOG_FILE is given), a\n"
+    "CP932 text with CR LF line ends, as UTF-8 lines on standard output.\n";
 
 const char kGuiHelp[] =
     "usage: kavenor gui [QT_OPTIONS]\n"
@@ -270,7 +278,9 @@ int RunAnalyze(int argc, char** argv) {
   StopFlagBinding stop_binding(session.progress.stop_flag);
 
   if (!command.Prepare()) {
-    std::fputs(FormatRunSummary(SummarizeRun(command.context(), {}), "refused").c_str(), stdout);
+    // No summary: nothing ran, and the log and work folder here may be
+    // another run's.
+    std::fprintf(stderr, "kavenor: analysis refused; nothing was changed\n");
     return 1;
   }
 
@@ -374,6 +384,29 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   return 0;
 }
 
+int RunLog(int argc, char** argv) {
+  ParsedArgs args = Parse(argc, argv, 2, {}, {});
+  if (args.help) {
+    std::fputs(kLogHelp, stdout);
+    return 0;
+  }
+  if (!args.error.empty()) return UsageError(kLogHelp, args.error);
+  if (args.positional.size() > 1) return UsageError(kLogHelp, "one LOG_FILE at most");
+  const std::string path = args.positional.empty() ? std::string("./AnalyzeLog.txt") : args.positional[0];
+  LineReader in;
+  if (!in.Open(FromDiskName(path))) {
+    std::fprintf(stderr, "kavenor: cannot read %s (%s)\n", path.c_str(), std::strerror(errno));
+    return 1;
+  }
+  std::string line;
+  while (in.ReadLineNoEol(line)) {
+    std::string text = ToUtf8(line);
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stdout);
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
 }  // namespace
 
 void InstallStopHandler() { std::signal(SIGINT, OnInterrupt); }
@@ -393,6 +426,7 @@ int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window) {
   if (command == "tree") return RunResultCommand(argc, argv, kTreeHelp, true);
   if (command == "variable") return RunResultCommand(argc, argv, kVariableHelp, true);
   if (command == "docs") return RunResultCommand(argc, argv, kDocsHelp, false);
+  if (command == "log") return RunLog(argc, argv);
   if (command == "gui") {
     for (int i = 2; i < argc; ++i) {
       if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {

@@ -98,13 +98,99 @@ TEST(CommandLineTest, AnalyzeSummaryAndFailureContext) {
   EXPECT_NE(done.output.find("Summary:\n  source files read:   1\n  functions recorded:  1\n  findings in the log: "),
             std::string::npos)
       << done.output;
-  EXPECT_NE(done.output.find("/AnalyzeLog.txt)\n  result folder:       " + CurrentPath() + "/out/"),
-            std::string::npos)
+  EXPECT_NE(done.output.find("/AnalyzeLog.txt)\n"), std::string::npos) << done.output;
+  EXPECT_NE(done.output.find("prints it here\n  result folder:       " + CurrentPath() + "/out/"), std::string::npos)
       << done.output;
 
+  // A refused run prints its message and no summary: the numbers here are
+  // the previous run's.
   RunResult refused = Kavenor("analyze nowhere out");
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.output.find("  result folder:       none (refused)"), std::string::npos) << refused.output;
+  EXPECT_EQ(refused.output,
+            "[終了] プロジェクトフォルダが見つかりません: nowhere\n"
+            "kavenor: analysis refused; nothing was changed\n");
+}
+
+// The refusals as a user meets them: exit 1, one message naming the folder,
+// the previous work folder and log as they were.
+TEST(CommandLineTest, AnalyzeRefusalsLeaveThePreviousRunAlone) {
+  kv::testing::ScratchFolder scratch;
+  kv::testing::WriteFile("proj/a.c", "int f(void) { return 0; }\n");
+  kv::testing::WriteFile("empty/readme.txt", "no sources\n");
+  kv::testing::WriteFile("out/.keep", "");
+  kv::testing::WriteFile("a-file", "x");
+  ASSERT_EQ(Kavenor("analyze proj out").status, 0);
+  const std::string record = kv::testing::ReadFile("vcwk012345/FunctionList4/f");
+  const std::string log = kv::testing::ReadFile("AnalyzeLog.txt");
+  ASSERT_FALSE(record.empty());
+  struct Case {
+    const char* args;
+    const char* message;
+  };
+  for (const Case& c : {Case{"empty out", "[終了] プロジェクトフォルダにCのソースファイル(.c .h .cpp)がありません: empty"},
+                        Case{"proj missing/out", "[終了] 出力フォルダがありません: missing/out"},
+                        Case{"proj a-file", "[終了] 出力フォルダではなくファイルです: a-file"}}) {
+    RunResult refused = Kavenor(std::string("analyze ") + c.args);
+    EXPECT_EQ(refused.status, 1) << c.args;
+    EXPECT_EQ(refused.output, std::string(c.message) + "\nkavenor: analysis refused; nothing was changed\n");
+    EXPECT_EQ(kv::testing::ReadFile("vcwk012345/FunctionList4/f"), record);
+    EXPECT_EQ(kv::testing::ReadFile("AnalyzeLog.txt"), log);
+  }
+  // A missing OUTPUT_DIR in an existing folder is made, and the run goes on.
+  RunResult created = Kavenor("analyze proj out/first");
+  EXPECT_EQ(created.status, 0) << created.output;
+  EXPECT_TRUE(std::filesystem::is_directory("out/first"));
+}
+
+// A project of headers alone is a project; the one message it gets says
+// where nothing was found.
+TEST(CommandLineTest, HeaderOnlyProjectIsAnalysed) {
+  kv::testing::ScratchFolder scratch;
+  kv::testing::WriteFile("proj/inc/only.h", "#define ONLY 1\nstatic int twice(int x) { return 2 * x; }\n");
+  RunResult done = Kavenor("analyze proj out");
+  EXPECT_EQ(done.status, 0) << done.output;
+  EXPECT_NE(done.output.find("[終了] ファイル開けず STEP5\n    at ./vcwk012345/FILEINFO/*.c (FUNC INFO)\n"),
+            std::string::npos)
+      << done.output;
+}
+
+// The findings by kind, one example each, every preprocessor finding at its
+// file and line; `kavenor log` prints the CP932 log as UTF-8.
+TEST(CommandLineTest, SummaryCountsFindingsByKind) {
+  kv::testing::ScratchFolder scratch;
+  kv::testing::WriteFile("proj/a.c", "int a;\n#if 1 +\n#endif\nint f(void) { return 0; }\n");
+  kv::testing::WriteFile("proj/b.c", "int f(void) { return 1; }\n#ifdef NEVER_CLOSED\n");
+  kv::testing::WriteFile("proj/u.c", "/* \xF0\x9F\x99\x82 */\nint u;\n");
+  kv::testing::WriteFile("out/.keep", "");
+  RunResult done = Kavenor("analyze proj out");
+  EXPECT_EQ(done.status, 0) << done.output;
+  const std::string kinds =
+      "  findings in the log: 4 (" + CurrentPath() + "/AnalyzeLog.txt)\n"
+      "       1 functions defined more than once (the later record is kept)\n"
+      "           e.g. b : ";
+  EXPECT_NE(done.output.find(kinds), std::string::npos) << done.output;
+  for (const char* part : {"       1 files with characters CP932 cannot hold (replaced by 〓)\n"
+                           "           e.g. proj/u.c : 1 : 〓 : CP932にない文字を〓に置換\n",
+                           "       1 #if/#elif conditions that could not be evaluated (taken as false)\n"
+                           "           e.g. プリプロ解析 proj/a.c:2: #if 1 + : EvaluateCondition Syntax Error\n",
+                           "       1 comments or #if blocks still open at the end of a file\n"
+                           "           e.g. プリプロ解析 proj/b.c:2: #ifdef : Endif Missing\n"
+                           "    the log is CP932 text: 'kavenor log' prints it here\n  result folder:"})
+    EXPECT_NE(done.output.find(part), std::string::npos) << part << "\n" << done.output;
+  // Each status line once, also where a stage and its frame both show it.
+  for (const char* status : {"\n変数抽出・整合中\n", "\n制御仕様作成中\n", "\nRAMアクセス解析完了\n"}) {
+    const size_t first = done.output.find(status);
+    EXPECT_NE(first, std::string::npos) << status;
+    EXPECT_EQ(done.output.find(status, first + 1), std::string::npos) << status << done.output;
+  }
+
+  RunResult log = Kavenor("log");
+  EXPECT_EQ(log.status, 0);
+  EXPECT_EQ(log.output.rfind("ANALYSYS START     : ", 0), 0u) << log.output;
+  EXPECT_NE(log.output.find("\nプリプロ解析 proj/a.c:2: #if 1 + : EvaluateCondition Syntax Error\n"), std::string::npos)
+      << log.output;
+  EXPECT_EQ(log.output.find('\r'), std::string::npos);
+  EXPECT_EQ(Kavenor("log missing.txt").status, 1);
 }
 
 // tree, variable and docs say where they wrote; a name that is no

@@ -234,7 +234,7 @@ class SmallDisk {
   std::string why_;
 };
 
-// Row 1: a file where OUTPUT_DIR should be gives a failure, not "Report:".
+// Row 1: a file where OUTPUT_DIR should be is refused before the analysis.
 TEST(FaultTest, AFileAsOutputFolderFailsTheRun) {
   ScratchFolder scratch;
   SampleProject();
@@ -243,7 +243,8 @@ TEST(FaultTest, AFileAsOutputFolderFailsTheRun) {
   EXPECT_EQ(RunKavenor({"analyze", "engine_ctl", "out"}, &output), 1);
   EXPECT_FALSE(Contains(output, "Report:")) << output;
   EXPECT_EQ(CountOf(output, "[終了]"), 1) << output;
-  EXPECT_TRUE(Contains(output, "[終了] 結果フォルダを作成できません")) << output;
+  EXPECT_TRUE(Contains(output, "[終了] 出力フォルダではなくファイルです: out")) << output;
+  EXPECT_FALSE(Exists("vcwk012345"));
 }
 
 // Row 1: the output folder's disk fills during the result copy: the partial
@@ -365,6 +366,7 @@ TEST(FaultTest, OneCommandAtATimePerDirectory) {
     std::string output;
     EXPECT_EQ(RunKavenor(args, &output), 1) << args[0];
     EXPECT_TRUE(Contains(output, "別のコマンドが実行中です")) << output;
+    EXPECT_FALSE(Contains(output, "Summary:")) << output;  // no numbers of the run that holds the lock
   }
   EXPECT_EQ(first.Wait(), 0) << first.output();
   EXPECT_TRUE(Contains(first.output(), "Report:"));
@@ -416,9 +418,9 @@ TEST(FaultTest, DamagedRecordsGiveAMessageAndALogLine) {
   EXPECT_TRUE(Contains(log, "NOT A REGULAR FILE")) << log;
 }
 
-// The names a command is about to take, over the next minutes: "%m%d%H%M%S"
-// with `prefix` before and `suffix` after.
-std::vector<std::string> ComingNames(const std::string& prefix, const std::string& suffix) {
+// The names a command is about to take, over the next minutes: the local
+// time in `format` with `prefix` before and `suffix` after.
+std::vector<std::string> ComingNames(const std::string& prefix, const char* format, const std::string& suffix) {
   std::vector<std::string> names;
   const std::time_t now = std::time(nullptr);
   for (int second = -2; second < 300; ++second) {
@@ -426,7 +428,7 @@ std::vector<std::string> ComingNames(const std::string& prefix, const std::strin
     std::tm local{};
     localtime_r(&t, &local);
     char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%m%d%H%M%S", &local);
+    std::strftime(stamp, sizeof stamp, format, &local);
     names.push_back(prefix + stamp + suffix);
   }
   return names;
@@ -462,17 +464,19 @@ TEST(FaultTest, ResultCommandsNeverWriteIntoATakenName) {
   fs::create_directories("vcwk012345/RAM_D");
   struct Case {
     std::vector<std::string> args;
-    std::string prefix, suffix, work_parent, result;
+    std::string prefix;
+    const char* format;
+    std::string suffix, work_parent, result;
   };
   const std::vector<Case> cases = {
-      {{"tree", "main", "out"}, "", "_main", "vcwk012345/HTML/CallTree", "Report:"},
-      {{"variable", "g_rpm", "out"}, "", "_g_rpm", "vcwk012345/RAM_D", "Report:"},
-      {{"docs", "out"}, "自動設計書", "", "", "Documents:"},
+      {{"tree", "main", "out"}, "", "%m%d%H%M%S", "_main", "vcwk012345/HTML/CallTree", "Report:"},
+      {{"variable", "g_rpm", "out"}, "", "%m%d%H%M%S", "_g_rpm", "vcwk012345/RAM_D", "Report:"},
+      {{"docs", "out"}, "自動設計書", "%Y%m%d%H%M%S", "", "", "Documents:"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0]);
     int n = 0;
-    for (const std::string& name : ComingNames(c.prefix, c.suffix)) {
+    for (const std::string& name : ComingNames(c.prefix, c.format, c.suffix)) {
       // Every other name a symlink, the others a folder of another run.
       if (n++ % 2 == 0) {
         fs::create_directory_symlink(fs::absolute("elsewhere"), fs::path("out") / name);
@@ -561,7 +565,6 @@ TEST(FaultTest, AnOutputFolderInsideTheWorkFolderIsRefused) {
   AnalysedSample();
   fs::create_directories("vcwk012345.old.4/x");
   const std::vector<std::string> trees_before = Entries("vcwk012345/HTML/CallTree");
-  // analyze last: it sets the work folder aside before it checks the folders.
   for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
            {"tree", "main", "./vcwk012345/HTML"}, {"variable", "g_rpm", "vcwk012345/../vcwk012345/RAM"},
            {"docs", "vcwk012345"}, {"docs", "vcwk012345.old.4/x"}, {"analyze", "engine_ctl", "vcwk012345"}}) {

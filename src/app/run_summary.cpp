@@ -19,6 +19,27 @@ std::string AbsoluteDiskPath(const std::string& path) {
   return ec ? ToDiskPath(path) : absolute.lexically_normal().string();
 }
 
+// Each kind: its count, its label and its first line, cut to one screen
+// line.
+std::string FormatFindingKinds(const std::vector<FindingKind>& kinds) {
+  constexpr size_t kExampleBytes = 150;
+  std::string out;
+  for (const FindingKind& kind : kinds) {
+    std::string count = std::to_string(kind.count);
+    if (count.size() < 6) count.insert(0, 6 - count.size(), ' ');
+    std::string example = ToUtf8(kind.example);
+    if (example.size() > kExampleBytes) {
+      size_t cut = kExampleBytes;
+      while (cut > 0 && (static_cast<unsigned char>(example[cut]) & 0xC0) == 0x80) --cut;
+      example.resize(cut);
+      example += " ...";
+    }
+    out += "  " + count + " " + kind.label + "\n";
+    out += "           e.g. " + example + "\n";
+  }
+  return out;
+}
+
 }  // namespace
 
 bool IsBannerLine(std::string_view line) {
@@ -40,9 +61,11 @@ RunSummary SummarizeRun(const RunContext& ctx, const std::string& result_folder)
     if (!entry.is_dir) ++summary.functions_recorded;
   summary.log_path = ctx.log.path();
   LineReader log(summary.log_path);
+  FindingTally tally;
   std::string line;
-  while (log.ReadLineNoEol(line))
-    if (!line.empty() && !IsBannerLine(line)) ++summary.log_findings;
+  while (log.ReadLineNoEol(line)) tally.Add(line);
+  summary.log_findings = tally.total();
+  summary.finding_kinds = tally.Kinds();
   summary.result_folder = result_folder;
   return summary;
 }
@@ -53,6 +76,8 @@ std::string FormatRunSummary(const RunSummary& summary, std::string_view outcome
   out += "  functions recorded:  " + std::to_string(summary.functions_recorded) + "\n";
   out += "  findings in the log: " + std::to_string(summary.log_findings) + " (" +
          AbsoluteDiskPath(summary.log_path) + ")\n";
+  out += FormatFindingKinds(summary.finding_kinds);
+  if (summary.log_findings > 0) out += "    the log is CP932 text: 'kavenor log' prints it here\n";
   out += "  result folder:       ";
   out += summary.result_folder.empty() ? std::string("none (") + std::string(outcome) + ")"
                                        : AbsoluteDiskPath(summary.result_folder);

@@ -44,7 +44,9 @@ StageOutcome PrepareFuncInfoStage(RunContext& ctx) {
 StageOutcome RunFuncInfoStage(RunContext& ctx) {
   const std::string folder = work::Path(work::kFileInfo);
   const DirListing listing = ListDirectory(folder, "*.c");
-  if (!listing.found) ctx.Message(SJ("ファイル開けず STEP5"));
+  // A project of headers alone has no INF file of a ".c" source: the
+  // message says where nothing was found.
+  if (!listing.found) ctx.MessageAbout(SJ("ファイル開けず STEP5"), folder + "/*.c", 0, "FUNC INFO");
   MakeFolder(work::Path(work::kSource5));
   LineReader in;
   for (const DirEntry& entry : listing.entries) {

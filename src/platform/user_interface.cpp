@@ -12,6 +12,7 @@ namespace kv {
 
 void ConsoleUi::PrintAboveProgress(const std::string& utf8_line) {
   std::lock_guard<std::mutex> lock(mutex_);
+  last_status_.clear();
   if (!progress_line_.empty()) std::fputs("\r\033[K", stderr);
   std::fputs(utf8_line.c_str(), stderr);
   std::fputc('\n', stderr);
@@ -42,7 +43,15 @@ bool ConsoleUi::Ask(const std::string& text, const std::string& caption) {
 
 void ConsoleUi::ShowStatus(const std::string& text) {
   if (!options_.status_lines) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!text.empty() && text == last_status_) return;
+  }
   PrintAboveProgress(ToUtf8(text));
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    last_status_ = text;
+  }
   if (options_.status_gate_fd < 0) return;
   char byte;
   ssize_t n;

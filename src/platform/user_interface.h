@@ -56,6 +56,8 @@ class ConsoleUi : public UserInterface {
   // Printed indented below the message: "    at FILE:LINE (STEP)".
   void MessageContext(const std::string& text) override;
   bool Ask(const std::string& text, const std::string& caption) override;
+  // A status text equal to the line printed just before is not printed
+  // again (a stage and its frame may both show the same text).
   void ShowStatus(const std::string& text) override;
   void ShowDetail(const std::string& text) override {}
   bool Open(const std::string& path) override;
@@ -70,6 +72,7 @@ class ConsoleUi : public UserInterface {
   Options options_;
   std::mutex mutex_;
   std::string progress_line_;
+  std::string last_status_;  // CP932; cleared by every other line printed
 };
 
 // Records every event, in order, for tests.

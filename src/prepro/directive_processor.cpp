@@ -60,12 +60,24 @@ void DirectiveProcessor::BeginTopLevelFile(std::string base_name, std::string mi
 }
 
 void DirectiveProcessor::PreproLog(std::string_view text, std::string_view detail) {
+  PreproLogAt(current_ != nullptr ? Where(*current_, current_->line_number) : std::string(), text, detail);
+}
+
+void DirectiveProcessor::PreproLogAt(std::string_view where, std::string_view text, std::string_view detail) {
   std::string piece = SJ("プリプロ解析 ");
-  piece += text;
+  if (!where.empty()) {
+    piece += where;
+    piece += ": ";
+  }
+  piece += WithoutNewline(text);
   piece += " : ";
-  piece += detail;
-  if (piece.back() != '\n') piece += '\n';
+  piece += WithoutNewline(detail);
+  piece += '\n';
   ctx_.log.Append(piece);
+}
+
+std::string DirectiveProcessor::Where(const FileState& f, long line) {
+  return f.path + ":" + std::to_string(line);
 }
 
 void DirectiveProcessor::MessageOnce(OnceMessage which, const std::string& text) {
@@ -123,7 +135,10 @@ int DirectiveProcessor::Process(const std::string& path, const SourceFile& file,
     f.out.memory = &copy.text;
   }
   include_stack_.push_back(file.id);
+  FileState* const outer = current_;
+  current_ = &f;
   int result = RunLines(f);
+  current_ = outer;
   include_stack_.pop_back();
   f.out.file.Close();
   ReportInvalidSjis(f, file.id);
@@ -144,8 +159,11 @@ void DirectiveProcessor::FlushIncludeCopies() {
 // follows the file whoever reads the line.
 bool DirectiveProcessor::ReadSourceLine(FileState& f, std::string& line) {
   if (!f.reader.ReadLine(line, kPreproLineBuffer)) return false;
+  if (f.at_line_start) ++f.line_number;
+  f.at_line_start = f.reader.ended_line();
   f.line_in_comment = f.in_comment;
   f.in_comment = BlockCommentOpenAfter(line, f.in_comment);
+  if (f.in_comment && !f.line_in_comment) f.comment_opened_at = f.line_number;
   return true;
 }
 
@@ -162,8 +180,15 @@ int DirectiveProcessor::RunLines(FileState& f) {
   }
   // A comment left open ends with its file: the including file and the
   // next file start outside any comment.
-  if (f.in_comment) PreproLog(f.path, "Comment Not Closed");
-  if (!f.blocks.empty()) PreproLog(f.path, "Endif Missing");
+  // Both are named where they began.
+  if (f.in_comment) PreproLogAt(Where(f, f.comment_opened_at), "/*", "Comment Not Closed");
+  if (!f.blocks.empty()) {
+    const Block& outermost = f.blocks.front();
+    const char* directive = outermost.kind == BlockKind::kIfdef    ? "#ifdef"
+                            : outermost.kind == BlockKind::kIfndef ? "#ifndef"
+                                                                   : "#if";
+    PreproLogAt(Where(f, outermost.opened_at), directive, "Endif Missing");
+  }
   // The end of the file ends every open block; a top-level line that opened
   // one is then taken up again (and may open another, which ends here too).
   while (!f.blocks.empty()) {
@@ -274,10 +299,11 @@ void DirectiveProcessor::BlockLine(FileState& f, const std::string& line) {
   } else if (directive == "if") {
     IfBlock(f, tokens.Rest(), block.flag, line);
   } else if (directive == "elif") {
+    const long at = f.line_number;
     const std::string condition = GatherCondition(f, tokens.Rest());
     Block& b = f.blocks.back();
     if (b.parent && !b.taken) {
-      b.flag = Condition(condition, line);
+      b.flag = Condition(f, at, condition, line);
       b.taken = b.flag;
     } else {
       b.flag = false;
@@ -309,13 +335,14 @@ void DirectiveProcessor::IfndefBlock(FileState& f, std::string_view name, bool p
 // The condition is read (continuation lines included) in any case, and
 // evaluated only where the block's lines could be kept.
 void DirectiveProcessor::IfBlock(FileState& f, std::string_view rest, bool parent, const std::string& line) {
+  const long at = f.line_number;
   const std::string condition = GatherCondition(f, rest);
-  OpenBlock(f, BlockKind::kIf, parent, parent && Condition(condition, line));
+  OpenBlock(f, BlockKind::kIf, parent, parent && Condition(f, at, condition, line), at);
 }
 
-void DirectiveProcessor::OpenBlock(FileState& f, BlockKind kind, bool parent, bool condition) {
+void DirectiveProcessor::OpenBlock(FileState& f, BlockKind kind, bool parent, bool condition, long opened_at) {
   const bool flag = parent && condition;
-  f.blocks.push_back({kind, parent, flag, flag});
+  f.blocks.push_back({kind, parent, flag, flag, opened_at > 0 ? opened_at : f.line_number});
 }
 
 void DirectiveProcessor::CloseBlock(FileState& f) {
@@ -337,12 +364,13 @@ std::string DirectiveProcessor::GatherCondition(FileState& f, std::string_view r
   return text;
 }
 
-bool DirectiveProcessor::Condition(std::string_view condition, const std::string& line) {
+// A condition that cannot be evaluated is logged at the directive's first line.
+bool DirectiveProcessor::Condition(const FileState& f, long at, std::string_view condition, const std::string& line) {
   const size_t capacity = kConditionTokens * static_cast<size_t>(std::max(1, ctx_.memory_factor()));
   ConditionResult result = EvaluateCondition(condition, table_, capacity);
   if (result.status == ConditionStatus::kTokenOver) MessageOnce(kConditionOver, SJ(" TMP配列OVER IF チェック "));
   if (result.status != ConditionStatus::kOk)
-    PreproLog(WithoutNewline(line), "EvaluateCondition " + std::string(ConditionStatusText(result.status)));
+    PreproLogAt(Where(f, at), line, "EvaluateCondition " + std::string(ConditionStatusText(result.status)));
   return result.value;
 }
 

@@ -85,9 +85,13 @@ class DirectiveProcessor {
   // by this call at the end of the stage.
   void FlushIncludeCopies();
 
-  // PreproLog: "プリプロ解析 " + text + " : " + detail appended to the log,
-  // with a line end when the piece has none.
+  // PreproLog: "プリプロ解析 " + where + ": " + text + " : " + detail as one
+  // line of the log. `where` is "FILE:LINE" of the line being read (in an
+  // included file: that file and its line); a newline inside the text is
+  // dropped, so that every entry stays one line a reader can go to.
   void PreproLog(std::string_view text, std::string_view detail);
+  // The same for a place given as "FILE:LINE" (or a file alone).
+  void PreproLogAt(std::string_view where, std::string_view text, std::string_view detail);
   const PreproLogFn& log_fn() const { return log_fn_; }
 
  private:
@@ -97,6 +101,7 @@ class DirectiveProcessor {
     bool parent;  // the enclosing block keeps its lines
     bool flag;    // this branch's lines are kept
     bool taken;   // some branch of the chain has been kept
+    long opened_at;  // line of the directive that opened it
   };
   // A top-level line being taken apart; kept while a block it opened is open.
   struct TopLine {
@@ -132,6 +137,12 @@ class DirectiveProcessor {
     // one, and whether one is open after it.
     bool line_in_comment = false;
     bool in_comment = false;
+    // The source line last read, counted from 1 (a line longer than the read
+    // buffer comes in pieces and counts once), and where the open comment
+    // began.
+    long line_number = 0;
+    bool at_line_start = true;
+    long comment_opened_at = 0;
   };
   enum OnceMessage { kTmpArrayOver, kMemoryOver, kConditionOver, kOnceMessageCount };
 
@@ -147,10 +158,12 @@ class DirectiveProcessor {
   void IfdefBlock(FileState& f, std::string_view name, bool parent);
   void IfndefBlock(FileState& f, std::string_view name, bool parent);
   void IfBlock(FileState& f, std::string_view rest, bool parent, const std::string& line);
-  void OpenBlock(FileState& f, BlockKind kind, bool parent, bool condition);
+  // `opened_at`: the directive's line when the condition took more lines (0:
+  // the line last read).
+  void OpenBlock(FileState& f, BlockKind kind, bool parent, bool condition, long opened_at = 0);
   void CloseBlock(FileState& f);
   std::string GatherCondition(FileState& f, std::string_view rest);
-  bool Condition(std::string_view condition, const std::string& line);
+  bool Condition(const FileState& f, long at, std::string_view condition, const std::string& line);
 
   void ProcessInclude(FileState& f, std::string_view token, const std::string& line);
 
@@ -165,6 +178,7 @@ class DirectiveProcessor {
   void ReportInvalidSjis(const FileState& f, const FileId& id);
   void ReportEncodingFindings(const std::string& path, const SourceFile& file);
   void MessageOnce(OnceMessage which, const std::string& text);
+  static std::string Where(const FileState& f, long line);
 
   RunContext& ctx_;
   DefineTable& table_;
@@ -178,6 +192,7 @@ class DirectiveProcessor {
   std::string mirror_folder_;
   TextWriter* definitions_ = nullptr;
   std::vector<FileId> include_stack_;
+  FileState* current_ = nullptr;  // the file whose line is being read
   uint64_t lines_read_ = 0;  // by the current top-level file and its includes
   bool line_budget_logged_ = false;
   bool shown_[kOnceMessageCount] = {};

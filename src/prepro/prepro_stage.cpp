@@ -87,15 +87,17 @@ class PreproWalk : public SourceWalkVisitor {
   // DefList.txt at the head of the definition file and of the table.
   void LoadExternal(TextWriter& definitions) {
     size_t refused = 0;
-    for (const std::string& line : external_) {
-      if (!table_.Append(line)) {
-        ++refused;
+    size_t first_refused = 0;  // its line in DefList.txt
+    for (size_t i = 0; i < external_.size(); ++i) {
+      if (!table_.Append(external_[i])) {
+        if (refused++ == 0) first_refused = i + 1;
         continue;
       }
-      definitions.WriteLine(line);
+      definitions.WriteLine(external_[i]);
     }
     if (refused > 0)
-      processor_.PreproLog("Array 10000 Over", "DefList.txt " + std::to_string(refused) + " lines refused");
+      processor_.PreproLogAt(std::string(work::kDefList) + ":" + std::to_string(first_refused), "Array 10000 Over",
+                             "DefList.txt " + std::to_string(refused) + " lines refused");
   }
 
   RunContext& ctx_;

@@ -101,8 +101,8 @@ TEST_F(PreproStageTest, MalformedConditionIsFalseAndLogged) {
   run.Run();
   EXPECT_EQ(ReadSjisText(Copy("a.c")), "int b;\n");
   EXPECT_EQ(Log(),
-            "プリプロ解析 #if 1 / 0 : EvaluateCondition Zero Divide\n"
-            "プリプロ解析 #if (1 : EvaluateCondition Syntax Error\n");
+            "プリプロ解析 proj/a.c:1: #if 1 / 0 : EvaluateCondition Zero Divide\n"
+            "プリプロ解析 proj/a.c:6: #if (1 : EvaluateCondition Syntax Error\n");
 }
 
 TEST_F(PreproStageTest, IncludeCyclesEndWithALogLine) {
@@ -114,9 +114,9 @@ TEST_F(PreproStageTest, IncludeCyclesEndWithALogLine) {
   EXPECT_EQ(ReadSjisText(Def("a_DEF_H.dat")), "IN_B\t1\t\nIN_A\t1\t\n");
   EXPECT_EQ(ReadSjisText(Copy("self.c")), "#include \"self.c\"\nint self;\n");
   EXPECT_EQ(Log(),
-            "プリプロ解析 #include \"A.H\" : Include Cycle Skip proj/A.H\n"
-            "プリプロ解析 #include \"b.h\" : Include Cycle Skip proj/b.h\n"
-            "プリプロ解析 #include \"self.c\" : Include Cycle Skip proj/self.c\n");
+            "プリプロ解析 proj/b.h:1: #include \"A.H\" : Include Cycle Skip proj/A.H\n"
+            "プリプロ解析 proj/A.H:1: #include \"b.h\" : Include Cycle Skip proj/b.h\n"
+            "プリプロ解析 proj/self.c:1: #include \"self.c\" : Include Cycle Skip proj/self.c\n");
 }
 
 // Unguarded headers included over and over (each level twice makes it
@@ -136,7 +136,7 @@ TEST_F(PreproStageTest, IncludeVolumeEndsWithALogLine) {
   for (int i = 0; i < 50; ++i) records += "BIG\t1\t\n";
   EXPECT_EQ(ReadSjisText(Def("x_DEF_C.dat")), records);
   EXPECT_EQ(ReadSjisText(Copy("x.c")), source);
-  EXPECT_EQ(Log(), "プリプロ解析 #include \"big.h\" : Include Line Over proj/big.h\n");
+  EXPECT_EQ(Log(), "プリプロ解析 proj/x.c:51: #include \"big.h\" : Include Line Over proj/big.h\n");
 }
 
 TEST_F(PreproStageTest, IncludeNamesWithBackslashAndOtherCaseAreFound) {
@@ -160,7 +160,7 @@ TEST_F(PreproStageTest, TableRefusesTheRecordPast10000) {
   EXPECT_EQ(def, external);
   EXPECT_EQ(ReadSjisText(Def3("a_DEF_C.dat")), external);
   EXPECT_EQ(ReadSjisText(Copy("a.c")), "#define MORE 1\nint last_external;\n");
-  EXPECT_EQ(Log(), "プリプロ解析 Array 10000 Over : DefineDirective MORE\n");
+  EXPECT_EQ(Log(), "プリプロ解析 proj/a.c:1: Array 10000 Over : DefineDirective MORE\n");
 }
 
 // Every "#define Y Y" resolves the earlier uses of Y into Y again; thousands
@@ -224,14 +224,44 @@ TEST_F(PreproStageTest, HostileFilesFinish) {
   EXPECT_EQ(ReadFile(Def("sjis_DEF_C.dat")), "J\t\x83\x5C\t\r\n");
 
   std::string log = Log();
-  EXPECT_NE(log.find("プリプロ解析 proj/open_if.c : Endif Missing\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("プリプロ解析 #define CONT 1 \\\n : cont\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("プリプロ解析 #define OPEN 1 /* never closed\n : comment\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("プリプロ解析 proj/open_if.c:1: #if : Endif Missing\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("プリプロ解析 proj/cont.c:1: #define CONT 1 \\ : cont\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("プリプロ解析 proj/comment.c:1: #define OPEN 1 /* never closed : comment\n"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("プリプロ解析 proj/comment.c:1: /* : Comment Not Closed\n"), std::string::npos) << log;
   EXPECT_NE(log.find("proj/sjis.c : 2 : 失敗! : NextToken\n"), std::string::npos) << log;
   // One "失敗!" per file with invalid Shift-JIS, not one per byte.
   int failures = 0;
   for (const std::string& m : run.ui.MessagesUtf8()) failures += m == "[終了] 失敗!" ? 1 : 0;
   EXPECT_EQ(failures, 2);  // binary.c and sjis.c
+}
+
+// Every finding names the file and line it concerns: in an included file,
+// that file's line; a condition over several lines, its first line; a line
+// longer than the read buffer or cut by a NUL byte counts once; an unclosed
+// block or comment, where it began.
+TEST_F(PreproStageTest, FindingsNameTheirFileAndLine) {
+  WriteFile("proj/inc.h", "int x;\n#if 1 +\n#endif\n");
+  WriteFile("proj/main.c",
+            "/* a comment\n"
+            "   over two lines */\n" +
+            std::string(5000, 'x') + std::string(1, '\0') + "x\n" +
+            "#include \"inc.h\"\n"
+            "#if 1 / \\\n"
+            "  0\n"
+            "#endif\n"
+            "#ifndef GUARD\n"
+            "#ifdef X\n"
+            "#endif\n"
+            "/* open\n");
+  PreproTestRun run;
+  run.Run();
+  EXPECT_EQ(Log(),
+            "プリプロ解析 proj/inc.h:2: #if 1 + : EvaluateCondition Syntax Error\n"
+            "プリプロ解析 proj/inc.h:2: #if 1 + : EvaluateCondition Syntax Error\n"
+            "プリプロ解析 proj/main.c:5: #if 1 / \\ : EvaluateCondition Zero Divide\n"
+            "プリプロ解析 proj/main.c:11: /* : Comment Not Closed\n"
+            "プリプロ解析 proj/main.c:8: #ifndef : Endif Missing\n");
 }
 
 TEST_F(PreproStageTest, StopFlagEndsTheWalk) {

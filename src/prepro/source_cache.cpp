@@ -109,6 +109,7 @@ bool SourceLineReader::ReadLine(std::string& line, size_t buffer_size) {
   const char* start = text_.data() + pos_;
   if (const void* nl = std::memchr(start, '\n', take)) take = static_cast<size_t>(static_cast<const char*>(nl) - start) + 1;
   pos_ += take;
+  ended_line_ = start[take - 1] == '\n';
   if (const void* nul = std::memchr(start, '\0', take)) take = static_cast<size_t>(static_cast<const char*>(nul) - start);
   line.assign(start, take);
   return true;

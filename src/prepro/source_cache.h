@@ -83,10 +83,14 @@ class SourceLineReader {
     pos_ = 0;
   }
   bool ReadLine(std::string& line, size_t buffer_size);
+  // True when the piece last read ended its line (its newline was read, even
+  // where a NUL byte cut the text returned).
+  bool ended_line() const { return ended_line_; }
 
  private:
   std::string_view text_;
   size_t pos_ = 0;
+  bool ended_line_ = false;
 };
 
 }  // namespace kv

@@ -198,7 +198,55 @@ class Walker {
   Unlistable unlistable_ = Unlistable::kLeaveOut;
 };
 
+// The read-only search of HoldsSourceFile, with the walk's exclusions.
+struct SourceSearch {
+  std::vector<FileId> excluded;  // the work folder, an output folder inside
+  bool has_results_folder = false;  // the output folder is a searched folder:
+  FileId results_folder;            // its result folders are skipped
+  std::vector<FileId> ancestors;
+
+  bool Below(const std::string& folder) {
+    PathFacts facts;
+    if (!StatPath(folder, facts) || !facts.is_directory) return false;
+    for (const FileId& id : excluded)
+      if (id == facts.id) return false;
+    for (const FileId& id : ancestors)
+      if (id == facts.id) return false;
+    const DirListing listing = ListDirectory(folder, "*.*");
+    for (const DirEntry& entry : listing.entries)
+      if (!entry.is_dir && work::IsSafeComponent(entry.name) && IsSourceExtension(SplitPath(entry.name).extension))
+        return true;
+    const bool holds_results = has_results_folder && facts.id == results_folder;
+    ancestors.push_back(facts.id);
+    bool found = false;
+    for (const DirEntry& entry : listing.entries) {
+      if (found) break;
+      if (!entry.is_dir || !work::IsSafeComponent(entry.name)) continue;
+      if (holds_results && IsResultFolderName(entry.name)) continue;
+      found = Below(JoinPath(folder, entry.name));
+    }
+    ancestors.pop_back();
+    return found;
+  }
+};
+
 }  // namespace
+
+bool HoldsSourceFile(const std::string& folder, const std::string& output_folder) {
+  SourceSearch search;
+  PathFacts facts;
+  if (StatPath(work::kRoot, facts) && facts.is_directory) search.excluded.push_back(facts.id);
+  PathFacts source, output;
+  if (!output_folder.empty() && StatPath(output_folder, output) && output.is_directory) {
+    if (StatPath(folder, source) && source.id == output.id) {
+      search.has_results_folder = true;
+      search.results_folder = output.id;
+    } else {
+      search.excluded.push_back(output.id);
+    }
+  }
+  return search.Below(folder);
+}
 
 int WalkSourceFolder(RunContext& ctx, const std::string& folder, std::string_view pattern, SourceWalkVisitor& visitor) {
   Walker(ctx, folder, pattern, visitor).Walk(folder);

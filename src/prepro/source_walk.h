@@ -26,6 +26,13 @@ bool IsSourceExtension(std::string_view extension);
 // ".h" or ".H".
 bool IsHeaderExtension(std::string_view extension);
 
+// True when the walk of `folder` would meet at least one file with a source
+// extension. Read-only (nothing is logged): the analyse command asks before
+// it touches anything. Folders the walk does not enter are not searched
+// either (the work folder, `output_folder` when it lies inside, link loops);
+// the search ends at the first source file.
+bool HoldsSourceFile(const std::string& folder, const std::string& output_folder);
+
 class SourceWalkVisitor {
  public:
   virtual ~SourceWalkVisitor() = default;

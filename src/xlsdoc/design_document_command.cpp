@@ -15,6 +15,7 @@
 #include "platform/text_file.h"
 #include "xlsdoc/document_template.h"
 #include "xlsdoc/function_sheet.h"
+#include "xlsdoc/module_sheets.h"
 #include "xlsdoc/spreadsheet.h"
 
 namespace kv {
@@ -70,7 +71,8 @@ class DocumentRun {
   // True when the documents are complete. On any other end the documents'
   // folder is removed again (only it: it was made new by this run).
   bool Generate() {
-    if (!documents_.Create(ctx_.options.output_folder, SJ("自動設計書") + FormatLocalTime("%m%d%H%M%S"))) {
+    date_ = FormatLocalTime("%Y/%m/%d");
+    if (!documents_.Create(ctx_.options.output_folder, SJ("自動設計書") + FormatLocalTime("%Y%m%d%H%M%S"))) {
       ctx_.Message(SJ("設計書フォルダを作成できません: ") + FromDiskName(documents_.failed_path()) + " (" +
                    std::strerror(documents_.error()) + ")");
       return false;
@@ -156,14 +158,16 @@ class DocumentRun {
       ++damaged_records_;
       return DocStep::kDone;
     }
-    std::string line, source_file;
+    std::string line, source_file, folder_name;
     while (record.ReadLineNoEol(line)) {
       if (line == "Not Found Function") return DocStep::kDone;
+      if (line == SJ("[フォルダ名]") && folder_name.empty()) record.ReadLineNoEol(folder_name);
       if (line == SJ("[ファイル名]")) {
         record.ReadLineNoEol(source_file);
         break;
       }
     }
+    const FileDescriptions* described = descriptions_.Find(source_file, folder_name);
     for (char& c : source_file)
       if (c == '.') c = '_';
     // A record without a source file name gets a workbook of its own name.
@@ -178,7 +182,10 @@ class DocumentRun {
     const bool existing = IsRegularFile(workbook_path);
     xls::Workbook book = app.Workbooks().Open(existing ? workbook_path : JoinPath(folder_, kTemplateFileName));
     app.SetVisible(options_.show_progress);
-    if (AddFunctionSheet(ctx_, app, record, name) == DocStep::kStopped) return DocStep::kStopped;
+    // A new workbook: its cover and module sheet describe the source file.
+    if (!existing && described != nullptr) FillModuleSheets(app, DescriptionFiles::Facts(*described, date_));
+    const DescribedFunction* function = DescriptionFiles::FindFunction(described, name);
+    if (AddFunctionSheet(ctx_, app, record, name, function) == DocStep::kStopped) return DocStep::kStopped;
     if (existing)
       book.Save();
     else
@@ -219,6 +226,8 @@ class DocumentRun {
   DocumentProgress* progress_;
   ResultFolder documents_;
   std::string folder_;  // DesignDocFolder
+  std::string date_;    // of the documents, on their covers
+  DescriptionFiles descriptions_;
   int damaged_records_ = 0;
 };
 

@@ -186,7 +186,7 @@ class MainWindowTest : public QObject {
   // A completed run of the seeding stage, answering Cancel at the end.
   void CompleteSeededRun() {
     g_stage_mode = StageMode::kSeedLists;
-    QDir().mkdir("proj");
+    kv::testing::WriteFile("proj/main.c", "int main(void) { return 0; }\n");
     QDir().mkdir("out");
     SetFolders("proj", "out");
     policy_.answers.push_back(false);
@@ -347,24 +347,42 @@ class MainWindowTest : public QObject {
     QVERIFY(!window_->busy());
   }
 
+  // The window refuses as the command line does, before anything is
+  // touched: after a completed run the results and their buttons stay.
   void RefusedFoldersShowTheirMessagesAndStartNothing() {
     MakeWindow(true);
-    g_stage_mode = StageMode::kSeedLists;
+    CompleteSeededRun();
+    ExpectResultControls(true);
+    const QString status = Control<QLabel>("ctl1005")->text();
+    const QStringList results = QDir("out").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const std::string record = kv::testing::ReadFile("vcwk012345/FuncList_Body.txt");
+    QVERIFY(!record.empty());
+    policy_.boxes.clear();
+
     SetFolders("nowhere", "out");
     QTest::mouseClick(Control<QPushButton>("ctl1001"), Qt::LeftButton);
     kv::testing::WriteFile("file.c", "x");
     SetFolders("file.c", "out");
     QTest::mouseClick(Control<QPushButton>("ctl1001"), Qt::LeftButton);
-    QDir().mkdir("proj");
+    QDir().mkdir("empty");
+    SetFolders("empty", "out");
+    QTest::mouseClick(Control<QPushButton>("ctl1001"), Qt::LeftButton);
     SetFolders("proj", "");
     QTest::mouseClick(Control<QPushButton>("ctl1001"), Qt::LeftButton);
-    QCOMPARE(policy_.Messages(), (QStringList{U("[終了] プロジェクトフォルダが見つかりません"),
-                                             U("[終了] ディレクトリを指定してください"),
-                                             U("[終了] 出力フォルダを指定してください")}));
-    QVERIFY(!Exists("vcwk012345/FuncList_Body.txt"));
-    ExpectResultControls(false);
-    QCOMPARE(Control<QLabel>("ctl1005")->text(), U("実行準備中"));
-    QCOMPARE(Control<QLabel>("ctl1013")->text(), U("テンポラリファイル削除"));
+    SetFolders("proj", "missing/out");
+    QTest::mouseClick(Control<QPushButton>("ctl1001"), Qt::LeftButton);
+    SetFolders("proj", "file.c");
+    QTest::mouseClick(Control<QPushButton>("ctl1001"), Qt::LeftButton);
+    QCOMPARE(policy_.Messages(),
+             (QStringList{U("[終了] プロジェクトフォルダが見つかりません: nowhere"),
+                          U("[終了] ディレクトリを指定してください: file.c はファイルです"),
+                          U("[終了] プロジェクトフォルダにCのソースファイル(.c .h .cpp)がありません: empty"),
+                          U("[終了] 出力フォルダを指定してください"), U("[終了] 出力フォルダがありません: missing/out"),
+                          U("[終了] 出力フォルダではなくファイルです: file.c")}));
+    QCOMPARE(kv::testing::ReadFile("vcwk012345/FuncList_Body.txt"), record);
+    QCOMPARE(QDir("out").entryList(QDir::Dirs | QDir::NoDotAndDotDot), results);
+    ExpectResultControls(true);
+    QCOMPARE(Control<QLabel>("ctl1005")->text(), status);
   }
 
   void FolderPickerAndDrops() {
