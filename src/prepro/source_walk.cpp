@@ -212,7 +212,9 @@ struct SourceSearch {
       if (id == facts.id) return false;
     for (const FileId& id : ancestors)
       if (id == facts.id) return false;
-    const DirListing listing = ListDirectory(folder, "*.*");
+    // A folder of the project that cannot be read for want of permission
+    // is one the walk leaves out; other failures are noted.
+    const DirListing listing = ListDirectory(folder, "*.*", Unlistable::kLeaveOut);
     for (const DirEntry& entry : listing.entries)
       if (!entry.is_dir && work::IsSafeComponent(entry.name) && IsSourceExtension(SplitPath(entry.name).extension))
         return true;
