@@ -212,9 +212,11 @@ struct SourceSearch {
       if (id == facts.id) return false;
     for (const FileId& id : ancestors)
       if (id == facts.id) return false;
-    // A folder of the project that cannot be read for want of permission
-    // is one the walk leaves out; other failures are noted.
-    const DirListing listing = ListDirectory(folder, "*.*", Unlistable::kLeaveOut);
+    // A sub-folder of the project that cannot be read for want of
+    // permission is one the walk leaves out; the project folder itself, and
+    // other failures, are noted.
+    const DirListing listing =
+        ListDirectory(folder, "*.*", ancestors.empty() ? Unlistable::kFailure : Unlistable::kLeaveOut);
     for (const DirEntry& entry : listing.entries)
       if (!entry.is_dir && work::IsSafeComponent(entry.name) && IsSourceExtension(SplitPath(entry.name).extension))
         return true;
