@@ -95,13 +95,15 @@ class Walker {
   }
 
   void Walk(const std::string& folder) {
+    // The folder the walk was given is never left out: it is the project.
+    const bool root = ancestors_.empty();
     PathFacts facts;
     const bool known = StatPath(folder, facts);
     if (known) ancestors_.push_back(facts.id);
     // The output folder is the source folder itself: its result folders are
     // the earlier runs' copies, never sources.
     const bool holds_results = known && has_output_folder_ && facts.id == output_folder_;
-    DirListing listing = ListDirectory(folder, pattern_, unlistable_);
+    DirListing listing = ListDirectory(folder, pattern_, root ? Unlistable::kFailure : unlistable_);
     if (!listing.found && MatchPattern(pattern_, ".")) {
       PathFacts exists;
       if (listing.error != 0)
