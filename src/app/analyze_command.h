@@ -20,7 +20,7 @@ struct AnalyzeResult {
     kStopped,     // StopFlag was set: nothing copied
     kIncomplete,  // the worker ended without completing (a run-ending failure)
     kCompleted,   // results copied into result_folder
-    kWriteFailed,  // the disk refused the work folder or the result folder:
+    kWriteFailed,  // the system refused a file of the run (a write or a read):
                    // what was written is removed, the message says why
   };
   Status status = Status::kRefused;

@@ -311,7 +311,9 @@ int RunAnalyze(int argc, char** argv) {
   const bool completed = result.status == AnalyzeResult::Status::kCompleted;
   std::string_view outcome = "the run did not complete";
   if (result.status == AnalyzeResult::Status::kStopped) outcome = "stopped; the work folder was removed";
-  if (result.status == AnalyzeResult::Status::kWriteFailed) outcome = "the result folder could not be written";
+  // kWriteFailed: the system refused a file of the run (work folder, result
+  // folder, a source or the log); the message above names it.
+  if (result.status == AnalyzeResult::Status::kWriteFailed) outcome = "a file could not be written or read";
   // A result folder that could not be written completely is gone: name none.
   std::fputs(FormatRunSummary(SummarizeRun(command.context(), completed ? result.result_folder : std::string()),
                               outcome)
@@ -327,7 +329,7 @@ int RunAnalyze(int argc, char** argv) {
       std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
       return 1;
     case AnalyzeResult::Status::kWriteFailed:
-      std::fprintf(stderr, "kavenor: analysis failed: the results could not be written (see the message above)\n");
+      std::fprintf(stderr, "kavenor: analysis failed: a file could not be written or read (see the message above)\n");
       return 1;
     default:
       std::fprintf(stderr, "kavenor: analysis did not complete; see ./AnalyzeLog.txt\n");
