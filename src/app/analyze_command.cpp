@@ -61,7 +61,11 @@ bool AnalyzeCommand::Prepare() {
   ctx_.ShowDetail(SJ("テンポラリファイル削除"));
   // One rename instead of deleting a large tree here; when the folder cannot
   // be renamed (a foreign entry of that name) it is deleted in place.
-  if (!previous_.SetAside(ToDiskPath(work::kRoot))) DeleteFolderTree(work::kRoot);
+  if (!previous_.SetAside(ToDiskPath(work::kRoot)) && DeleteFolderTree(work::kRoot) == 0 && PathExists(work::kRoot)) {
+    // Neither set aside nor deleted: a run on top of it would copy its files out as this run's.
+    ctx_.Message(SJ("前回の作業フォルダを削除できません: ") + std::string(work::kRoot));
+    return false;
+  }
   if (removal_ == PreviousWorkFolder::Placement::kAtOnce) previous_.StartRemoval();
   ctx_.log.Delete();
   for (std::string_view folder : {work::kDef, work::kDefTmp, work::kDef2, work::kDef3}) {
@@ -84,9 +88,15 @@ bool AnalyzeCommand::Prepare() {
 bool AnalyzeCommand::RunWorker(const std::vector<StageFrame>& stages) { return RunAnalysisDriver(ctx_, stages); }
 
 AnalyzeResult AnalyzeCommand::Finish() {
+  // However the run ends, the previous work folder's deletion is not waited
+  // for (see PreviousWorkFolder::Release).
+  struct ReleaseAtEnd {
+    AnalyzeCommand& command;
+    ~ReleaseAtEnd() { command.ReleasePrevious(); }
+  } release_at_end{*this};
   AnalyzeResult result;
   if (StorageFailure() != 0) {
-    EndWriteFailure(SJ("作業フォルダに書き込めません"));
+    EndWriteFailure();
     result.status = AnalyzeResult::Status::kWriteFailed;
     return result;
   }
@@ -125,8 +135,7 @@ AnalyzeResult AnalyzeCommand::Finish() {
   }
   if (copied == CopyResult::kStopped || ctx_.StopRequested()) {
     folder.Remove();
-    EndStopped();
-    result.status = AnalyzeResult::Status::kStopped;
+    result.status = EndInterrupted();
     return result;
   }
 
@@ -143,9 +152,8 @@ AnalyzeResult AnalyzeCommand::Finish() {
   // The last moment a stop is honoured: after it the command has completed.
   if (ctx_.StopRequested()) {
     folder.Remove();
-    EndStopped();
     result = AnalyzeResult{};
-    result.status = AnalyzeResult::Status::kStopped;
+    result.status = EndInterrupted();
   }
   return result;
 }
@@ -155,12 +163,24 @@ void AnalyzeCommand::EndStopped() {
   ctx_.ShowDetail("----");
   ctx_.progress.SetStatusCopy(SJ("実行中断 作業フォルダ削除中"));
   if (PathExists(work::kRoot) && RemoveFolderTree(work::kRoot) == 0) ctx_.Message(SJ("TMPファイル削除失敗"));
-  previous_.Wait();
 }
 
-void AnalyzeCommand::EndWriteFailure(const std::string& text) {
-  const int error = StorageFailure();
-  std::string message = text + " (" + std::strerror(error) + ")";
+AnalyzeResult::Status AnalyzeCommand::EndInterrupted() {
+  if (StorageFailure() != 0) {
+    EndWriteFailure();
+    return AnalyzeResult::Status::kWriteFailed;
+  }
+  EndStopped();
+  return AnalyzeResult::Status::kStopped;
+}
+
+void AnalyzeCommand::ReleasePrevious() {
+  for (const PreviousWorkFolder::Leftover& left : previous_.Release())
+    ctx_.Message(SJ("以前の作業フォルダを削除できません: ") + left.folder + " (" + std::strerror(left.error) + ")");
+}
+
+void AnalyzeCommand::EndWriteFailure() {
+  std::string message = StorageFailureMessage();
   // The driver has already ended a run it saw stopped; a refusal at its very
   // end (or one that ended the worker at once) is ended here.
   if (PathExists(work::kRoot)) {
@@ -169,7 +189,6 @@ void AnalyzeCommand::EndWriteFailure(const std::string& text) {
     if (RemoveFolderTree(work::kRoot) == 0) message += SJ(" TMPファイル削除失敗");
   }
   ctx_.Message(message);
-  previous_.Wait();
 }
 
 // The 18 copies of a completed run, in order. A copy whose source the run

@@ -20,7 +20,7 @@ struct AnalyzeResult {
     kStopped,     // StopFlag was set: nothing copied
     kIncomplete,  // the worker ended without completing (a run-ending failure)
     kCompleted,   // results copied into result_folder
-    kWriteFailed,  // the disk refused the work folder or the result folder:
+    kWriteFailed,  // the system refused a file of the run (a write or a read):
                    // what was written is removed, the message says why
   };
   Status status = Status::kRefused;
@@ -60,8 +60,14 @@ class AnalyzeCommand {
   CopyResult CopyResults(ResultFolder& folder);
   // The end of a run stopped after the worker: "実行中断", work folder gone.
   void EndStopped();
-  // Work folder gone and one message naming the disk's refusal.
-  void EndWriteFailure(const std::string& text);
+  // Work folder gone and one message naming the system's refusal.
+  void EndWriteFailure();
+  // The end of a run stopped during or after the result copy: as a stop, or
+  // as a refusal of the system when that is what stopped it.
+  AnalyzeResult::Status EndInterrupted();
+  // The previous work folder's deletion handed over; the folders that could
+  // not be removed are named.
+  void ReleasePrevious();
 
   RunContext ctx_;
   RunLock lock_;

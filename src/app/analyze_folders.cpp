@@ -9,7 +9,10 @@
 
 #include "platform/encoding.h"
 #include "platform/paths.h"
+#include "platform/storage_failure.h"
 #include "prepro/source_walk.h"
+#include "run/run_context.h"
+#include "run/work_folder.h"
 
 namespace kv {
 namespace {
@@ -34,8 +37,12 @@ std::string CheckSource(const std::string& source, const std::string& output) {
   if (!IsDirectory(source)) return SJ("ディレクトリを指定してください: ") + source + SJ(" はファイルです");
   if (int error = AccessError(source, R_OK | X_OK))
     return WithError(SJ("プロジェクトフォルダを読めません: ") + source, error);
-  if (!HoldsSourceFile(source, output))
+  if (!HoldsSourceFile(source, output)) {
+    // A folder that could not be listed for a reason of the system's hides
+    // what it holds: that reason is the refusal.
+    if (StorageFailure() != 0) return StorageFailureMessage();
     return SJ("プロジェクトフォルダにCのソースファイル(.c .h .cpp)がありません: ") + source;
+  }
   return {};
 }
 
@@ -43,6 +50,8 @@ FolderCheck CheckOutput(const std::string& output) {
   FolderCheck check;
   if (output.empty()) {
     check.refusal = SJ("出力フォルダを指定してください");
+  } else if (work::IsInsideWorkFolder(output)) {
+    check.refusal = work::OutputInsideWorkFolderText(output);
   } else if (!PathExists(output)) {
     if (IsDirectory(ParentFolder(output)))
       check.create_output = true;
@@ -59,6 +68,7 @@ FolderCheck CheckOutput(const std::string& output) {
 }  // namespace
 
 FolderCheck CheckAnalyzeFolders(const std::string& source, const std::string& output) {
+  ClearStorageFailure();
   FolderCheck check;
   check.refusal = CheckSource(source, output);
   if (!check.refusal.empty()) return check;

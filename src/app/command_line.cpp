@@ -206,18 +206,30 @@ int StatusGateFd() {
   return *end == '\0' && fd >= 0 && fd < 1024 ? static_cast<int>(fd) : -1;
 }
 
-std::atomic<int>* g_stop_flag = nullptr;
+// Ctrl-C is caught from the program's first instruction on (see
+// InstallStopHandler); until a command has its stop flag, a Ctrl-C is kept
+// here and handed over when the flag is bound.
+std::atomic<int> g_interrupted{0};
+std::atomic<std::atomic<int>*> g_stop_flag{nullptr};
 
 extern "C" void OnInterrupt(int) {
-  if (g_stop_flag != nullptr) g_stop_flag->store(1);
+  g_interrupted.store(1);
+  if (std::atomic<int>* flag = g_stop_flag.load()) flag->store(1);
   // A second Ctrl-C ends the program at once.
   std::signal(SIGINT, SIG_DFL);
 }
 
-void InstallStopHandler(std::atomic<int>& stop_flag) {
-  g_stop_flag = &stop_flag;
-  std::signal(SIGINT, OnInterrupt);
-}
+// The command's stop flag, for as long as the command runs.
+class StopFlagBinding {
+ public:
+  explicit StopFlagBinding(std::atomic<int>& stop_flag) {
+    g_stop_flag.store(&stop_flag);
+    if (g_interrupted.load() != 0) stop_flag.store(1);
+  }
+  ~StopFlagBinding() { g_stop_flag.store(nullptr); }
+  StopFlagBinding(const StopFlagBinding&) = delete;
+  StopFlagBinding& operator=(const StopFlagBinding&) = delete;
+};
 
 int RunAnalyze(int argc, char** argv) {
   ParsedArgs args = Parse(argc, argv, 2, {"--keep-locals", "--open", "--graphs", "--no-graphs"},
@@ -263,7 +275,7 @@ int RunAnalyze(int argc, char** argv) {
       !ParseSourceEncoding(args.options["--source-encoding"], options.source_encoding))
     return UsageError(kAnalyzeHelp, "--source-encoding takes auto, cp932 or utf-8");
   AnalyzeCommand command(session, ui, log, options);
-  InstallStopHandler(session.progress.stop_flag);
+  StopFlagBinding stop_binding(session.progress.stop_flag);
 
   if (!command.Prepare()) {
     // No summary: nothing ran, and the log and work folder here may be
@@ -299,7 +311,9 @@ int RunAnalyze(int argc, char** argv) {
   const bool completed = result.status == AnalyzeResult::Status::kCompleted;
   std::string_view outcome = "the run did not complete";
   if (result.status == AnalyzeResult::Status::kStopped) outcome = "stopped; the work folder was removed";
-  if (result.status == AnalyzeResult::Status::kWriteFailed) outcome = "the result folder could not be written";
+  // kWriteFailed: the system refused a file of the run (work folder, result
+  // folder, a source or the log); the message above names it.
+  if (result.status == AnalyzeResult::Status::kWriteFailed) outcome = "a file could not be written or read";
   // A result folder that could not be written completely is gone: name none.
   std::fputs(FormatRunSummary(SummarizeRun(command.context(), completed ? result.result_folder : std::string()),
                               outcome)
@@ -309,12 +323,13 @@ int RunAnalyze(int argc, char** argv) {
   switch (result.status) {
     case AnalyzeResult::Status::kCompleted:
       std::printf("Report: %s\n", AbsoluteDiskPath(JoinPath(result.result_folder, "index.html")).c_str());
+      std::fflush(stdout);
       return 0;
     case AnalyzeResult::Status::kStopped:
       std::fprintf(stderr, "kavenor: analysis stopped (実行中断)\n");
       return 1;
     case AnalyzeResult::Status::kWriteFailed:
-      std::fprintf(stderr, "kavenor: analysis failed: the results could not be written (see the message above)\n");
+      std::fprintf(stderr, "kavenor: analysis failed: a file could not be written or read (see the message above)\n");
       return 1;
     default:
       std::fprintf(stderr, "kavenor: analysis did not complete; see ./AnalyzeLog.txt\n");
@@ -350,7 +365,7 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   options.output_folder = FromDiskName(args.positional.back());
   if (!ParseTreeLines(args, options)) return UsageError(help, "--tree-lines takes a line count");
   RunContext ctx(session, ui, log, options);
-  InstallStopHandler(session.progress.stop_flag);
+  StopFlagBinding stop_binding(session.progress.stop_flag);
   bool completed = false;
   std::string written_to;
   if (command == "tree") {
@@ -367,6 +382,7 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   std::string shown = AbsoluteDiskPath(written_to);
   if (command != "docs") shown = AbsoluteDiskPath(JoinPath(written_to, "index.html"));
   std::printf("%s: %s\n", command == "docs" ? "Documents" : "Report", shown.c_str());
+  std::fflush(stdout);
   return 0;
 }
 
@@ -395,6 +411,8 @@ int RunLog(int argc, char** argv) {
 
 }  // namespace
 
+void InstallStopHandler() { std::signal(SIGINT, OnInterrupt); }
+
 int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window) {
   if (argc < 2) return UsageError(kMainHelp, "a command is needed");
   std::string command = argv[1];
@@ -418,6 +436,10 @@ int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window) {
         return 0;
       }
     }
+    // The window has its own stop button; Ctrl-C at the terminal ends it as
+    // any program (one pressed already ends it now).
+    if (g_interrupted.load() != 0) return 1;
+    std::signal(SIGINT, SIG_DFL);
     if (desktop_window != nullptr) return desktop_window(argc, argv);
     std::fputs(kGuiHelp, stderr);
     std::fprintf(stderr, "kavenor: this build has no desktop window\n");

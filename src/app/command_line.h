@@ -10,6 +10,12 @@ namespace kv {
 // that nothing else depends on Qt.
 using DesktopWindowEntry = int (*)(int argc, char** argv);
 
+// Ctrl-C as the stop button: the program installs it before anything else
+// (main.cpp: before the libraries' constructors), so that a Ctrl-C in the
+// program's first milliseconds stops the command instead of killing the
+// process half-way.
+void InstallStopHandler();
+
 int RunCommandLine(int argc, char** argv, DesktopWindowEntry desktop_window = nullptr);
 
 }  // namespace kv

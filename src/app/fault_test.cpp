@@ -166,7 +166,7 @@ class Child {
   // under a message or the summary are indented.
   static bool IsStatus(const std::string& line) {
     return !line.empty() && line[0] != '[' && line[0] != ' ' && line.rfind("kavenor", 0) != 0 &&
-           line.rfind("Report:", 0) != 0 && line.rfind("Summary:", 0) != 0;
+           line.rfind("Report:", 0) != 0 && line.rfind("Documents:", 0) != 0 && line.rfind("Summary:", 0) != 0;
   }
 
   pid_t pid_ = -1;
@@ -277,7 +277,8 @@ TEST(FaultTest, AFullWorkDiskEndsLikeAStop) {
   fs::current_path("..");
   EXPECT_EQ(status, 1) << output;
   EXPECT_TRUE(Contains(output, "実行中断")) << output;
-  EXPECT_TRUE(Contains(output, "作業フォルダに書き込めません (No space left on device)")) << output;
+  // The first write refused names the file: a work file or the log.
+  EXPECT_TRUE(Contains(output, "に書き込めません (No space left on device): ")) << output;
   EXPECT_FALSE(Exists("cwd/vcwk012345"));
   EXPECT_EQ(Entries("out"), std::vector<std::string>{});
 }
@@ -417,24 +418,204 @@ TEST(FaultTest, DamagedRecordsGiveAMessageAndALogLine) {
   EXPECT_TRUE(Contains(log, "NOT A REGULAR FILE")) << log;
 }
 
-// Ctrl-C during tree, variable and docs: exit 1, "実行中断", the command's
-// folder not copied out.
-TEST(FaultTest, CtrlCStopsTheResultCommands) {
-  ScratchFolder scratch;
+// The names a command is about to take, over the next minutes: the local
+// time in `format` with `prefix` before and `suffix` after.
+std::vector<std::string> ComingNames(const std::string& prefix, const char* format, const std::string& suffix) {
+  std::vector<std::string> names;
+  const std::time_t now = std::time(nullptr);
+  for (int second = -2; second < 300; ++second) {
+    std::time_t t = now + second;
+    std::tm local{};
+    localtime_r(&t, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, format, &local);
+    names.push_back(prefix + stamp + suffix);
+  }
+  return names;
+}
+
+// An analysed sample in ./engine_ctl with an empty ./out, for the commands
+// that work on the last analysis.
+void AnalysedSample() {
   SampleProject();
   fs::create_directory("out");
   ASSERT_EQ(RunKavenor({"analyze", "engine_ctl", "out"}), 0);
   for (const std::string& name : Entries("out")) fs::remove_all(fs::path("out") / name);
+}
+
+// Every entry below a folder, by path, sorted.
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) names.push_back(entry.path().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// tree, variable and docs take a new folder every time: the names of the
+// coming minutes are taken by planted symlinks (in the output folder and in
+// the work folder) and by folders a run in the same second would have made
+// there. Each command takes the next free name; nothing is written through
+// a link or into another run's folder.
+TEST(FaultTest, ResultCommandsNeverWriteIntoATakenName) {
+  ScratchFolder scratch;
+  AnalysedSample();
+  fs::create_directories("elsewhere");
+  WriteFile("elsewhere/keep.txt", "keep");
+  fs::create_directories("vcwk012345/RAM_D");
+  struct Case {
+    std::vector<std::string> args;
+    std::string prefix;
+    const char* format;
+    std::string suffix, work_parent, result;
+  };
+  const std::vector<Case> cases = {
+      {{"tree", "main", "out"}, "", "%m%d%H%M%S", "_main", "vcwk012345/HTML/CallTree", "Report:"},
+      {{"variable", "g_rpm", "out"}, "", "%m%d%H%M%S", "_g_rpm", "vcwk012345/RAM_D", "Report:"},
+      {{"docs", "out"}, "自動設計書", "%Y%m%d%H%M%S", "", "", "Documents:"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    int n = 0;
+    for (const std::string& name : ComingNames(c.prefix, c.format, c.suffix)) {
+      // Every other name a symlink, the others a folder of another run.
+      if (n++ % 2 == 0) {
+        fs::create_directory_symlink(fs::absolute("elsewhere"), fs::path("out") / name);
+        if (!c.work_parent.empty()) fs::create_directory_symlink(fs::absolute("elsewhere"), fs::path(c.work_parent) / name);
+      } else {
+        WriteFile("out/" + name + "/main_c.xlsx", "another run's");
+        if (!c.work_parent.empty()) WriteFile(c.work_parent + "/" + name + "/index.html", "another run's");
+      }
+    }
+    const std::vector<std::string> before = FilesBelow("out");
+    std::string output;
+    ASSERT_EQ(RunKavenor(c.args, &output), 0) << output;
+    EXPECT_TRUE(Contains(output, c.result)) << output;
+    EXPECT_TRUE(Contains(output, "_2")) << output;
+    EXPECT_EQ(Entries("elsewhere"), std::vector<std::string>{"keep.txt"});
+    for (const std::string& name : FilesBelow("out")) {
+      if (Contains(name, "_2")) continue;
+      EXPECT_TRUE(std::binary_search(before.begin(), before.end(), name)) << name;
+    }
+    for (const std::string& name : Entries("out")) {
+      if (fs::is_symlink(fs::path("out") / name)) continue;
+      if (Contains(name, "_2")) continue;
+      EXPECT_EQ(ReadFile("out/" + name + "/main_c.xlsx"), "another run's") << name;
+    }
+    for (const std::string& name : Entries("out")) fs::remove_all(fs::path("out") / name);
+  }
+}
+
+// Ctrl-C at every status line of tree, variable and docs (docs up to its
+// last save): exit 1, "実行中断", nothing left in the output folder, and a
+// symlink planted inside the documents' folder meanwhile is removed as a
+// link, its target untouched.
+TEST(FaultTest, CtrlCAtEveryStepOfTheResultCommands) {
+  ScratchFolder scratch;
+  AnalysedSample();
+  fs::create_directories("victim");
+  WriteFile("victim/keep.txt", "keep");
   for (std::vector<std::string> args :
        std::vector<std::vector<std::string>>{{"tree", "main", "out"}, {"variable", "g_rpm", "out"}, {"docs", "out"}}) {
-    SCOPED_TRACE(args[0]);
-    Child child(args);
-    ASSERT_TRUE(child.ReachStatus(1));
-    child.Signal(SIGINT);
-    EXPECT_EQ(child.Wait(), 1) << child.output();
-    EXPECT_TRUE(Contains(child.output(), "実行中断")) << child.output();
-    EXPECT_EQ(Entries("out"), std::vector<std::string>{});
+    int statuses = 0;
+    {
+      Child child(args);
+      while (child.ReachStatus(statuses + 1)) {
+        ++statuses;
+        child.Release();
+      }
+      ASSERT_EQ(child.Wait(), 0) << child.output();
+    }
+    for (const std::string& name : Entries("out")) fs::remove_all(fs::path("out") / name);
+    for (int point = 1; point <= statuses; ++point) {
+      SCOPED_TRACE(args[0] + ": SIGINT after status line " + std::to_string(point));
+      Child child(args);
+      ASSERT_TRUE(child.ReachStatus(point)) << child.output();
+      for (const std::string& name : Entries("out"))
+        fs::create_directory_symlink(fs::absolute("victim"), fs::path("out") / name / "planted");
+      child.Signal(SIGINT);
+      EXPECT_EQ(child.Wait(), 1) << child.output();
+      EXPECT_TRUE(Contains(child.output(), "実行中断")) << child.output();
+      EXPECT_EQ(Entries("out"), std::vector<std::string>{});
+      EXPECT_EQ(ReadFile("victim/keep.txt"), "keep");
+    }
   }
+}
+
+// A copy into a read-only output folder, or one that is a file: exit 1 with
+// the failure named, no "Report:" line.
+TEST(FaultTest, AFailedCopyFailsTheResultCommands) {
+  ScratchFolder scratch;
+  AnalysedSample();
+  WriteFile("file", "not a folder");
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+           {"tree", "main", "file"}, {"variable", "g_rpm", "file"}}) {
+    SCOPED_TRACE(args[0]);
+    std::string output;
+    EXPECT_EQ(RunKavenor(args, &output), 1) << output;
+    EXPECT_TRUE(Contains(output, "コピー失敗")) << output;
+    EXPECT_TRUE(Contains(output, "Not a directory")) << output;
+    EXPECT_FALSE(Contains(output, "Report:")) << output;
+  }
+}
+
+// OUTPUT_DIR inside the work folder (or a folder set aside for deletion):
+// every command refuses it before writing anything.
+TEST(FaultTest, AnOutputFolderInsideTheWorkFolderIsRefused) {
+  ScratchFolder scratch;
+  AnalysedSample();
+  fs::create_directories("vcwk012345.old.4/x");
+  const std::vector<std::string> trees_before = Entries("vcwk012345/HTML/CallTree");
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+           {"tree", "main", "./vcwk012345/HTML"}, {"variable", "g_rpm", "vcwk012345/../vcwk012345/RAM"},
+           {"docs", "vcwk012345"}, {"docs", "vcwk012345.old.4/x"}, {"analyze", "engine_ctl", "vcwk012345"}}) {
+    SCOPED_TRACE(args.back());
+    std::string output;
+    EXPECT_EQ(RunKavenor(args, &output), 1) << output;
+    EXPECT_TRUE(Contains(output, "出力フォルダが作業フォルダ ./vcwk012345 の中にあります")) << output;
+    if (args[0] == "analyze") continue;
+    EXPECT_EQ(Entries("vcwk012345/HTML/CallTree"), trees_before);
+    EXPECT_FALSE(Exists("vcwk012345/RAM_D"));
+    EXPECT_TRUE(Entries("vcwk012345.old.4/x").empty());
+  }
+}
+
+// The log is never written through a symlink planted at its name: the
+// command that would write it fails, naming why.
+TEST(FaultTest, TheLogIsNotWrittenThroughASymlink) {
+  ScratchFolder scratch;
+  AnalysedSample();
+  for (const std::string& name : Entries("vcwk012345/FunctionList4")) {
+    fs::path record = fs::path("vcwk012345/FunctionList4") / name;
+    fs::remove(record);
+    fs::create_symlink("/dev/zero", record);
+  }
+  WriteFile("victim.txt", "keep");
+  fs::remove("AnalyzeLog.txt");
+  fs::create_symlink("victim.txt", "AnalyzeLog.txt");
+  std::string output;
+  EXPECT_EQ(RunKavenor({"tree", "main", "out"}, &output), 1);
+  EXPECT_EQ(ReadFile("victim.txt"), "keep");
+  EXPECT_TRUE(Contains(output, "Too many levels of symbolic links")) << output;
+}
+
+// Names a Windows volume could not hold apart (differing only in case) and
+// names too long for the files the run makes from them: the file is left
+// out with a finding naming it, never merged or lost silently.
+TEST(FaultTest, CaseOnlyAndOverlongNamesAreNamed) {
+  ScratchFolder scratch;
+  SampleProject();
+  fs::create_directory("out");
+  WriteFile("engine_ctl/UPPER.C", "void upper_one(void)\n{\n}\n");
+  WriteFile("engine_ctl/upper.c", "void upper_two(void)\n{\n}\n");
+  const std::string long_name = std::string(250, 'n') + ".c";
+  WriteFile("engine_ctl/" + long_name, "void long_one(void)\n{\n}\n");
+  std::string output;
+  ASSERT_EQ(RunKavenor({"analyze", "engine_ctl", "out"}, &output), 0) << output;
+  const std::string log = ReadFile("AnalyzeLog.txt");
+  EXPECT_EQ(CountOf(log, "engine_ctl/upper.c : 0 : SearchFile : NAME DIFFERS ONLY IN CASE SKIP (UPPER.C)"), 1) << log;
+  EXPECT_EQ(CountOf(log, long_name + " : 0 : SearchFile : NAME TOO LONG SKIP"), 1) << log;
+  EXPECT_TRUE(Exists("vcwk012345/func_als/upper_one"));
+  EXPECT_FALSE(Exists("vcwk012345/func_als/upper_two"));
 }
 
 // Row 6: each source file the walk leaves out gets one log line naming it

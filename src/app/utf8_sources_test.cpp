@@ -95,6 +95,27 @@ TEST(Utf8SourcesTest, CharactersCp932CannotHoldBecomeStandInsWithOneFindingPerFi
   EXPECT_NE(testing::ReadSjisText("vcwk012345/func_als/f").find("k()"), std::string::npos);
 }
 
+// A byte-order mark goes whatever the encoding: in a file read as CP932 (a
+// byte that is no UTF-8, or --source-encoding cp932) it would stick to the
+// first token and lose the first definition. The log says so, once.
+TEST(Utf8SourcesTest, AByteOrderMarkIsDroppedWhateverTheEncoding) {
+  for (SourceEncoding encoding : {SourceEncoding::kAuto, SourceEncoding::kCp932}) {
+    testing::ScratchFolder scratch;
+    testing::WriteFile("proj/a.c", "\xEF\xBB\xBF#define LIMIT 10\nint g; /* \x83\x5c */\nvoid f(void)\n{\n\tk();\n}\n");
+    testing::WriteFile("proj/b.c", "\xEF\xBB\xBFvoid h(void)\n{\n}\n");  // UTF-8 as well: no finding
+    testing::WriteFile("out/.keep", "");
+    testing::AnalyzeTestRun run("proj", "out");
+    run.options.source_encoding = encoding;
+    ASSERT_EQ(run.Run(), AnalyzeResult::Status::kCompleted);
+    EXPECT_EQ(testing::ReadFile("vcwk012345/DEF/proj/a.c").rfind("#define LIMIT 10", 0), 0u);
+    EXPECT_NE(testing::ReadFile("vcwk012345/DEF3/a_DEF_C.dat").find("LIMIT\t10"), std::string::npos);
+    EXPECT_TRUE(testing::Exists("vcwk012345/func_als/h"));
+    const std::string log = testing::ReadFile("AnalyzeLog.txt");
+    EXPECT_NE(log.find("a.c : 0 : BOM : UTF-8 BOM REMOVED, FILE READ AS CP932"), std::string::npos) << log;
+    EXPECT_EQ(log.find("b.c : 0 : BOM"), std::string::npos) << log;
+  }
+}
+
 TEST(Utf8SourcesTest, ChoiceOfEncodingIsParsed) {
   SourceEncoding e = SourceEncoding::kCp932;
   EXPECT_TRUE(ParseSourceEncoding("auto", e));

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/paths.h"
+#include "platform/storage_failure.h"
 
 namespace kv {
 namespace {
@@ -58,18 +60,34 @@ bool NtfsNameLess(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-DirListing ListDirectory(std::string_view folder, std::string_view pattern) {
+DirListing ListDirectory(std::string_view folder, std::string_view pattern, Unlistable unlistable) {
   DirListing listing;
   std::string disk = ResolveDiskPath(folder);
   if (disk.empty()) disk = ".";
   DIR* dir = ::opendir(disk.c_str());
-  if (dir == nullptr) return listing;
+  if (dir == nullptr) {
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR) return listing;
+    listing.error = error;
+    const bool left_out = error == EACCES || error == EPERM || error == ELOOP;
+    if (!(left_out && unlistable == Unlistable::kLeaveOut)) NoteReadFailure(error, folder);
+    return listing;
+  }
   struct Raw {
     std::string disk_name;
     bool is_dir;
   };
   std::vector<Raw> raw;
-  while (dirent* entry = ::readdir(dir)) {
+  for (;;) {
+    errno = 0;
+    dirent* entry = ::readdir(dir);
+    if (entry == nullptr) {
+      if (errno != 0) {
+        listing.error = errno;
+        NoteReadFailure(errno, folder);
+      }
+      break;
+    }
     std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
     if (!MatchPattern(pattern, name)) continue;

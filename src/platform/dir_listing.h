@@ -22,14 +22,24 @@ struct DirListing {
   bool found = false;
   // Matching entries without "." and "..", in NTFS order.
   std::vector<DirEntry> entries;
+  // errno of a folder that exists but could not be listed; 0 otherwise.
+  int error = 0;
 };
+
+// What a folder that exists but cannot be opened for listing means: for the
+// program's own folders a failure of the run (noted as the storage
+// failure, see storage_failure.h); for a folder of the project a folder to
+// leave out when it is a permission (or symlink-loop) problem, which the
+// caller names. A listing cut short by a read error is always a failure.
+enum class Unlistable { kFailure, kLeaveOut };
 
 // Wildcard match ignoring ASCII case: "*" any run, "?" one character; "*.*"
 // matches every name, with or without a dot.
 bool MatchPattern(std::string_view pattern, std::string_view name);
 
 // Lists `folder` (an internal path) for `pattern`.
-DirListing ListDirectory(std::string_view folder, std::string_view pattern);
+DirListing ListDirectory(std::string_view folder, std::string_view pattern,
+                         Unlistable unlistable = Unlistable::kFailure);
 
 // True when a < b in NTFS listing order (names as UTF-8 disk names).
 bool NtfsNameLess(std::string_view a, std::string_view b);

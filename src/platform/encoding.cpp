@@ -151,15 +151,17 @@ bool IsValidUtf8(std::string_view text) {
 
 SourceText SourceToCp932(std::string_view bytes, SourceEncoding encoding) {
   SourceText result;
-  if (encoding == SourceEncoding::kCp932 || IsAscii(bytes)) {
+  const bool bom = bytes.starts_with(kUtf8Bom);
+  if (bom) bytes.remove_prefix(kUtf8Bom.size());
+  if (IsAscii(bytes)) {
     result.text.assign(bytes);
     return result;
   }
-  if (encoding == SourceEncoding::kAuto && !IsValidUtf8(bytes)) {
+  if (encoding == SourceEncoding::kCp932 || (encoding == SourceEncoding::kAuto && !IsValidUtf8(bytes))) {
     result.text.assign(bytes);
+    result.bom_in_cp932 = bom;
     return result;
   }
-  if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
   result.was_utf8 = true;
   result.stand_ins = Utf8ToCp932WithStandIns(bytes, result.text);
   return result;

@@ -38,13 +38,15 @@ bool ParseSourceEncoding(std::string_view name, SourceEncoding& encoding);
 // True when the text is well-formed UTF-8 (ASCII included).
 bool IsValidUtf8(std::string_view text);
 
-// A source file's bytes as the CP932 text the pipeline reads. A UTF-8 file
-// loses its byte-order mark; a character CP932 cannot hold (or a byte that
-// is not UTF-8 in a file read as UTF-8) becomes the stand-in "〓", counted
-// in `stand_ins`. CP932 bytes pass unchanged.
+// A source file's bytes as the CP932 text the pipeline reads. A UTF-8
+// byte-order mark at the start is dropped whatever the encoding (in a file
+// read as CP932 it would stick to the first token); a character CP932
+// cannot hold (or a byte that is not UTF-8 in a file read as UTF-8) becomes
+// the stand-in "〓", counted in `stand_ins`. CP932 bytes pass unchanged.
 struct SourceText {
   std::string text;
   bool was_utf8 = false;
+  bool bom_in_cp932 = false;  // a mark dropped from a file read as CP932
   size_t stand_ins = 0;
 };
 SourceText SourceToCp932(std::string_view bytes, SourceEncoding encoding);

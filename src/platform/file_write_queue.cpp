@@ -97,7 +97,7 @@ bool FileWriteQueue::WriteFile(const Job& job) {
   int fd = ::open(ToDiskPath(job.path).c_str(), flags, 0666);
   if (fd < 0 && errno == ENOENT) fd = ::open(ResolveDiskPathForWrite(job.path).c_str(), flags, 0666);
   if (fd < 0) {
-    NoteWriteFailure(errno);
+    NoteWriteFailure(errno, job.path);
     return false;
   }
   const char* data = job.bytes.data();
@@ -113,9 +113,9 @@ bool FileWriteQueue::WriteFile(const Job& job) {
     data += n;
     left -= static_cast<size_t>(n);
   }
-  if (!ok) NoteWriteFailure(errno);
+  if (!ok) NoteWriteFailure(errno, job.path);
   if (::close(fd) != 0) {
-    NoteWriteFailure(errno);
+    NoteWriteFailure(errno, job.path);
     return false;
   }
   return ok;

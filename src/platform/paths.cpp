@@ -115,8 +115,14 @@ std::string ResolveDiskPath(std::string_view path) {
     if (component != "." && component != ".." && !DiskExists(candidate)) {
       std::string parent = resolved.empty() ? "." : resolved;
       DIR* dir = ::opendir(parent.c_str());
-      if (dir == nullptr) return disk;
+      if (dir == nullptr) {
+        // A folder that cannot be listed hides what it holds: unless it is
+        // simply not there, the lookup's answer would be wrong.
+        if (IsRefusal(errno)) NoteReadFailure(errno, parent);
+        return disk;
+      }
       bool found = false;
+      errno = 0;
       while (dirent* entry = ::readdir(dir)) {
         if (AsciiEqualIgnoreCase(entry->d_name, component)) {
           candidate = resolved + entry->d_name;
@@ -124,6 +130,7 @@ std::string ResolveDiskPath(std::string_view path) {
           break;
         }
       }
+      if (!found && errno != 0) NoteReadFailure(errno, parent);
       ::closedir(dir);
       if (!found) return disk;
     }
@@ -159,21 +166,28 @@ bool IsRegularFile(std::string_view path) {
 bool MakeFolder(std::string_view path) {
   std::string disk = ToDiskPath(DropTrailingSeparator(path));
   if (::mkdir(disk.c_str(), 0777) == 0) return true;
-  NoteWriteFailure(errno);
+  NoteWriteFailure(errno, path);
   struct stat st;
   return ::stat(disk.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool DeleteFile(std::string_view path) { return ::unlink(ResolveDiskPath(path).c_str()) == 0; }
+bool DeleteFile(std::string_view path) {
+  if (::unlink(ResolveDiskPath(path).c_str()) == 0) return true;
+  NoteWriteFailure(errno, path);
+  return false;
+}
 
 bool RenameFile(std::string_view from, std::string_view to) {
-  return std::rename(ResolveDiskPath(from).c_str(), ToDiskPath(to).c_str()) == 0;
+  if (std::rename(ResolveDiskPath(from).c_str(), ToDiskPath(to).c_str()) == 0) return true;
+  NoteWriteFailure(errno, to);
+  return false;
 }
 
 bool CopyFile(std::string_view from, std::string_view to) {
   std::error_code ec;
   std::filesystem::copy_file(ResolveDiskPath(from), ToDiskPath(to),
                              std::filesystem::copy_options::overwrite_existing, ec);
+  if (ec) NoteWriteFailure(ec.value(), to);
   return !ec;
 }
 

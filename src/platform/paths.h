@@ -55,6 +55,9 @@ std::string ResolveDiskPathForWrite(std::string_view path);
 bool PathExists(std::string_view path);
 bool IsDirectory(std::string_view path);
 bool IsRegularFile(std::string_view path);
+// The four below note a refusal of the system (no space, no permission, an
+// I/O error...) as the process's storage failure; a missing file or an
+// existing folder is only their result.
 // Creates one folder; an existing folder is not an error. True when the
 // folder exists afterwards.
 bool MakeFolder(std::string_view path);

@@ -42,18 +42,27 @@ bool TextWriter::Open(std::string_view path, WriteMode mode, FileWriteQueue* que
   return true;
 }
 
-bool TextWriter::Open(std::string_view path, WriteMode mode) {
+bool TextWriter::Open(std::string_view path, WriteMode mode, LastLink link) {
   Close();
   failed_ = false;
+  path_.assign(path);
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
   if (mode == WriteMode::kTruncate) flags |= O_TRUNC;
   if (mode == WriteMode::kAppend) flags |= O_APPEND;
+  if (link == LastLink::kNoFollow) flags |= O_NOFOLLOW;
   // The path as written first: the common case costs one system call; the
   // folder is looked up ignoring case only when it is not there as written.
   fd_ = ::open(ToDiskPath(path).c_str(), flags, 0666);
   if (fd_ < 0 && errno == ENOENT) fd_ = ::open(ResolveDiskPathForWrite(path).c_str(), flags, 0666);
-  if (fd_ < 0) NoteWriteFailure(errno);
+  if (fd_ < 0) NoteWriteFailure(errno, path);
   return fd_ >= 0;
+}
+
+void TextWriter::Adopt(int fd, std::string_view path) {
+  Close();
+  failed_ = false;
+  path_.assign(path);
+  fd_ = fd;
 }
 
 void TextWriter::Write(std::string_view text) {
@@ -73,7 +82,7 @@ void TextWriter::Flush() {
   if (fd_ < 0 || buffer_.empty()) return;
   if (!WriteAll(fd_, buffer_.data(), buffer_.size())) {
     failed_ = true;
-    NoteWriteFailure(errno);
+    NoteWriteFailure(errno, path_);
   }
   buffer_.clear();
 }
@@ -90,7 +99,7 @@ bool TextWriter::Close() {
   Flush();
   if (::close(fd_) != 0) {
     failed_ = true;
-    NoteWriteFailure(errno);
+    NoteWriteFailure(errno, path_);
   }
   fd_ = -1;
   return !failed_;
@@ -116,10 +125,19 @@ int OpenForRead(std::string_view path, int extra_flags) {
   return fd;
 }
 
-// Reads an open regular file of at most max_bytes.
-ReadProblem ReadOpenFile(int fd, std::string& bytes, size_t max_bytes) {
+// Whether a failed open for reading is the file's absence (or the name
+// standing for something else), which callers expect and handle.
+bool IsAbsence(int error) {
+  return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG || error == ENXIO || error == EISDIR;
+}
+
+// Reads an open regular file of at most max_bytes; a failed read is noted.
+ReadProblem ReadOpenFile(int fd, std::string_view path, std::string& bytes, size_t max_bytes) {
   struct stat st;
-  if (::fstat(fd, &st) != 0) return ReadProblem::kFailed;
+  if (::fstat(fd, &st) != 0) {
+    NoteReadFailure(errno, path);
+    return ReadProblem::kFailed;
+  }
   if (!S_ISREG(st.st_mode)) return ReadProblem::kNotRegular;
   if (static_cast<unsigned long long>(st.st_size) > max_bytes) return ReadProblem::kTooLarge;
   bytes.clear();
@@ -129,6 +147,7 @@ ReadProblem ReadOpenFile(int fd, std::string& bytes, size_t max_bytes) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
+      NoteReadFailure(errno, path);
       return ReadProblem::kFailed;
     }
     if (n == 0) break;
@@ -143,18 +162,24 @@ ReadProblem ReadOpenFile(int fd, std::string& bytes, size_t max_bytes) {
 
 bool ReadFileBytes(std::string_view path, std::string& bytes) {
   int fd = OpenForRead(path, 0);
-  if (fd < 0) return false;
-  ReadProblem problem = ReadOpenFile(fd, bytes, static_cast<size_t>(-1));
+  if (fd < 0) {
+    if (!IsAbsence(errno)) NoteReadFailure(errno, path);
+    return false;
+  }
+  ReadProblem problem = ReadOpenFile(fd, path, bytes, static_cast<size_t>(-1));
   ::close(fd);
   return problem == ReadProblem::kNone;
 }
 
 ReadProblem ReadWorkFileBytes(std::string_view path, std::string& bytes, size_t max_bytes) {
   int fd = OpenForRead(path, O_NOFOLLOW);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadProblem::kMissing
-                     : errno == ELOOP                   ? ReadProblem::kNotRegular
-                                                        : ReadProblem::kFailed;
-  ReadProblem problem = ReadOpenFile(fd, bytes, max_bytes);
+  if (fd < 0) {
+    if (errno == ELOOP) return ReadProblem::kNotRegular;
+    if (IsAbsence(errno)) return ReadProblem::kMissing;
+    NoteReadFailure(errno, path);
+    return ReadProblem::kFailed;
+  }
+  ReadProblem problem = ReadOpenFile(fd, path, bytes, max_bytes);
   ::close(fd);
   if (problem != ReadProblem::kNone) bytes.clear();
   return problem;
@@ -165,12 +190,17 @@ ReadProblem ProbeReadableFile(std::string_view path, int& error) {
   int fd = OpenForRead(path, 0);
   if (fd < 0) {
     error = errno;
-    return errno == ENOENT ? ReadProblem::kMissing : ReadProblem::kFailed;
+    if (error == ENOENT) return ReadProblem::kMissing;
+    // No permission and a symlink loop belong to the project, not to the
+    // machine: the file is left out and named by the caller.
+    if (IsRefusal(error) && error != EACCES && error != EPERM && error != ELOOP) NoteReadFailure(error, path);
+    return ReadProblem::kFailed;
   }
   struct stat st;
   ReadProblem problem = ReadProblem::kNone;
   if (::fstat(fd, &st) != 0) {
     error = errno;
+    NoteReadFailure(error, path);
     problem = ReadProblem::kFailed;
   } else if (!S_ISREG(st.st_mode)) {
     problem = ReadProblem::kNotRegular;

@@ -25,17 +25,27 @@ enum class ReadProblem {
   kFailed,      // the read itself failed
 };
 
+// Whether opening a file for writing may go through a symlink at its name.
+// The log and the files of a result are opened kNoFollow: a link planted
+// there fails the open instead of redirecting the write.
+enum class LastLink { kFollow, kNoFollow };
+
+// Every failure to open, write or close the file is also noted as the
+// process's storage failure (see storage_failure.h) when it is a refusal.
 class TextWriter {
  public:
   TextWriter() = default;
-  TextWriter(std::string_view path, WriteMode mode) { Open(path, mode); }
+  TextWriter(std::string_view path, WriteMode mode, LastLink link = LastLink::kFollow) { Open(path, mode, link); }
   ~TextWriter() { Close(); }
   TextWriter(const TextWriter&) = delete;
   TextWriter& operator=(const TextWriter&) = delete;
 
   // `path` is an internal (CP932) path: its folder is found ignoring case,
   // the file name is taken as written (see ResolveDiskPathForWrite).
-  bool Open(std::string_view path, WriteMode mode);
+  bool Open(std::string_view path, WriteMode mode, LastLink link = LastLink::kFollow);
+  // Takes a descriptor opened for writing (a file created through a folder
+  // descriptor); `path` names it in failures.
+  void Adopt(int fd, std::string_view path);
   // With a queue the file is kept in memory and handed to the queue on Close
   // (nothing touches the disk before; Open always succeeds). Without one, as
   // Open above.
@@ -56,6 +66,7 @@ class TextWriter {
 
   int fd_ = -1;
   bool failed_ = false;
+  std::string path_;
   FileWriteQueue* queue_ = nullptr;
   bool queued_open_ = false;
   std::string queued_path_;
@@ -69,6 +80,9 @@ bool WriteAll(int fd, const char* data, size_t size);
 
 // Reads a whole text file into memory (CR LF -> LF) and hands it out line by
 // line. Files are opened read-only; later writes by others are not seen.
+// A file that is missing or not a regular file does not open; one that
+// exists but cannot be read (no permission, no descriptor left, a read
+// error) does not open either and is noted as a storage failure.
 class LineReader {
  public:
   LineReader() = default;
@@ -105,21 +119,26 @@ class LineReader {
 
 // The raw bytes of a regular file; false when it cannot be read (devices,
 // pipes and folders are never read: a name pointing at /dev/zero must not
-// fill the memory).
+// fill the memory). Any failure other than a missing file or a file of
+// another kind is noted as a storage failure.
 bool ReadFileBytes(std::string_view path, std::string& bytes);
 
 // The log text for a problem ("NOT A REGULAR FILE", ...).
 const char* ReadProblemText(ReadProblem problem);
 
 // Whether a source file could be opened for reading, without reading it:
-// kNone, or the problem with the errno of the failed open in `error`.
+// kNone, or the problem with the errno of the failed open in `error`. No
+// permission is the file's own problem (the caller leaves it out); the
+// system's refusals (no descriptor left, an I/O error) are noted as a
+// storage failure as well.
 ReadProblem ProbeReadableFile(std::string_view path, int& error);
 
 // Work-folder files are the program's own records: at most this many bytes.
 inline constexpr size_t kMaxWorkFileBytes = size_t{512} << 20;
 
 // The bytes of a work-folder file: a regular file only, the last component
-// never followed as a symlink, at most `max_bytes` bytes.
+// never followed as a symlink, at most `max_bytes` bytes. A failure to read
+// an existing file is noted as a storage failure.
 ReadProblem ReadWorkFileBytes(std::string_view path, std::string& bytes, size_t max_bytes = kMaxWorkFileBytes);
 
 // Windows text-mode translation of raw bytes: CR LF -> LF.

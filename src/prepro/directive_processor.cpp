@@ -97,11 +97,15 @@ void DirectiveProcessor::ReportInvalidSjis(const FileState& f, const FileId& id)
   ctx_.ReportInvalidShiftJis(f.path, f.invalid_sjis, "NextToken");
 }
 
-// Characters of a UTF-8 source that CP932 cannot hold: one finding per
-// file, with their number.
-void DirectiveProcessor::ReportStandIns(const std::string& path, const SourceFile& file) {
-  if (file.stand_ins == 0 || !stand_ins_reported_.insert(file.id).second) return;
-  ctx_.log.Finding(path, static_cast<long>(file.stand_ins), SJ("〓"), SJ("CP932にない文字を〓に置換"));
+// One finding per file for what its reading changed: the characters of a
+// UTF-8 source that CP932 cannot hold (with their number), and a UTF-8
+// byte-order mark dropped from a file read as CP932 (it would otherwise
+// have stuck to the first token and lost the file's first definition).
+void DirectiveProcessor::ReportEncodingFindings(const std::string& path, const SourceFile& file) {
+  if ((file.stand_ins == 0 && !file.bom_removed) || !encoding_reported_.insert(file.id).second) return;
+  if (file.stand_ins > 0)
+    ctx_.log.Finding(path, static_cast<long>(file.stand_ins), SJ("〓"), SJ("CP932にない文字を〓に置換"));
+  if (file.bom_removed) ctx_.log.Finding(path, 0, "BOM", "UTF-8 BOM REMOVED, FILE READ AS CP932");
 }
 
 int DirectiveProcessor::PreprocessFile(const std::string& path, bool top_level) {
@@ -138,7 +142,7 @@ int DirectiveProcessor::Process(const std::string& path, const SourceFile& file,
   include_stack_.pop_back();
   f.out.file.Close();
   ReportInvalidSjis(f, file.id);
-  ReportStandIns(path, file);
+  ReportEncodingFindings(path, file);
   return result;
 }
 

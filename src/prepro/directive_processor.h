@@ -176,7 +176,7 @@ class DirectiveProcessor {
 
   void CountSjis(FileState& f, LineTokenizer& tokens);
   void ReportInvalidSjis(const FileState& f, const FileId& id);
-  void ReportStandIns(const std::string& path, const SourceFile& file);
+  void ReportEncodingFindings(const std::string& path, const SourceFile& file);
   void MessageOnce(OnceMessage which, const std::string& text);
   static std::string Where(const FileState& f, long line);
 
@@ -197,7 +197,7 @@ class DirectiveProcessor {
   bool line_budget_logged_ = false;
   bool shown_[kOnceMessageCount] = {};
   std::unordered_set<FileId, FileIdHash> sjis_reported_;
-  std::unordered_set<FileId, FileIdHash> stand_ins_reported_;
+  std::unordered_set<FileId, FileIdHash> encoding_reported_;
 };
 
 }  // namespace kv

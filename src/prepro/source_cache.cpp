@@ -8,16 +8,28 @@
 #include <cstring>
 
 #include "platform/paths.h"
+#include "platform/storage_failure.h"
 #include "platform/text_file.h"
 
 namespace kv {
 namespace {
 
+// A source file's bytes. A file the walk found readable that cannot be
+// read now, or a read that fails half-way, is the system's failure: it is
+// noted (the run then ends naming it) rather than taken as a short file.
 bool ReadRegularFile(const std::string& disk_path, std::string& bytes) {
-  int fd = ::open(disk_path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  int fd = ::open(disk_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno != ENOENT && errno != ENOTDIR) NoteReadFailure(errno, FromDiskName(disk_path));
+    return false;
+  }
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    NoteReadFailure(errno, FromDiskName(disk_path));
+    ::close(fd);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
     ::close(fd);
     return false;
   }
@@ -28,6 +40,7 @@ bool ReadRegularFile(const std::string& disk_path, std::string& bytes) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
+      NoteReadFailure(errno, FromDiskName(disk_path));
       ::close(fd);
       return false;
     }
@@ -83,6 +96,7 @@ const SourceFile* SourceCache::Get(const std::string& path) {
   SourceText source = SourceToCp932(bytes, encoding_);
   file->text = StripCarriageReturns(source.text);
   file->stand_ins = source.stand_ins;
+  file->bom_removed = source.bom_in_cp932;
   entry.file = file.get();
   files_.emplace(id, std::move(file));
   return entry.file;

@@ -41,6 +41,7 @@ struct SourceFile {
   FileId id;
   std::string text;  // CP932, CR LF already turned into LF
   size_t stand_ins = 0;  // characters CP932 cannot hold, now "〓"
+  bool bom_removed = false;  // a UTF-8 byte-order mark dropped from a file read as CP932
 };
 
 // The one place where the project's sources are read: each file is taken

@@ -9,6 +9,7 @@
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
+#include "lex/tokenizer.h"
 #include "prepro/source_cache.h"
 
 namespace kv {
@@ -55,10 +56,35 @@ std::string UnreadableReason(ReadProblem problem, int error) {
   return std::string("FILE NOT READABLE SKIP (") + std::strerror(error) + ")";
 }
 
+// The longest source file name (bytes on disk) the run can keep: the work
+// folder holds files named after each source file with up to 15 bytes added
+// ("INF_" + name, base + "_DEF_C.dat", the definition page's ".html"), and a
+// name must fit NAME_MAX.
+constexpr size_t kMaxSourceNameBytes = 255 - 16;
+
+// ASCII letters upper-cased, Shift-JIS characters left whole: the names a
+// Windows volume holds as one.
+std::string FoldedName(std::string_view name) {
+  std::string out(name);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(out[i]);
+    if (c >= 0x80) {
+      if (IsShiftJisLead(c)) ++i;
+    } else if (c >= 'a' && c <= 'z') {
+      out[i] = static_cast<char>(c - 32);
+    }
+  }
+  return out;
+}
+
 class Walker {
  public:
-  Walker(RunContext& ctx, std::string_view pattern, SourceWalkVisitor& visitor)
+  Walker(RunContext& ctx, std::string_view root, std::string_view pattern, SourceWalkVisitor& visitor)
       : ctx_(ctx), pattern_(pattern), visitor_(visitor) {
+    // The preprocessed copy in the work folder is the program's own: a
+    // folder of it that cannot be listed fails the run. A folder of the
+    // project that cannot be read is left out and named.
+    unlistable_ = root.substr(0, work::kRoot.size()) == work::kRoot ? Unlistable::kFailure : Unlistable::kLeaveOut;
     PathFacts work;
     if (StatPath(work::kRoot, work) && work.is_directory) work_folder_ = work.id;
     has_work_folder_ = work.is_directory;
@@ -69,22 +95,46 @@ class Walker {
   }
 
   void Walk(const std::string& folder) {
+    // The folder the walk was given is never left out: it is the project.
+    const bool root = ancestors_.empty();
     PathFacts facts;
     const bool known = StatPath(folder, facts);
     if (known) ancestors_.push_back(facts.id);
     // The output folder is the source folder itself: its result folders are
     // the earlier runs' copies, never sources.
     const bool holds_results = known && has_output_folder_ && facts.id == output_folder_;
-    DirListing listing = ListDirectory(folder, pattern_);
+    DirListing listing = ListDirectory(folder, pattern_, root ? Unlistable::kFailure : unlistable_);
     if (!listing.found && MatchPattern(pattern_, ".")) {
       PathFacts exists;
-      if (StatPath(folder, exists)) Skip(folder, "FOLDER NOT READABLE SKIP");
+      if (listing.error != 0)
+        Skip(folder, std::string("FOLDER NOT READABLE SKIP (") + std::strerror(listing.error) + ")");
+      else if (StatPath(folder, exists))
+        Skip(folder, "FOLDER NOT READABLE SKIP");
     }
+    std::string previous_folded;
+    std::string previous_name;
     for (const DirEntry& entry : listing.entries) {
       if (ctx_.StopRequested()) break;
       std::string path = JoinPath(folder, entry.name);
       if (!work::IsSafeComponent(entry.name)) {
         Skip(path, "UNSAFE NAME SKIP");
+        continue;
+      }
+      const bool source = !entry.is_dir && IsSourceExtension(SplitPath(entry.name).extension);
+      if (entry.is_dir || source) {
+        // The listing order puts names that differ only in case next to
+        // each other. In the work folder (named as on Windows) they would
+        // share one file: the first is kept, the others are named.
+        std::string folded = FoldedName(entry.name);
+        if (folded == previous_folded) {
+          Skip(path, "NAME DIFFERS ONLY IN CASE SKIP (" + previous_name + ")");
+          continue;
+        }
+        previous_folded = std::move(folded);
+        previous_name = entry.name;
+      }
+      if (source && ToDiskPath(entry.name).size() > kMaxSourceNameBytes) {
+        Skip(path, "NAME TOO LONG SKIP");
         continue;
       }
       if (entry.is_dir) {
@@ -147,6 +197,7 @@ class Walker {
   FileId output_folder_;
   bool has_output_folder_ = false;
   std::vector<FileId> ancestors_;
+  Unlistable unlistable_ = Unlistable::kLeaveOut;
 };
 
 // The read-only search of HoldsSourceFile, with the walk's exclusions.
@@ -163,7 +214,11 @@ struct SourceSearch {
       if (id == facts.id) return false;
     for (const FileId& id : ancestors)
       if (id == facts.id) return false;
-    const DirListing listing = ListDirectory(folder, "*.*");
+    // A sub-folder of the project that cannot be read for want of
+    // permission is one the walk leaves out; the project folder itself, and
+    // other failures, are noted.
+    const DirListing listing =
+        ListDirectory(folder, "*.*", ancestors.empty() ? Unlistable::kFailure : Unlistable::kLeaveOut);
     for (const DirEntry& entry : listing.entries)
       if (!entry.is_dir && work::IsSafeComponent(entry.name) && IsSourceExtension(SplitPath(entry.name).extension))
         return true;
@@ -200,7 +255,7 @@ bool HoldsSourceFile(const std::string& folder, const std::string& output_folder
 }
 
 int WalkSourceFolder(RunContext& ctx, const std::string& folder, std::string_view pattern, SourceWalkVisitor& visitor) {
-  Walker(ctx, pattern, visitor).Walk(folder);
+  Walker(ctx, folder, pattern, visitor).Walk(folder);
   return 0;
 }
 

@@ -22,6 +22,7 @@
 #include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
+#include "platform/storage_failure.h"
 #include "platform/text_file.h"
 #include "report/call_graph.h"
 #include "report/call_records.h"
@@ -32,11 +33,16 @@ namespace graph_jobs {
 
 enum JobState : unsigned char { kPending = 0, kWritten = 1, kFailed = 2 };
 
-// What the workers share: the next job to take, the stop request and one
-// state byte per job (each written by the one worker that took the job).
+// What the workers share: the next job to take, the stop request, the first
+// refusal of the system a worker met (its errno, whether it was a read, and
+// its file, written by the worker that set it) and one state byte per job
+// (each written by the one worker that took the job).
 struct SharedJobs {
   std::atomic<int> next{0};
   std::atomic<int> stop{0};
+  std::atomic<int> failure{0};
+  bool failure_reading = false;
+  char failure_path[1024] = {};
   unsigned char* states = nullptr;
 };
 static_assert(std::atomic<int>::is_always_lock_free, "the job counter is shared between processes");
@@ -98,6 +104,18 @@ void RunJobs(const CallGraphIndex& index, const std::vector<int>& jobs, SharedJo
     const int job = shared.next.fetch_add(1);
     if (job >= static_cast<int>(jobs.size())) return;
     shared.states[job] = WriteGraph(index, jobs[job]) ? kWritten : kFailed;
+    if (StorageFailure() == 0) continue;
+    // The system refused a file: every picture after it would be lost as
+    // well. The run ends, naming it (a helper's own record of the failure
+    // dies with it, so it is handed to the parent here).
+    const StorageFailureInfo failure = StorageFailureDetails();
+    int none = 0;
+    if (shared.failure.compare_exchange_strong(none, failure.error)) {
+      shared.failure_reading = failure.reading;
+      std::snprintf(shared.failure_path, sizeof shared.failure_path, "%s", failure.path.c_str());
+    }
+    shared.stop.store(1);
+    return;
   }
 }
 
@@ -213,6 +231,13 @@ StageOutcome CallGraphWriter::Finish() {
   if (shared_ == nullptr) return StageOutcome::kContinue;
   RunJobs(*index_, jobs_, *shared_, [this] { return ctx_.StopRequested(); });
   ReapHelpers();
+  if (const int error = shared_->failure.load()) {
+    StorageFailureInfo failure;
+    failure.error = error;
+    failure.reading = shared_->failure_reading;
+    failure.path = shared_->failure_path;
+    NoteStorageFailure(failure);
+  }
   if (shared_->stop.load() != 0 || ctx_.StopRequested()) return StageOutcome::kStopRun;
 
   int written = 0;

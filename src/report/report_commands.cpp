@@ -1,8 +1,9 @@
 #include "report/report_commands.h"
 
+#include <cstring>
 #include <exception>
 
-#include "run/folder_utils.h"
+#include "run/result_folder.h"
 #include "run/run_lock.h"
 #include "run/work_folder.h"
 #include "lex/keyword_tables.h"
@@ -11,6 +12,7 @@
 #include "platform/html_text.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "platform/storage_failure.h"
 #include "platform/text_file.h"
 #include "report/call_records.h"
 #include "report/call_tree.h"
@@ -33,22 +35,85 @@ bool CheckChosenName(RunContext& ctx, const std::string& name, NameSource source
   return true;
 }
 
-// The command's own folder below `parent`: "%m%d%H%M%S" + "_" + name. Empty
+// The two folders of a command: its own below the work folder (as the
+// window wrote it) and that folder's copy in the output folder. Each is
+// made new (a taken name gets "_2", "_3", ...: a run in the same second
+// never writes into another's folder), everything in them is created
+// through their descriptors without following a symlink, and unless the
+// command completes both are removed again: only what the command made.
+class CommandFolders {
+ public:
+  explicit CommandFolders(RunContext& ctx) : ctx_(ctx) {}
+  ~CommandFolders() {
+    if (completed_) return;
+    for (ResultFolder* folder : {&copy_, &own_}) {
+      if (!folder->Remove())
+        ctx_.Message(SJ("途中まで書いたフォルダを削除できません: ") + folder->path());
+    }
+  }
+  CommandFolders(const CommandFolders&) = delete;
+  CommandFolders& operator=(const CommandFolders&) = delete;
+
+  ResultFolder& own() { return own_; }
+  ResultFolder& copy() { return copy_; }
+  void Complete() { completed_ = true; }
+
+ private:
+  RunContext& ctx_;
+  ResultFolder own_;
+  ResultFolder copy_;
+  bool completed_ = false;
+};
+
+// A folder that could not be made or written: one message naming it (or,
+// when the system refused something before, naming that first refusal).
+void FolderFailed(RunContext& ctx, const std::string& text, const ResultFolder& folder) {
+  if (StorageFailure() != 0)
+    ctx.Message(StorageFailureMessage());
+  else
+    ctx.Message(text + FromDiskName(folder.failed_path()) + " (" + std::strerror(folder.error()) + ")");
+}
+
+// The command's own folder below `parent`: "%m%d%H%M%S" + "_" + name. False
 // when the name cannot be part of a file name (logged) or the folder cannot
-// be made.
-std::string MakeStampedFolder(RunContext& ctx, std::string_view where, const std::string& parent,
-                              const std::string& name, std::string& folder_name) {
-  folder_name = FormatLocalTime("%m%d%H%M%S") + "_" + name;
-  if (!CheckFileName(ctx, where, folder_name)) return {};
-  std::string folder = JoinPath(parent, folder_name);
-  if (!MakeFolder(folder)) return {};
-  return folder;
+// be made (named).
+bool MakeStampedFolder(RunContext& ctx, std::string_view where, const std::string& parent, const std::string& name,
+                       ResultFolder& folder) {
+  const std::string folder_name = FormatLocalTime("%m%d%H%M%S") + "_" + name;
+  if (!CheckFileName(ctx, where, folder_name)) return false;
+  if (folder.Create(parent, folder_name)) return true;
+  FolderFailed(ctx, SJ("フォルダを作成できません: "), folder);
+  return false;
+}
+
+// A new file of the command's folder, created through its descriptor; a
+// page starts with the charset tag.
+bool NewFile(ResultFolder& folder, TextWriter& file, const std::string& name, bool page) {
+  const int fd = folder.CreateFile(name);
+  if (fd < 0) return false;
+  file.Adopt(fd, JoinPath(folder.path(), name));
+  if (page) file.Write(work::kHtmlCharsetTag);
+  return true;
+}
+
+// Whether anything the command wrote or read so far failed; when it did,
+// the one message naming the failure has been shown.
+bool WritingFailed(RunContext& ctx, const ResultFolder& folder) {
+  if (folder.error() != 0) {
+    FolderFailed(ctx, SJ("書き込めません: "), folder);
+    return true;
+  }
+  if (StorageFailure() != 0) {
+    ctx.Message(StorageFailureMessage());
+    return true;
+  }
+  return false;
 }
 
 // The two-frame index of a command's folder.
-bool WriteCommandIndex(const std::string& folder, const std::string& mid, const std::string& view) {
+bool WriteCommandIndex(ResultFolder& folder, const std::string& mid, const std::string& view) {
   TextWriter page;
-  if (!CreatePage(page, JoinPath(folder, "index.html"))) return false;
+  if (!NewFile(folder, page, "index.html", true)) return false;
   page.Write("<html>");
   page.Write("<head>");
   page.Write(SJ("<title>プログラム リバース</title>"));
@@ -60,15 +125,43 @@ bool WriteCommandIndex(const std::string& folder, const std::string& mid, const 
   return page.Close();
 }
 
-// The command's folder copied into the output folder.
-void CopyIntoOutput(RunContext& ctx, const std::string& folder) {
-  if (CopyFolderInto(folder, ctx.options.output_folder) == 0) ctx.Message(SJ("コピー失敗"));
+// A failure of the system (named) or a stop ("実行中断") ends the command:
+// true when one of them did, its message shown.
+bool Interrupted(RunContext& ctx, const ResultFolder& folder) {
+  if (WritingFailed(ctx, folder)) return true;
+  if (ctx.progress.stop_flag.load() != 1) return false;
+  ctx.ShowStatus(SJ("実行中断"));
+  return true;
+}
+
+// The command's folder copied into the output folder, under the same name
+// (or the next free one). False when it could not be copied completely or
+// the command was stopped meanwhile (the message has been shown).
+bool CopyIntoOutput(RunContext& ctx, CommandFolders& folders) {
+  ResultFolder& copy = folders.copy();
+  if (!copy.Create(ctx.options.output_folder, folders.own().name())) {
+    FolderFailed(ctx, SJ("コピー失敗: "), copy);
+    return false;
+  }
+  switch (copy.CopyContentsOf(folders.own().path(), [&ctx] { return ctx.StopRequested(); })) {
+    case CopyResult::kDone:
+      return true;
+    case CopyResult::kStopped:
+      Interrupted(ctx, copy);
+      return false;
+    case CopyResult::kWriteFailed:
+      FolderFailed(ctx, SJ("コピー失敗: "), copy);
+      return false;
+    case CopyResult::kSourceMissing:
+      ctx.Message(SJ("コピー失敗"));
+      return false;
+  }
+  return false;
 }
 
 // index.html of the copy, opened with the shell's "open".
-void OpenCopiedIndex(RunContext& ctx, const std::string& folder_name) {
-  const std::string index = JoinPath(JoinPath(ctx.options.output_folder, folder_name), "index.html");
-  if (!ctx.ui.Open(index)) ctx.Message(SJ("起動失敗"));
+void OpenCopiedIndex(RunContext& ctx, const ResultFolder& copy) {
+  if (!ctx.ui.Open(JoinPath(copy.path(), "index.html"))) ctx.Message(SJ("起動失敗"));
 }
 
 // A file-level variable of the last analysis: a declaration of ValList.txt
@@ -102,17 +195,11 @@ bool ReportDamagedRecords(RunContext& ctx, const std::vector<RecordStore::Damage
   return true;
 }
 
-// A stop: the command's folder removed, "実行中断".
-bool EndStopped(RunContext& ctx, const std::string& folder) {
-  ctx.ShowStatus(SJ("実行中断"));
-  RemoveFolderTree(folder);
-  return false;
-}
-
 constexpr std::string_view kCommandBodyHead =
     "<BODY bgcolor='white' link='black' vlink='black' alink=' black'><font size='2'><font color='black'>";
 
-bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source, std::string* written_to) {
+bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source, CommandFolders& folders,
+                 std::string* written_to) {
   ctx.ShowStatus(SJ("コールツリーHTML作成中"));
   if (!CheckChosenName(ctx, function, source, "SELECT FUNCTION")) return false;
   const std::string records_folder = work::Path(work::kFunctionList4);
@@ -120,46 +207,55 @@ bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source
     ctx.Message(SJ("解析結果がありません"));
     return false;
   }
+  ResultFolder& folder = folders.own();
   RecordStore records(records_folder);
   const int id = records.Lookup(function);
   if (id < 0) {
-    ctx.Message(SJ("該当関数が存在しません"));
+    if (!WritingFailed(ctx, folder)) ctx.Message(SJ("該当関数が存在しません"));
     return false;
   }
 
   MakeFolder(work::Path(work::kHtml));
   MakeFolder(work::Path(work::kCallTree));
-  std::string folder_name;
-  const std::string folder = MakeStampedFolder(ctx, "tree", work::Path(work::kCallTree), function, folder_name);
-  if (folder.empty()) return false;
+  if (!MakeStampedFolder(ctx, "tree", work::Path(work::kCallTree), function, folder)) return false;
   const std::string tree_name = "call_tree_" + function;
   TextWriter text, html;
-  if (!CreateFile(text, JoinPath(folder, tree_name + ".txt")) || !CreatePage(html, JoinPath(folder, tree_name + ".html"))) return false;
-  html.Write(kCommandBodyHead);
-  html.Write(HtmlText(function) + SJ("コールツリー<BR><BR>\n"));
-
-  CallTreeWalker walker(records);
-  ChooseTreeForm(ctx, walker, {function});
-  CommandTreeFiles files(text, html);
-  try {
-    walker.Walk(function, files);
-  } catch (const std::exception&) {
-    ctx.log.Finding("SearchFile_WordAls_Btn7_DirectFunc", 0, SJ("例外発生230"), "-");
+  if (NewFile(folder, text, tree_name + ".txt", false) && NewFile(folder, html, tree_name + ".html", true)) {
+    html.Write(kCommandBodyHead);
+    html.Write(HtmlText(function) + SJ("コールツリー<BR><BR>\n"));
+    CallTreeWalker walker(records);
+    ChooseTreeForm(ctx, walker, {function});
+    CommandTreeFiles files(text, html);
+    try {
+      walker.Walk(function, files);
+    } catch (const std::exception&) {
+      ctx.log.Finding("SearchFile_WordAls_Btn7_DirectFunc", 0, SJ("例外発生230"), "-");
+    }
+    text.Close();
+    WriteCommandIndex(folder, function, tree_name + ".txt");
+    html.Write("</font></BODY><BR><BR>");
+    html.Close();
   }
-  text.Close();
-  WriteCommandIndex(folder, function, tree_name + ".txt");
-  html.Write("</font></BODY><BR><BR>");
-  if (!html.Close()) return false;
-  if (ctx.StopRequested()) return EndStopped(ctx, folder);
-  if (ReportDamagedRecords(ctx, records.damaged())) return false;
+  if (Interrupted(ctx, folder)) return false;
+  if (ReportDamagedRecords(ctx, records.damaged())) {
+    WritingFailed(ctx, folder);  // the log lines, too, may have been refused
+    return false;
+  }
 
   ctx.ShowStatus(SJ("コールツリー完了"));
-  if (!CopyFile(JoinPath(records_folder, records.name(id)), JoinPath(folder, function))) ctx.Message(SJ("コピー失敗"));
-  CopyIntoOutput(ctx, folder);
+  // The function's record is the index's left frame.
+  if (folder.CopyFile(JoinPath(records_folder, records.name(id)), function) != CopyResult::kDone) {
+    if (!Interrupted(ctx, folder)) ctx.Message(SJ("コピー失敗"));
+    return false;
+  }
+  if (!CopyIntoOutput(ctx, folders)) return false;
   ctx.ShowStatus(SJ("コールツリー完了"));
+  // The last moment a stop is honoured: after it the command has completed.
+  if (Interrupted(ctx, folders.copy())) return false;
+  folders.Complete();
   ctx.Message(SJ("コールツリー作成完了"));
-  if (written_to != nullptr) *written_to = JoinPath(ctx.options.output_folder, folder_name);
-  OpenCopiedIndex(ctx, folder_name);
+  if (written_to != nullptr) *written_to = folders.copy().path();
+  OpenCopiedIndex(ctx, folders.copy());
   return true;
 }
 
@@ -167,7 +263,8 @@ bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source
 // copy of the whole-run tree. The key is the variable followed by a blank,
 // the variable standing whole.
 void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& variable, TextWriter& list,
-                  TextWriter& page, const std::string& annotated_path, std::vector<RecordStore::Damaged>& damaged) {
+                  TextWriter& page, ResultFolder& folder, const std::string& annotated_name,
+                  std::vector<RecordStore::Damaged>& damaged) {
   if (!records.folder_found()) return;
   list.Write("\n");
   page.Write("<BR>\n");
@@ -208,8 +305,8 @@ void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& vari
     if (problem != ReadProblem::kMissing) damaged.push_back({work::Path("HTML/CallTree/call_tree.txt"), ReadProblemText(problem)});
     return;
   }
-  TextWriter annotated(annotated_path, WriteMode::kAppend);
-  if (!annotated.is_open()) return;
+  TextWriter annotated;
+  if (!NewFile(folder, annotated, annotated_name, false)) return;
   std::string line;
   while (tree.ReadLineNoEol(line)) {
     annotated.Write(line + "\n");
@@ -223,51 +320,55 @@ void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& vari
   }
 }
 
-bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource source, std::string* written_to) {
+bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource source, CommandFolders& folders,
+                     std::string* written_to) {
   if (!CheckChosenName(ctx, variable, source, "SELECT RAM VALUE")) return false;
   const std::string records_folder = work::Path(work::kFunctionList4);
   if (!IsDirectory(records_folder)) {
     ctx.Message(SJ("解析結果がありません"));
     return false;
   }
+  ResultFolder& folder = folders.own();
   if (!IsFileLevelVariable(variable)) {
-    ctx.Message(SJ("該当変数が存在しません"));
+    if (!WritingFailed(ctx, folder)) ctx.Message(SJ("該当変数が存在しません"));
     return false;
   }
   ctx.ShowStatus(variable + SJ("変数分析中"));
   MakeFolder(work::Path(work::kRamD));
-  std::string folder_name;
-  const std::string folder = MakeStampedFolder(ctx, "variable", work::Path(work::kRamD), variable, folder_name);
-  if (folder.empty()) return false;
+  if (!MakeStampedFolder(ctx, "variable", work::Path(work::kRamD), variable, folder)) return false;
   const std::string base = "Ram_" + variable;
   if (!CheckFileName(ctx, "variable", base + "Tree.txt")) return false;
-  TextWriter list;
-  if (!CreateFile(list, JoinPath(folder, base + ".txt"))) return false;
-  if (!WriteCommandIndex(folder, base + ".txt", base + "Tree.txt")) return false;
-  TextWriter page;
-  if (!CreatePage(page, JoinPath(folder, base + ".html"))) return false;
-  page.Write(std::string(kCommandBodyHead) + "\n");
-  page.Write(HtmlText(variable) + SJ("コールツリー<BR><BR>\n"));
-
   RecordStore records(records_folder);
   std::vector<RecordStore::Damaged> damaged;
-  try {
-    ScanVariable(ctx, records, variable, list, page, JoinPath(folder, base + "Tree.txt"), damaged);
-  } catch (const std::exception&) {
-    ctx.log.Finding("SearchFile_RamAls_Btn8_DirectRAM", 0, SJ("例外発生280コールツリー"), "-");
+  TextWriter list, page;
+  if (NewFile(folder, list, base + ".txt", false) && WriteCommandIndex(folder, base + ".txt", base + "Tree.txt") &&
+      NewFile(folder, page, base + ".html", true)) {
+    page.Write(std::string(kCommandBodyHead) + "\n");
+    page.Write(HtmlText(variable) + SJ("コールツリー<BR><BR>\n"));
+    try {
+      ScanVariable(ctx, records, variable, list, page, folder, base + "Tree.txt", damaged);
+    } catch (const std::exception&) {
+      ctx.log.Finding("SearchFile_RamAls_Btn8_DirectRAM", 0, SJ("例外発生280コールツリー"), "-");
+    }
+    page.Write("</font></BODY><BR><BR>");
+    list.Close();
+    page.Close();
   }
-  page.Write("</font></BODY><BR><BR>");
-  list.Close();
-  page.Close();
-  if (ctx.StopRequested()) return EndStopped(ctx, folder);
+  if (Interrupted(ctx, folder)) return false;
   damaged.insert(damaged.begin(), records.damaged().begin(), records.damaged().end());
-  if (ReportDamagedRecords(ctx, damaged)) return false;
+  if (ReportDamagedRecords(ctx, damaged)) {
+    WritingFailed(ctx, folder);  // the log lines, too, may have been refused
+    return false;
+  }
 
   ctx.ShowStatus(variable + SJ("変数分析終了"));
-  CopyIntoOutput(ctx, folder);
+  if (!CopyIntoOutput(ctx, folders)) return false;
+  // The last moment a stop is honoured: after it the command has completed.
+  if (Interrupted(ctx, folders.copy())) return false;
+  folders.Complete();
   ctx.Message(variable + SJ("変数分析終了"));
-  if (written_to != nullptr) *written_to = JoinPath(ctx.options.output_folder, folder_name);
-  OpenCopiedIndex(ctx, folder_name);
+  if (written_to != nullptr) *written_to = folders.copy().path();
+  OpenCopiedIndex(ctx, folders.copy());
   return true;
 }
 
@@ -277,8 +378,13 @@ bool RunFunctionTreeCommand(RunContext& ctx, const std::string& function, NameSo
                             std::string* written_to) {
   RunLock lock;
   if (!BeginWorkFolderCommand(ctx, lock)) return false;
+  if (work::IsInsideWorkFolder(ctx.options.output_folder)) {
+    ctx.Message(work::OutputInsideWorkFolderText(ctx.options.output_folder));
+    return false;
+  }
+  CommandFolders folders(ctx);
   try {
-    return TreeCommand(ctx, function, source, written_to);
+    return TreeCommand(ctx, function, source, folders, written_to);
   } catch (const std::exception&) {
     ctx.log.Finding("OnButton7", 0, SJ("例外発生220"), "-");
     return false;
@@ -289,8 +395,13 @@ bool RunVariableCommand(RunContext& ctx, const std::string& variable, NameSource
                         std::string* written_to) {
   RunLock lock;
   if (!BeginWorkFolderCommand(ctx, lock)) return false;
+  if (work::IsInsideWorkFolder(ctx.options.output_folder)) {
+    ctx.Message(work::OutputInsideWorkFolderText(ctx.options.output_folder));
+    return false;
+  }
+  CommandFolders folders(ctx);
   try {
-    return VariableCommand(ctx, variable, source, written_to);
+    return VariableCommand(ctx, variable, source, folders, written_to);
   } catch (const std::exception&) {
     ctx.log.Finding("OnButton8", 0, SJ("例外発生270変数分析"), "-");
     return false;

@@ -8,7 +8,9 @@
 namespace kv {
 
 void AnalysisLog::Append(std::string_view text) {
-  TextWriter out(path_, WriteMode::kAppend);
+  // Never through a symlink planted at the log's name: the open fails, and
+  // the failure ends the command like any refused write.
+  TextWriter out(path_, WriteMode::kAppend, LastLink::kNoFollow);
   out.Write(text);
 }
 

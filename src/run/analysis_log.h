@@ -1,6 +1,7 @@
 // The analysis log ./AnalyzeLog.txt. Every write opens the file for
-// appending, writes one piece and closes it again, so the lines of all
-// stages (and of the later commands) accumulate in time order.
+// appending (never following a symlink at its name), writes one piece and
+// closes it again, so the lines of all stages (and of the later commands)
+// accumulate in time order.
 #pragma once
 
 #include <string>

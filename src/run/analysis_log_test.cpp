@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <regex>
 
 #include "platform/encoding.h"
+#include "platform/storage_failure.h"
+#include "run/run_context.h"
 #include "support/test_folder.h"
 
 namespace kv {
@@ -32,6 +36,40 @@ TEST(AnalysisLogTest, LineForms) {
   EXPECT_NE(testing::ReadFile("AnalyzeLog.txt").find("\r\n"), std::string::npos);
   log.Delete();
   EXPECT_FALSE(testing::Exists("AnalyzeLog.txt"));
+}
+
+// A symlink planted at the log's name is never written through: the write
+// fails, and the failure is kept as the one that ends the command, named
+// with the file.
+TEST(AnalysisLogTest, NeverWritesThroughASymlink) {
+  ScratchFolder scratch;
+  ClearStorageFailure();
+  testing::WriteFile("victim.txt", "keep");
+  std::filesystem::create_symlink("victim.txt", "AnalyzeLog.txt");
+  AnalysisLog log;
+  log.Finding("a", 0, "b", "c");
+  EXPECT_EQ(testing::ReadFile("victim.txt"), "keep");
+  EXPECT_EQ(StorageFailure(), ELOOP);
+  EXPECT_EQ(ToUtf8(StorageFailureMessage()),
+            "ファイルに書き込めません (Too many levels of symbolic links): ./AnalyzeLog.txt");
+  ClearStorageFailure();
+}
+
+// The first refusal is the one kept; answers a caller expects (a missing
+// file) are none.
+TEST(StorageFailureTest, TheFirstRefusalIsKept) {
+  ClearStorageFailure();
+  NoteWriteFailure(ENOENT, "./vcwk012345/a");
+  EXPECT_EQ(StorageFailure(), 0);
+  NoteWriteFailure(ENOSPC, "./vcwk012345/func_als/f");
+  NoteReadFailure(EIO, "./src/main.c");
+  EXPECT_EQ(StorageFailure(), ENOSPC);
+  EXPECT_EQ(ToUtf8(StorageFailureMessage()),
+            "作業フォルダに書き込めません (No space left on device): ./vcwk012345/func_als/f");
+  ClearStorageFailure();
+  NoteReadFailure(EIO, "./src/main.c");
+  EXPECT_EQ(ToUtf8(StorageFailureMessage()), "ファイルを読めません (Input/output error): ./src/main.c");
+  ClearStorageFailure();
 }
 
 }  // namespace

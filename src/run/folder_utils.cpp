@@ -1,10 +1,14 @@
 #include "run/folder_utils.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <system_error>
 
-#include "platform/dir_listing.h"
 #include "platform/paths.h"
+#include "platform/tree_removal.h"
 
 namespace fs = std::filesystem;
 
@@ -25,65 +29,39 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-int DeleteFolderTree(std::string_view folder) {
-  if (folder.empty()) return 0;
-  std::string disk = ResolveDiskPath(DropTrailingSeparator(folder));
-  std::error_code ec;
-  if (!fs::is_directory(disk, ec)) return 0;
-  fs::remove_all(disk, ec);
-  return ec ? 0 : 1;
-}
-
-int RemoveFolderTree(std::string_view folder) {
-  std::string path = DropTrailingSeparator(folder);
-  DirListing listing = ListDirectory(path, "*.*");
-  if (!listing.found) return 0;
-  for (const DirEntry& entry : listing.entries) {
-    std::string child = JoinPath(path, entry.name);
-    if (entry.is_dir) {
-      RemoveFolderTree(child);
-    } else {
-      DeleteFile(child);
-    }
-  }
-  std::error_code ec;
-  return fs::remove(ResolveDiskPath(path), ec) && !ec ? 1 : 0;
-}
-
 namespace {
 
-// Recreates the folders of `from` below `to` and links every file, copying
-// the ones that cannot be linked (another file system, no permission).
-bool LinkTree(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  fs::create_directories(to, ec);
-  if (ec) return false;
-  bool ok = true;
-  for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
-    const fs::path target = to / it->path().filename();
-    if (it->is_directory(ec)) {
-      ok = LinkTree(it->path(), target) && ok;
-      continue;
-    }
-    fs::create_hard_link(it->path(), target, ec);
-    if (ec == std::errc::file_exists) {
-      ec.clear();
-      fs::remove(target, ec);
-      fs::create_hard_link(it->path(), target, ec);
-    }
-    if (ec) {
-      ec.clear();
-      fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, ec);
-      if (ec) ok = false;
-    }
-    ec.clear();
+// Removes the folder at an internal path with all it holds, through
+// descriptors (see tree_removal.h). A symlink at the path itself is left
+// alone, and so is anything that is not a folder.
+bool RemoveFolderAt(std::string_view folder) {
+  const std::string disk = ResolveDiskPath(DropTrailingSeparator(folder));
+  const size_t slash = disk.rfind('/');
+  const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : disk.substr(0, slash);
+  const std::string name = slash == std::string::npos ? disk : disk.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return false;
+  const int parent_fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (parent_fd < 0) return false;
+  struct stat st;
+  bool removed = false;
+  if (::fstatat(parent_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)) {
+    TreeRemoval result;
+    removed = RemoveTreeAt(parent_fd, name, disk, result);
   }
-  return ok && !ec;
+  ::close(parent_fd);
+  return removed;
 }
 
 }  // namespace
 
-int CopyFolderInto(std::string_view source, std::string_view destination, FolderCopy how) {
+int DeleteFolderTree(std::string_view folder) {
+  if (folder.empty()) return 0;
+  return RemoveFolderAt(folder) ? 1 : 0;
+}
+
+int RemoveFolderTree(std::string_view folder) { return RemoveFolderAt(folder) ? 1 : 0; }
+
+int CopyFolderInto(std::string_view source, std::string_view destination) {
   std::string src = DropTrailingSeparator(source);
   std::string dst = DropTrailingSeparator(destination);
   if (!IsDirectory(src)) return 0;
@@ -95,7 +73,6 @@ int CopyFolderInto(std::string_view source, std::string_view destination, Folder
   fs::create_directories(dst_disk, ec);
   if (ec) return 0;
   fs::path target = fs::path(dst_disk) / fs::path(src_disk).filename();
-  if (how == FolderCopy::kLinkFiles) return LinkTree(src_disk, target) ? 1 : 0;
   fs::copy(src_disk, target, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
   return ec ? 0 : 1;
 }

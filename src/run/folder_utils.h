@@ -9,26 +9,22 @@ namespace kv {
 
 // Deletes a folder and all it holds; 1 when it did, 0 otherwise (also for an
 // empty path or a folder that does not exist). One trailing separator is
-// ignored.
+// ignored. No symlink is followed: one inside is removed as a link, one at
+// the path itself is left alone (0).
 int DeleteFolderTree(std::string_view folder);
 
-// Removes a folder tree entry by entry; nonzero when the folder itself was
-// finally removed, 0 when it was missing or something in it could not go.
+// Removes a folder tree entry by entry, as DeleteFolderTree; nonzero when
+// the folder itself was finally removed, 0 when it was missing or something
+// in it could not go.
 int RemoveFolderTree(std::string_view folder);
 
 // Copies folder `source` into folder `destination` (the copy is named like
 // the source's last component; `destination` is created when missing and
 // existing files are replaced). 0 without copying when the source does not
-// exist or names the same folder as the destination, ignoring case.
-//
-// kLinkFiles makes the copy's files hard links to the originals where the
-// file system allows (a real copy otherwise): for the result copy that ends
-// a run, whose files the program never changes in place afterwards (the next
-// run deletes them), and which is several times cheaper to link than to copy
-// when a large project left a few hundred thousand files.
-enum class FolderCopy { kCopyFiles, kLinkFiles };
-int CopyFolderInto(std::string_view source, std::string_view destination,
-                   FolderCopy how = FolderCopy::kCopyFiles);
+// exist or names the same folder as the destination, ignoring case. (The
+// commands copy their results with ResultFolder, which never writes into an
+// existing entry or through a symlink.)
+int CopyFolderInto(std::string_view source, std::string_view destination);
 
 // SplitPrototype: a FuncList_Body.txt line (the declaration's tokens joined
 // by tabs) cut into type, name and arguments (from the "(" to the end).

@@ -7,16 +7,29 @@
 // (same file system, one rename), rebuilds the work folder empty, and deletes
 // the folder set aside when it costs least (see Placement). A run that
 // crashes leaves at most that folder; every later run removes all folders
-// of that name pattern it finds.
+// named exactly so (N a number) that it finds.
+//
+// The command never waits for the deletion when it ends (nor when it is
+// stopped): what the background deletion has not finished by then is handed
+// to a detached process, and the next command in the directory may start at
+// once (a run that finds the folder still there deletes it too).
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 namespace kv {
 
 inline constexpr const char* kSetAsidePrefix = "vcwk012345.old.";
+
+// True for "vcwk012345.old." followed by decimal digits only.
+bool IsSetAsideName(std::string_view name);
 
 class PreviousWorkFolder {
  public:
@@ -33,8 +46,16 @@ class PreviousWorkFolder {
   // result copy.
   static Placement ChosenPlacement();
 
+  // A folder that could not be removed: its path, and the entry in it that
+  // would not go with the system's reason.
+  struct Leftover {
+    std::string folder;  // "./vcwk012345.old.N"
+    std::string entry;   // disk path
+    int error = 0;
+  };
+
   PreviousWorkFolder() = default;
-  ~PreviousWorkFolder() { Wait(); }
+  ~PreviousWorkFolder() { Release(); }
   PreviousWorkFolder(const PreviousWorkFolder&) = delete;
   PreviousWorkFolder& operator=(const PreviousWorkFolder&) = delete;
 
@@ -47,14 +68,26 @@ class PreviousWorkFolder {
   // Deletes them (or waits for the background deletion); true when none is
   // left.
   bool Wait();
+  // The end of the command: the deletion (started now if it was not) gets
+  // `grace` to finish; what is left then is handed to a detached process.
+  // The folders that could not be removed, when the deletion ended here.
+  std::vector<Leftover> Release(std::chrono::milliseconds grace = std::chrono::milliseconds(250));
   bool pending() const { return !folders_.empty() && !finished_; }
 
  private:
+  void Remove();
+  void HandOver();
+
   std::vector<std::string> folders_;
   std::thread remover_;
+  std::atomic<bool> cancel_{false};
+  std::mutex mutex_;
+  std::condition_variable done_changed_;
+  bool done_ = false;  // the remover thread has ended (guarded by mutex_)
   bool started_ = false;
   bool finished_ = false;
-  bool all_removed_ = true;
+  std::vector<Leftover> leftovers_;
+  std::vector<std::string> unfinished_;
 };
 
 }  // namespace kv

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/storage_failure.h"
 #include "platform/text_file.h"
+#include "platform/tree_removal.h"
 
 namespace kv {
 namespace {
@@ -38,22 +40,30 @@ class Fd {
   int fd_;
 };
 
-// The names of a folder's entries, "." and ".." left out.
+// The names of a folder's entries, "." and ".." left out; false (errno
+// set) when the folder cannot be listed completely.
 bool ListNames(int folder_fd, std::vector<std::string>& names) {
   int fd = ::dup(folder_fd);
   if (fd < 0) return false;
   DIR* dir = ::fdopendir(fd);
   if (dir == nullptr) {
+    const int error = errno;
     ::close(fd);
+    errno = error;
     return false;
   }
   ::rewinddir(dir);
-  while (dirent* entry = ::readdir(dir)) {
+  for (;;) {
+    errno = 0;
+    dirent* entry = ::readdir(dir);
+    if (entry == nullptr) break;
     std::string_view name = entry->d_name;
     if (name != "." && name != "..") names.emplace_back(name);
   }
+  const int error = errno;
   ::closedir(dir);
-  return true;
+  errno = error;
+  return error == 0;
 }
 
 // Copies the bytes of one open file into a file created new in `to_dir`;
@@ -78,6 +88,7 @@ int CopyBytes(int from, int to_dir, const char* name) {
 
 ResultFolder::~ResultFolder() {
   if (fd_ >= 0) ::close(fd_);
+  if (parent_fd_ >= 0) ::close(parent_fd_);
 }
 
 bool ResultFolder::Create(const std::string& parent, const std::string& name) {
@@ -99,15 +110,28 @@ bool ResultFolder::Create(const std::string& parent, const std::string& name) {
     }
     fd_ = ::openat(parent_fd.get(), candidate.c_str(), kFolderFlags);
     disk_path_ = parent_disk + "/" + candidate;
-    path_ = JoinPath(parent, name + suffix);
+    disk_name_ = candidate;
+    name_ = name + suffix;
+    path_ = JoinPath(parent, name_);
     if (fd_ < 0) {
+      // Made but not opened: the empty folder goes again at once.
       Fail(errno, disk_path_);
+      ::unlinkat(parent_fd.get(), candidate.c_str(), AT_REMOVEDIR);
+      disk_path_.clear();
       return false;
     }
+    parent_fd_ = parent_fd.release();
     return true;
   }
   Fail(EEXIST, parent_disk + "/" + disk_name);
   return false;
+}
+
+// A source of the copy that exists but cannot be read: the copy cannot be
+// complete, which fails it like a refused write (the caller names it).
+CopyResult ResultFolder::FailReading(int error, const std::string& what) {
+  NoteReadFailure(error, FromDiskName(what));
+  return Fail(error, what);
 }
 
 CopyResult ResultFolder::Fail(int error, const std::string& what) {
@@ -149,11 +173,43 @@ CopyResult ResultFolder::MakeFolder(std::string_view relative) {
   return CopyResult::kDone;
 }
 
+int ResultFolder::CreateFile(std::string_view relative) {
+  if (fd_ < 0) {
+    Fail(EBADF, disk_path_);
+    return -1;
+  }
+  std::string disk = ToDiskPath(relative);
+  size_t slash = disk.rfind('/');
+  Fd folder(OpenSubFolder(slash == std::string::npos ? std::string() : disk.substr(0, slash)));
+  if (folder.get() < 0) {
+    Fail(errno, disk_path_ + "/" + disk);
+    return -1;
+  }
+  std::string name = slash == std::string::npos ? disk : disk.substr(slash + 1);
+  int fd = ::openat(folder.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) Fail(errno, disk_path_ + "/" + disk);
+  return fd;
+}
+
+CopyResult ResultFolder::CopyContentsOf(const std::string& source, const StopTest& stop) {
+  if (fd_ < 0) return Fail(EBADF, disk_path_);
+  std::string source_disk = ResolveDiskPath(DropTrailingSeparator(source));
+  Fd from(::open(source_disk.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (from.get() < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return CopyResult::kSourceMissing;
+    return FailReading(errno, source_disk);
+  }
+  return CopyTree(from.get(), fd_, disk_path_, stop);
+}
+
 CopyResult ResultFolder::CopyFolderInto(const std::string& source, std::string_view into, const StopTest& stop) {
   if (fd_ < 0) return Fail(EBADF, disk_path_);
   std::string source_disk = ResolveDiskPath(DropTrailingSeparator(source));
   Fd from(::open(source_disk.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (from.get() < 0) return CopyResult::kSourceMissing;
+  if (from.get() < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return CopyResult::kSourceMissing;
+    return FailReading(errno, source_disk);
+  }
   std::string where = disk_path_ + (into.empty() ? "" : "/" + ToDiskPath(into));
   Fd to_parent(OpenSubFolder(ToDiskPath(into)));
   if (to_parent.get() < 0) return Fail(errno, where);
@@ -166,14 +222,20 @@ CopyResult ResultFolder::CopyFolderInto(const std::string& source, std::string_v
 
 CopyResult ResultFolder::CopyTree(int from_fd, int to_fd, const std::string& where, const StopTest& stop) {
   std::vector<std::string> names;
-  if (!ListNames(from_fd, names)) return Fail(errno, where);
+  if (!ListNames(from_fd, names)) return FailReading(errno, where);
   for (const std::string& name : names) {
     if (stop && stop()) return CopyResult::kStopped;
     struct stat st;
-    if (::fstatat(from_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (::fstatat(from_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT) continue;
+      return FailReading(errno, name);
+    }
     if (S_ISDIR(st.st_mode)) {
       Fd sub_from(::openat(from_fd, name.c_str(), kFolderFlags));
-      if (sub_from.get() < 0) continue;
+      if (sub_from.get() < 0) {
+        if (errno == ENOENT || errno == ELOOP || errno == ENOTDIR) continue;
+        return FailReading(errno, name);
+      }
       if (::mkdirat(to_fd, name.c_str(), 0777) != 0) return Fail(errno, where + "/" + name);
       Fd sub_to(::openat(to_fd, name.c_str(), kFolderFlags));
       if (sub_to.get() < 0) return Fail(errno, where + "/" + name);
@@ -192,16 +254,25 @@ CopyResult ResultFolder::CopyTree(int from_fd, int to_fd, const std::string& whe
 
 CopyResult ResultFolder::CopyEntry(int from_dir, const char* name, int to_dir, const std::string& where) {
   Fd from(::openat(from_dir, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
-  if (from.get() < 0) return CopyResult::kSourceMissing;
+  if (from.get() < 0) {
+    if (errno == ENOENT || errno == ELOOP) return CopyResult::kSourceMissing;
+    return FailReading(errno, name);
+  }
   int error = CopyBytes(from.get(), to_dir, name);
   return error == 0 ? CopyResult::kDone : Fail(error, where + "/" + name);
 }
 
 CopyResult ResultFolder::CopyFile(const std::string& source, std::string_view relative) {
   if (fd_ < 0) return Fail(EBADF, disk_path_);
-  Fd from(::open(ResolveDiskPath(source).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  const std::string source_disk = ResolveDiskPath(source);
+  Fd from(::open(source_disk.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  if (from.get() < 0) {
+    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP) return CopyResult::kSourceMissing;
+    return FailReading(errno, source_disk);
+  }
   struct stat st;
-  if (from.get() < 0 || ::fstat(from.get(), &st) != 0 || !S_ISREG(st.st_mode)) return CopyResult::kSourceMissing;
+  if (::fstat(from.get(), &st) != 0) return FailReading(errno, source_disk);
+  if (!S_ISREG(st.st_mode)) return CopyResult::kSourceMissing;
   std::string disk = ToDiskPath(relative);
   size_t slash = disk.rfind('/');
   Fd to_dir(OpenSubFolder(slash == std::string::npos ? std::string() : disk.substr(0, slash)));
@@ -213,11 +284,24 @@ CopyResult ResultFolder::CopyFile(const std::string& source, std::string_view re
 
 bool ResultFolder::Remove() {
   if (disk_path_.empty()) return true;
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ < 0 || parent_fd_ < 0) return false;
+  TreeRemoval removal;
+  const bool emptied = RemoveFolderContents(fd_, disk_path_, removal);
+  // The name is removed only while it is still this folder: one renamed
+  // away and replaced meanwhile is emptied where it is now, and whatever
+  // took its name stays.
+  bool removed = false;
+  struct stat ours, named;
+  if (emptied && ::fstat(fd_, &ours) == 0 &&
+      ::fstatat(parent_fd_, disk_name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && ours.st_dev == named.st_dev &&
+      ours.st_ino == named.st_ino)
+    removed = ::unlinkat(parent_fd_, disk_name_.c_str(), AT_REMOVEDIR) == 0;
+  ::close(fd_);
+  ::close(parent_fd_);
   fd_ = -1;
-  std::error_code ec;
-  std::filesystem::remove_all(disk_path_, ec);
-  return !ec && !std::filesystem::exists(std::filesystem::symlink_status(disk_path_, ec));
+  parent_fd_ = -1;
+  if (removed) disk_path_.clear();
+  return removed;
 }
 
 }  // namespace kv

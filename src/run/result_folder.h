@@ -1,11 +1,15 @@
-// The result folder a completed run copies its results into, written so that
-// nothing can redirect it: the folder is created new (never an existing
-// entry: on a clash the name gets "_2", "_3", ...), every folder and file
-// below it is created exclusively through descriptors of the folder itself,
-// and no symlink is followed on the way, neither a planted one in the output
-// folder nor one inside the new folder. A copy that cannot be completed
-// reports it, so that the caller removes the partial folder instead of
-// announcing a result.
+// A folder a command writes its result into, written so that nothing can
+// redirect it: the folder is created new (never an existing entry: on a
+// clash the name gets "_2", "_3", ...), every folder and file below it is
+// created exclusively through descriptors of the folder itself, and no
+// symlink is followed on the way, neither a planted one in the output folder
+// nor one inside the new folder. A copy or write that cannot be completed
+// reports it, so that the caller removes the partial folder (and only what
+// it made) instead of announcing a result.
+//
+// The analyse command's result folder, the folders of the tree and variable
+// commands (in the work folder and their copies in the output folder) and
+// the design documents' folder are all made this way.
 #pragma once
 
 #include <functional>
@@ -33,8 +37,16 @@ class ResultFolder {
   // Creates `name` inside `parent` (internal CP932 paths), or name + "_2",
   // "_3", ... when the name is taken. False when no folder could be made.
   bool Create(const std::string& parent, const std::string& name);
-  // The internal path of the folder made.
+  // The internal path of the folder made, and its last component.
   const std::string& path() const { return path_; }
+  const std::string& name() const { return name_; }
+  // The folder's descriptor (-1 before Create or after Remove).
+  int fd() const { return fd_; }
+
+  // A new file below the folder (`relative` may name a folder made before),
+  // opened for writing; -1 when it cannot be made (see error()). The caller
+  // owns the descriptor.
+  int CreateFile(std::string_view relative);
 
   // A new sub-folder (`relative` may name a folder made before: "A/B").
   CopyResult MakeFolder(std::string_view relative);
@@ -45,6 +57,8 @@ class ResultFolder {
   CopyResult CopyFolderInto(const std::string& source, std::string_view into, const StopTest& stop);
   // File `source` copied as `relative`.
   CopyResult CopyFile(const std::string& source, std::string_view relative);
+  // Everything inside folder `source` copied into this folder itself.
+  CopyResult CopyContentsOf(const std::string& source, const StopTest& stop);
 
   // errno of the first write failure, 0 when there was none.
   int error() const { return error_; }
@@ -52,17 +66,22 @@ class ResultFolder {
   const std::string& failed_path() const { return failed_path_; }
 
   // Removes the folder and all it holds (symlinks removed, never followed).
-  // True when it is gone.
+  // The folder itself is removed by name only while that name is still the
+  // folder this object made. True when it is gone.
   bool Remove();
 
  private:
   int OpenSubFolder(const std::string& disk_relative);
   CopyResult Fail(int error, const std::string& what);
+  CopyResult FailReading(int error, const std::string& what);
   CopyResult CopyTree(int from_fd, int to_fd, const std::string& where, const StopTest& stop);
   CopyResult CopyEntry(int from_dir, const char* name, int to_dir, const std::string& where);
 
   int fd_ = -1;
+  int parent_fd_ = -1;
   std::string path_;
+  std::string name_;
+  std::string disk_name_;
   std::string disk_path_;
   int error_ = 0;
   std::string failed_path_;

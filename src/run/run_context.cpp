@@ -1,6 +1,9 @@
 #include "run/run_context.h"
 
+#include <cstring>
+
 #include "lex/tokenizer.h"
+#include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/text_file.h"
 
@@ -40,6 +43,22 @@ void Progress::SetStatusCopy(const std::string& text) {
 std::string Progress::StatusCopy() const {
   std::lock_guard<std::mutex> lock(status_mutex_);
   return status_copy_;
+}
+
+std::string StorageFailureMessage() {
+  const StorageFailureInfo failure = StorageFailureDetails();
+  std::string text;
+  if (failure.reading)
+    text = SJ("ファイルを読めません");
+  else if (failure.path.rfind(work::kRoot, 0) == 0)
+    text = SJ("作業フォルダに書き込めません");
+  else
+    text = SJ("ファイルに書き込めません");
+  text += " (";
+  text += std::strerror(failure.error);
+  text += ")";
+  if (!failure.path.empty()) text += ": " + failure.path;
+  return text;
 }
 
 void RunContext::Message(const std::string& text) { ui.Message(text, SJ("終了")); }

@@ -84,6 +84,11 @@ struct AnalysisPosition {
   long line_counter = 0;
 };
 
+// The closing message for the storage failure kept for this process (see
+// storage_failure.h): what was refused, the system's reason and the file,
+// e.g. "作業フォルダに書き込めません (No space left on device): ./vcwk012345/func_als/main".
+std::string StorageFailureMessage();
+
 class RunContext {
  public:
   RunContext(Session& run_session, UserInterface& run_ui, AnalysisLog& run_log, RunOptions run_options)

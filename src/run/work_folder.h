@@ -57,4 +57,13 @@ inline constexpr std::string_view kHtmlCharsetTag = "<meta charset=\"Shift_JIS\"
 // before a file is made from them, so nothing is written outside its folder.
 bool IsSafeComponent(std::string_view name);
 
+// True when `folder` (an internal path) is the work folder, a folder set
+// aside for deletion ("./vcwk012345.old.N"), or lies inside one of them,
+// however it is written (symlinks and ".." resolved): results written there
+// would be deleted by the next run, or copied into themselves by this one.
+bool IsInsideWorkFolder(std::string_view folder);
+
+// The refusal for such an output folder.
+std::string OutputInsideWorkFolderText(std::string_view folder);
+
 }  // namespace kv::work

@@ -2,14 +2,16 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 
-#include "run/folder_utils.h"
+#include "run/result_folder.h"
 #include "run/run_lock.h"
 #include "run/work_folder.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "platform/storage_failure.h"
 #include "platform/text_file.h"
 #include "xlsdoc/document_template.h"
 #include "xlsdoc/function_sheet.h"
@@ -66,21 +68,34 @@ class DocumentRun {
   // The documents' folder, once Generate has made it.
   const std::string& folder() const { return folder_; }
 
+  // True when the documents are complete. On any other end the documents'
+  // folder is removed again (only it: it was made new by this run).
   bool Generate() {
-    folder_ = JoinPath(ctx_.options.output_folder, SJ("自動設計書") + FormatLocalTime("%Y%m%d%H%M%S"));
     date_ = FormatLocalTime("%Y/%m/%d");
-    MakeFolder(folder_);
+    if (!documents_.Create(ctx_.options.output_folder, SJ("自動設計書") + FormatLocalTime("%Y%m%d%H%M%S"))) {
+      ctx_.Message(SJ("設計書フォルダを作成できません: ") + FromDiskName(documents_.failed_path()) + " (" +
+                   std::strerror(documents_.error()) + ")");
+      return false;
+    }
+    folder_ = documents_.path();
+    bool completed = false;
     try {
-      xls::Application app;
+      xls::ComponentOptions component;
+      // libxlsxwriter's temporary files go to the work folder: its disk is
+      // the one the run needs anyway (and every failure of them fails the
+      // save, see WriteXlsx).
+      component.temp_folder = ToDiskPath(work::kRoot);
+      xls::Application app(component);
       app.set_viewer([this](const std::string& file, const std::string& sheet) { Show(file, sheet); });
-      return WithApplication(app);
+      completed = WithApplication(app);
     } catch (const xls::AutomationError& e) {
       ctx_.Message(SJ("EXCEL操作エラー") + " " + std::to_string(e.code()) + " (" + FailureText(e.failure()) +
                    "): " + e.detail());
     } catch (const std::exception& e) {
       ctx_.Message(SJ("EXCEL操作エラー") + " " + e.what());
     }
-    return false;
+    if (!completed && !documents_.Remove()) ctx_.Message(SJ("TMPファイル削除失敗") + ": " + folder_);
+    return completed;
   }
 
  private:
@@ -92,7 +107,7 @@ class DocumentRun {
     ctx_.ShowStatus(SJ("リバース設計書作成"));
     DirListing records = ListDirectory(work::Path(work::kFunctionList4), "*.*");
     if (!records.found) {
-      ctx_.Message(SJ("ファイル開けず"));
+      if (!Failed()) ctx_.Message(SJ("ファイル開けず"));
       app.SetDisplayAlerts(false);
       app.Quit();
       return false;
@@ -111,12 +126,18 @@ class DocumentRun {
       app.Quit();
       return false;
     }
+    // The workbooks saved more than once are written now, one by one, so
+    // that a stop is honoured up to the last of them.
+    if (!app.WriteSaved([this] { return ctx_.StopRequested(); })) return Stopped(app);
 
     ctx_.ShowStatus(SJ("リバース設計書作成終了"));
-    ctx_.progress.run_completed = 1;
     app.SetDisplayAlerts(false);
     app.Quit();
     DeleteFile(JoinPath(folder_, kTemplateFileName));
+    // The last moment a stop (or a failure) is honoured: after it the
+    // documents are complete.
+    if (ctx_.StopRequested()) return Stopped(app);
+    ctx_.progress.run_completed = 1;
     ctx_.ui.Message(SJ("設計書完了"), kApplicationCaption);
     return true;
   }
@@ -173,12 +194,22 @@ class DocumentRun {
     return DocStep::kDone;
   }
 
+  // A stop, or a failure of the system (which stops the run the same way):
+  // the application ends without writing anything more, and the caller
+  // removes the documents' folder.
   bool Stopped(xls::Application& app) {
-    ctx_.ShowStatus(SJ("実行中断"));
+    if (!Failed()) ctx_.ShowStatus(SJ("実行中断"));
     app.SetDisplayAlerts(false);
-    app.Quit();
-    if (RemoveFolderTree(folder_) == 0) ctx_.Message(SJ("TMPファイル削除失敗"));
+    app.Abandon();
     return false;
+  }
+
+  // Whether a read or write of the run failed; when it did, the message
+  // naming it has been shown.
+  bool Failed() {
+    if (StorageFailure() == 0) return false;
+    ctx_.Message(StorageFailureMessage());
+    return true;
   }
 
   void Show(const std::string& file, const std::string& sheet) {
@@ -193,6 +224,7 @@ class DocumentRun {
   RunContext& ctx_;
   const DesignDocumentOptions& options_;
   DocumentProgress* progress_;
+  ResultFolder documents_;
   std::string folder_;  // DesignDocFolder
   std::string date_;    // of the documents, on their covers
   DescriptionFiles descriptions_;
@@ -210,8 +242,12 @@ bool RunDesignDocumentCommand(RunContext& ctx, const DesignDocumentOptions& opti
     ctx.Message(SJ("出力フォルダを指定してください"));
     return false;
   }
+  if (work::IsInsideWorkFolder(output)) {
+    ctx.Message(work::OutputInsideWorkFolderText(output));
+    return false;
+  }
   if (!ListDirectory(work::Path(work::kFunctionList4), "*.*").found) {
-    ctx.Message(SJ("ソフト解析結果なし、先に解析を実行してくださ"));
+    ctx.Message(StorageFailure() != 0 ? StorageFailureMessage() : SJ("ソフト解析結果なし、先に解析を実行してくださ"));
     return false;
   }
   if (!ctx.ui.Ask(SJ("EXL設計書作成開始します"), SJ("終了"))) return false;

@@ -375,23 +375,18 @@ TEST_F(DesignDocumentTest, AnEmptyRecordFolderCompletesWithoutWorkbooks) {
   EXPECT_TRUE(FilesIn("out/" + RunFolders().at(0)).empty());
 }
 
+// A workbook that cannot be saved (here its name is longer than a file name
+// may be) ends the run with one message; the documents' folder goes.
 TEST_F(DesignDocumentTest, AnAutomationErrorEndsTheRunInOrder) {
   SeedGoldenRecords();
-  // The run folder of this second (and the next few) already holds a folder
-  // where the template must go: saving it fails.
-  std::time_t now = std::time(nullptr);
-  for (int i = 0; i < 5; ++i) {
-    std::time_t t = now + i;
-    std::tm local{};
-    localtime_r(&t, &local);
-    char stamp[24];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &local);
-    fs::create_directories("out/自動設計書" + std::string(stamp) + "/ORIGINAL.xlsx/x");
-  }
+  WriteSjisText("vcwk012345/FunctionList4/long", "[ファイル名]\n" + std::string(250, 'a') + ".c\n\n[関数名称]\nlong\n");
   EXPECT_FALSE(Run());
+  // The records before it showed their own messages; the error is the last.
   auto messages = run_.ui.MessagesUtf8();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_TRUE(messages[0].starts_with("[終了] EXCEL操作エラー 4 (save failed)")) << messages[0];
+  ASSERT_FALSE(messages.empty());
+  EXPECT_TRUE(messages.back().starts_with("[終了] EXCEL操作エラー 4 (save failed)")) << messages.back();
+  EXPECT_NE(messages.back().find("File name too long"), std::string::npos) << messages.back();
+  EXPECT_TRUE(RunFolders().empty());
   EXPECT_EQ(progress_.opened, 1);
   EXPECT_EQ(progress_.closed, 1);
   EXPECT_EQ(run_.session.progress.run_completed.load(), 0);

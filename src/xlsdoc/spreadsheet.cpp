@@ -91,7 +91,7 @@ struct ComponentState {
 
   void Write(const std::string& key, CachedBook& entry) {
     std::string error;
-    if (!WriteXlsx(key, entry.model, styles, error))
+    if (!WriteXlsx(key, entry.model, styles, error, options.temp_folder))
       throw AutomationError(AutomationFailure::kSaveFailed, FromDiskName(key) + ": " + error);
     entry.stamp = StatFile(key);
     entry.dirty = false;
@@ -624,6 +624,24 @@ Application::~Application() {
 void Application::SetVisible(bool visible) { LockComponent(state_)->visible = visible; }
 bool Application::Visible() const { return LockComponent(state_)->visible; }
 void Application::SetDisplayAlerts(bool alerts) { LockComponent(state_)->alerts = alerts; }
+
+bool Application::WriteSaved(const std::function<bool()>& stop) {
+  auto component = LockComponent(state_);
+  for (auto& [key, entry] : component->cache) {
+    if (!entry.dirty) continue;
+    if (stop && stop()) return false;
+    component->Write(key, entry);
+  }
+  return true;
+}
+
+void Application::Abandon() {
+  auto component = LockComponent(state_);
+  component->open.clear();
+  component->quit = true;
+  component->cache.clear();
+  component->cache_bytes = 0;
+}
 
 void Application::Quit() {
   auto component = LockComponent(state_);

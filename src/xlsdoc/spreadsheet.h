@@ -247,6 +247,9 @@ struct ComponentOptions {
   // Memory the kept copies of saved workbooks may take before the least
   // recently used ones are written out and dropped.
   size_t cache_budget_bytes = size_t{512} << 20;
+  // Where the .xlsx library keeps its temporary files (a disk path); empty
+  // for its default (TMPDIR, /tmp).
+  std::string temp_folder{};
 };
 
 class Application {
@@ -264,6 +267,13 @@ class Application {
   // Writes every saved workbook not yet written, closes the open workbooks
   // without saving them and ends the application; every handle then fails.
   void Quit();
+  // Writes every saved workbook not yet written (what Quit would write),
+  // testing `stop` before each file: false when it said stop. A failed
+  // write raises AutomationError as Quit would.
+  bool WriteSaved(const std::function<bool()>& stop);
+  // Ends the application writing nothing more (a stopped run, whose files
+  // are about to be removed); every handle then fails.
+  void Abandon();
 
   WorkbookCollection Workbooks() const;
   SheetCollection Worksheets() const;  // of the active workbook

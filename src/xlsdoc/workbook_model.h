@@ -21,9 +21,20 @@ struct WorkbookModel {
 };
 
 // Writes `book` to `disk_path` (UTF-8) through a temporary file beside it,
-// so that a failed write leaves any earlier file in place. False with a
-// reason in `error` on failure.
-bool WriteXlsx(const std::string& disk_path, const WorkbookModel& book, const StyleTable& styles, std::string& error);
+// so that a failed write leaves any earlier file in place. The temporary
+// file is created new, without following a symlink, through a descriptor of
+// the folder, and it replaces the file only when every part of it reads
+// back whole. libxlsxwriter's own temporary files (one per part) go to
+// `temp_folder` (a disk path; empty: TMPDIR or /tmp), and a failure of any
+// of their reads or writes fails the save. False with a reason in `error`
+// on failure.
+bool WriteXlsx(const std::string& disk_path, const WorkbookModel& book, const StyleTable& styles, std::string& error,
+               const std::string& temp_folder = {});
+
+// Whether a written .xlsx file reads back whole: every member of the
+// package with a good checksum, every XML part well-formed. False with the
+// damaged part in `error`.
+bool CheckXlsxWhole(const std::string& disk_path, std::string& error);
 
 // Reads an .xlsx file; formats are interned into `styles`. False with a
 // reason in `error` when the file is missing or not a workbook this

@@ -1,6 +1,12 @@
 // Saving a workbook model as .xlsx and reading it back.
 #include <gtest/gtest.h>
 
+#include <minizip/zip.h>
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include <filesystem>
 
 #include "support/test_folder.h"
@@ -114,6 +120,60 @@ TEST_F(XlsxIoTest, BadInputFailsCleanly) {
   EXPECT_FALSE(std::filesystem::exists("c.xlsx"));
   EXPECT_FALSE(std::filesystem::exists("c.xlsx.part"));
   EXPECT_FALSE(WriteXlsx("no/such/folder/d.xlsx", Sample(), styles_, error));
+}
+
+// What the read-back of a save catches: a package whose XML part lost a
+// piece (a write the library did not notice), and a member that is not what
+// its checksum says.
+TEST_F(XlsxIoTest, AWrittenFileThatDoesNotReadBackWholeIsAFailure) {
+  auto package = [](const std::string& name, const std::string& part) {
+    zipFile zip = zipOpen64(name.c_str(), 0);
+    ASSERT_NE(zip, nullptr);
+    zip_fileinfo info{};
+    ASSERT_EQ(zipOpenNewFileInZip64(zip, "xl/workbook.xml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6, 0),
+              ZIP_OK);
+    ASSERT_EQ(zipWriteInFileInZip(zip, part.data(), static_cast<unsigned>(part.size())), ZIP_OK);
+    zipCloseFileInZip(zip);
+    zipClose(zip, nullptr);
+  };
+  std::string error;
+  package("whole.xlsx", "<workbook><sheets><sheet name='a'/></sheets></workbook>");
+  EXPECT_TRUE(CheckXlsxWhole("whole.xlsx", error)) << error;
+  package("cut.xlsx", "<workbook><sheets><sheet name='a'/></sh");
+  EXPECT_FALSE(CheckXlsxWhole("cut.xlsx", error));
+  EXPECT_NE(error.find("xl/workbook.xml"), std::string::npos) << error;
+  testing::WriteFile("junk.xlsx", std::string(100, 'x'));
+  EXPECT_FALSE(CheckXlsxWhole("junk.xlsx", error));
+
+  // A saved workbook reads back whole; nothing is left beside it, and a
+  // symlink at its name is replaced, never written through.
+  testing::WriteFile("target.txt", "keep");
+  std::filesystem::create_symlink("target.txt", "saved.xlsx");
+  ASSERT_TRUE(WriteXlsx("saved.xlsx", Sample(), styles_, error)) << error;
+  EXPECT_TRUE(CheckXlsxWhole("saved.xlsx", error)) << error;
+  EXPECT_FALSE(std::filesystem::is_symlink("saved.xlsx"));
+  EXPECT_EQ(testing::ReadFile("target.txt"), "keep");
+  EXPECT_FALSE(std::filesystem::exists("saved.xlsx.part"));
+}
+
+// libxlsxwriter's temporary files are the program's: made in the folder
+// given (the library's own would have fallen back to another folder), and a
+// write refused there fails the save instead of cutting a part short.
+TEST_F(XlsxIoTest, TheLibrarysTemporaryFilesAreCheckedToo) {
+  std::string error;
+  EXPECT_FALSE(WriteXlsx("a.xlsx", Sample(), styles_, error, "no-such-folder"));
+  EXPECT_FALSE(std::filesystem::exists("a.xlsx"));
+  ASSERT_TRUE(WriteXlsx("b.xlsx", Sample(), styles_, error, ".")) << error;
+
+  std::filesystem::create_directory("full");
+  if (::mount("tmpfs", "full", "tmpfs", 0, "size=16k") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << "): run as root";
+  testing::WriteFile("full/fill", std::string(16 * 1024, 'x'));
+  const bool written = WriteXlsx("c.xlsx", Sample(), styles_, error, "full");
+  ::umount2("full", MNT_DETACH);
+  EXPECT_FALSE(written);
+  EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+  EXPECT_FALSE(std::filesystem::exists("c.xlsx"));
 }
 
 TEST(CellTextEscapeTest, EscapesRoundTrip) {

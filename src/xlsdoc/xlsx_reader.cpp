@@ -1,8 +1,11 @@
 // ReadXlsx: the parts of an .xlsx file that WriteXlsx writes, back into the
 // workbook model (minizip for the package, pugixml for its XML parts).
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 #include <minizip/unzip.h>
 #include <pugixml.hpp>
@@ -25,6 +28,18 @@ class Package {
   Package& operator=(const Package&) = delete;
 
   bool is_open() const { return zip_ != nullptr; }
+
+  // Every member's name, in the package's order; false when the directory
+  // cannot be walked.
+  bool Names(std::vector<std::string>& names) {
+    for (int at = unzGoToFirstFile(zip_); at != UNZ_END_OF_LIST_OF_FILE; at = unzGoToNextFile(zip_)) {
+      if (at != UNZ_OK) return false;
+      char name[1024];
+      if (unzGetCurrentFileInfo64(zip_, nullptr, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+      names.emplace_back(name);
+    }
+    return true;
+  }
 
   // The bytes of one part; false when it is missing or unreadable.
   bool Read(const std::string& name, std::string& bytes) {
@@ -294,6 +309,33 @@ bool ReadXlsx(const std::string& disk_path, StyleTable& styles, WorkbookModel& b
   XlsxReader reader(package, styles);
   if (!reader.Read(read, error)) return false;
   book = std::move(read);
+  return true;
+}
+
+bool CheckXlsxWhole(const std::string& disk_path, std::string& error) {
+  // errno, when a call set it, says why the file could not be read back.
+  auto why = [] { return errno != 0 ? std::string(" (") + std::strerror(errno) + ")" : std::string(); };
+  errno = 0;
+  Package package(disk_path);
+  std::vector<std::string> names;
+  if (!package.is_open() || !package.Names(names) || names.empty()) {
+    error = "the written file cannot be read back" + why();
+    return false;
+  }
+  std::string bytes;
+  for (const std::string& name : names) {
+    errno = 0;
+    if (!package.Read(name, bytes)) {
+      error = "the written file cannot be read back: " + name + why();
+      return false;
+    }
+    const bool xml = name.ends_with(".xml") || name.ends_with(".rels");
+    pugi::xml_document doc;
+    if (xml && !ParseXml(bytes, doc)) {
+      error = "the written file is damaged (a write was lost): " + name;
+      return false;
+    }
+  }
   return true;
 }
 

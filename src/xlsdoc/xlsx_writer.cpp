@@ -1,14 +1,85 @@
 // WriteXlsx: the workbook model through libxlsxwriter.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 
 #include <xlsxwriter.h>
 
+#include "platform/text_file.h"
 #include "xlsdoc/workbook_model.h"
 
 namespace kv::xls {
 namespace {
+
+// The first failure of a temporary file of the workbook being written (see
+// lxw_tmpfile below), with the call that failed; 0 while there is none.
+// libxlsxwriter calls back on the thread that closes the workbook.
+thread_local int t_temp_failure = 0;
+thread_local const char* t_temp_failed_call = "";
+
+void NoteTempFailure(const char* call) {
+  if (t_temp_failure != 0) return;
+  t_temp_failure = errno != 0 ? errno : EIO;
+  t_temp_failed_call = call;
+}
+
+// A temporary file of libxlsxwriter: an unnamed file behind a stdio stream
+// whose every read, write, seek and close is checked.
+struct TempFile {
+  int fd = -1;
+};
+
+ssize_t TempRead(void* cookie, char* buffer, size_t size) {
+  for (;;) {
+    ssize_t n = ::read(static_cast<TempFile*>(cookie)->fd, buffer, size);
+    if (n >= 0) return n;
+    if (errno == EINTR) continue;
+    NoteTempFailure("read");
+    return -1;
+  }
+}
+
+ssize_t TempWrite(void* cookie, const char* data, size_t size) {
+  if (WriteAll(static_cast<TempFile*>(cookie)->fd, data, size)) return static_cast<ssize_t>(size);
+  NoteTempFailure("write");
+  return -1;
+}
+
+int TempSeek(void* cookie, off64_t* offset, int whence) {
+  const off_t at = ::lseek(static_cast<TempFile*>(cookie)->fd, *offset, whence);
+  if (at < 0) {
+    NoteTempFailure("seek");
+    return -1;
+  }
+  *offset = at;
+  return 0;
+}
+
+int TempClose(void* cookie) {
+  TempFile* file = static_cast<TempFile*>(cookie);
+  const int result = ::close(file->fd);
+  if (result != 0) NoteTempFailure("close");
+  delete file;
+  return result;
+}
+
+// An unnamed file in `folder` (nothing is left behind whatever happens),
+// or a file made and unlinked at once where the file system has no
+// unnamed files; -1 when neither can be made.
+int OpenTempFile(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != ENOENT)) return fd;
+  std::string name = folder + "/kavenor-xlsx-XXXXXX";
+  fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd >= 0) ::unlink(name.c_str());
+  return fd;
+}
 
 bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
@@ -31,12 +102,13 @@ class XlsxWriter {
  public:
   XlsxWriter(const WorkbookModel& book, const StyleTable& styles) : book_(book), styles_(styles) {}
 
-  bool Write(const std::string& path, std::string& error) {
+  bool Write(const std::string& path, const std::string& temp_folder, std::string& error) {
     lxw_workbook_options options{};
     // Not the row-by-row mode: it keeps a 16384-column array per sheet, more
     // than the cells of a sheet of this component take.
     options.constant_memory = LXW_FALSE;
-    options.tmpdir = nullptr;
+    std::string tmpdir = temp_folder;
+    options.tmpdir = tmpdir.empty() ? nullptr : tmpdir.data();
     options.use_zip64 = LXW_TRUE;
     workbook_ = workbook_new_opt(path.c_str(), &options);
     if (workbook_ == nullptr) {
@@ -56,9 +128,19 @@ class XlsxWriter {
       WriteSheet(*sheet, ws);
     }
     if (book_.active < sheets.size()) worksheet_activate(sheets[book_.active]);
+    errno = 0;
+    t_temp_failure = 0;
     lxw_error result = workbook_close(workbook_);
+    if (result == LXW_NO_ERROR && t_temp_failure != 0) {
+      error = std::string("a temporary file of the workbook failed (") + t_temp_failed_call + ": " +
+              std::strerror(t_temp_failure) + ")";
+      return false;
+    }
     if (result != LXW_NO_ERROR) {
+      // The library's text says what it was doing; errno says why.
+      const int why = errno;
       error = lxw_strerror(result);
+      if (why != 0) error += std::string(" (") + std::strerror(why) + ")";
       return false;
     }
     return true;
@@ -197,31 +279,131 @@ std::string EscapeCellText(std::string_view utf8) {
   return out;
 }
 
-bool WriteXlsx(const std::string& disk_path, const WorkbookModel& book, const StyleTable& styles, std::string& error) {
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+struct Descriptor {
+  int fd = -1;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// The errno text for a failed call.
+std::string Why(const std::string& what) { return what + " (" + std::strerror(errno) + ")"; }
+
+// The package written by libxlsxwriter into memory, read back whole, then
+// copied into the open file `fd` (`shown` names it) by this program. So
+// every write to the disk is one whose failure is seen with its reason
+// (libxlsxwriter reports a failed write of its package, but by then its
+// errno has been overwritten by the calls that followed). Without
+// /proc/self/fd, libxlsxwriter writes the file itself.
+bool WritePackage(const WorkbookModel& book, const StyleTable& styles, const std::string& temp_folder,
+                  const std::string& shown, int fd, std::string& error) {
+  XlsxWriter writer(book, styles);
+  Descriptor memory;
+  memory.fd = ::memfd_create("kavenor-xlsx", MFD_CLOEXEC);
+  const std::string in_memory = "/proc/self/fd/" + std::to_string(memory.fd);
+  if (memory.fd < 0 || ::access(in_memory.c_str(), F_OK) != 0) {
+    const std::string by_descriptor = "/proc/self/fd/" + std::to_string(fd);
+    const std::string target = ::access(by_descriptor.c_str(), F_OK) == 0 ? by_descriptor : shown;
+    return writer.Write(target, temp_folder, error) && CheckXlsxWhole(target, error);
+  }
+  // Read back as well: a workbook counts as written only when every part of
+  // the package comes back whole.
+  if (!writer.Write(in_memory, temp_folder, error) || !CheckXlsxWhole(in_memory, error)) return false;
+  if (::lseek(memory.fd, 0, SEEK_SET) != 0) {
+    error = Why("cannot read the package back");
+    return false;
+  }
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(memory.fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = Why("cannot read the package back");
+      return false;
+    }
+    if (n == 0) return true;
+    if (!WriteAll(fd, buffer, static_cast<size_t>(n))) {
+      error = Why("cannot write " + shown);
+      return false;
+    }
+  }
+}
+
+}  // namespace
+
+bool WriteXlsx(const std::string& disk_path, const WorkbookModel& book, const StyleTable& styles, std::string& error,
+               const std::string& temp_folder) {
   namespace fs = std::filesystem;
   if (book.sheets.empty()) {
     error = "a workbook needs a sheet";
     return false;
   }
-  const fs::path folder = fs::path(disk_path).parent_path();
-  if (!folder.empty() && !fs::is_directory(folder)) {
-    error = "no such folder";
+  const fs::path target(disk_path);
+  const std::string folder = target.parent_path().empty() ? "." : target.parent_path().string();
+  const std::string name = target.filename().string();
+  const std::string partial = name + ".part";
+  Descriptor dir;
+  dir.fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir.fd < 0) {
+    error = Why("no such folder");
     return false;
   }
-  const std::string partial = disk_path + ".part";
-  XlsxWriter writer(book, styles);
-  std::error_code ec;
-  if (!writer.Write(partial, error)) {
-    fs::remove(partial, ec);
+  // The temporary file is made new through the folder's descriptor and
+  // written through its own: nothing planted in the folder is written
+  // through.
+  if (::unlinkat(dir.fd, partial.c_str(), 0) != 0 && errno != ENOENT) {
+    error = Why("cannot remove " + partial);
     return false;
   }
-  fs::rename(partial, disk_path, ec);
-  if (ec) {
-    error = "cannot replace the file: " + ec.message();
-    fs::remove(partial, ec);
+  Descriptor file;
+  file.fd = ::openat(dir.fd, partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (file.fd < 0) {
+    error = Why("cannot create " + partial);
     return false;
   }
-  return true;
+  bool ok = WritePackage(book, styles, temp_folder, folder + "/" + partial, file.fd, error);
+  const int written = file.fd;
+  file.fd = -1;
+  if (::close(written) != 0 && ok) {
+    error = Why("cannot write " + partial);
+    ok = false;
+  }
+  if (ok && ::renameat(dir.fd, partial.c_str(), dir.fd, name.c_str()) != 0) {
+    error = Why("cannot replace the file");
+    ok = false;
+  }
+  if (!ok) ::unlinkat(dir.fd, partial.c_str(), 0);
+  return ok;
 }
 
 }  // namespace kv::xls
+
+// libxlsxwriter writes every part of a workbook into a temporary file of its
+// own, made by its function lxw_tmpfile, and checks neither the writes nor
+// the reads of those files: a write lost there (a full disk) left a part cut
+// short inside a workbook reported as saved. This program defines the
+// function itself, and a program's definition takes precedence over the one
+// inside a shared library: the files are made here, in the folder the
+// workbook was opened with (the work folder), and every failure of them is
+// kept for WriteXlsx, which then reports the workbook as not written.
+extern "C" FILE* lxw_tmpfile(char* tmpdir) {
+  using namespace kv::xls;
+  const char* env = std::getenv("TMPDIR");
+  const std::string folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : env != nullptr && *env != '\0' ? env : "/tmp";
+  const int fd = OpenTempFile(folder);
+  if (fd < 0) {
+    NoteTempFailure("open");
+    return nullptr;
+  }
+  TempFile* file = new TempFile{fd};
+  FILE* stream = fopencookie(file, "w+", cookie_io_functions_t{TempRead, TempWrite, TempSeek, TempClose});
+  if (stream == nullptr) {
+    NoteTempFailure("fopencookie");
+    ::close(fd);
+    delete file;
+  }
+  return stream;
+}
