@@ -34,7 +34,7 @@ class Lines {
   size_t pos_ = 0;
 };
 
-enum class Section { kNone, kReads, kWrites, kCalls, kAccesses, kCallers };
+enum class Section { kNone, kReads, kWrites, kCalls, kAccesses, kCallers, kName, kFile, kFolder };
 
 Section SectionOf(std::string_view tag) {
   if (tag == SJ("[参照変数]")) return Section::kReads;
@@ -42,6 +42,9 @@ Section SectionOf(std::string_view tag) {
   if (tag == SJ("[コール関数]")) return Section::kCalls;
   if (tag == SJ("[変数アクセス情報]")) return Section::kAccesses;
   if (tag == SJ("[コール元]")) return Section::kCallers;
+  if (tag == SJ("[関数名称]")) return Section::kName;
+  if (tag == SJ("[ファイル名]")) return Section::kFile;
+  if (tag == SJ("[フォルダ名]")) return Section::kFolder;
   return Section::kNone;
 }
 
@@ -51,7 +54,7 @@ Section SectionOf(std::string_view tag) {
 // line that is its tag; later sections with the same tag are never read.
 CallRecord ParseCallRecord(std::string_view text) {
   CallRecord record;
-  bool seen[6] = {};
+  bool seen[9] = {};
   Lines lines(text);
   std::string_view line;
   while (lines.Next(line)) {
@@ -63,6 +66,13 @@ CallRecord ParseCallRecord(std::string_view text) {
       // a root.
       std::string_view next;
       record.is_root = lines.Next(next) && (next.empty() || next == "NONE_CALLER");
+      continue;
+    }
+    if (section == Section::kName || section == Section::kFile || section == Section::kFolder) {
+      std::string_view value;
+      if (!lines.Next(value)) break;
+      std::string& field = section == Section::kName ? record.name : section == Section::kFile ? record.file : record.folder;
+      field.assign(value);
       continue;
     }
     std::vector<std::string>* list = nullptr;

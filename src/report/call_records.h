@@ -17,6 +17,13 @@
 namespace kv {
 
 struct CallRecord {
+  // "[関数名称]", "[ファイル名]" and "[フォルダ名]": the name as the source
+  // writes it (a wrapper's with its arguments, ISR(TIMER0_OVF_vect)), which
+  // need not be the record's file name, and where it is defined. Empty in a
+  // "Not Found Function" record.
+  std::string name;
+  std::string file;
+  std::string folder;
   std::vector<std::string> reads;     // "[参照変数]" entries, up to "" or "NONE"
   std::vector<std::string> writes;    // "[書込み変数]" entries
   std::vector<std::string> callees;   // callee names of "[コール関数]" (SplitCallEntry)

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "run/run_context.h"
 #include "run/stage.h"
@@ -15,6 +16,7 @@
 namespace kv {
 
 class RecordStore;
+struct CodeIndex;
 
 
 // Creates (or empties) a file for writing. False when the file does not open.
@@ -29,11 +31,18 @@ bool CheckFileName(RunContext& ctx, std::string_view where, std::string_view nam
 
 // HTML/top.html. False when it cannot be created (the message is shown).
 bool WriteTopPage(RunContext& ctx);
-// HTML/Funclist.html; a prototype without a record gets a "Not Found
-// Function" record and source page (registered in `records`).
-void WriteFunctionListPage(RunContext& ctx, RecordStore& records);
+// A prototype without a record gets a "Not Found Function" record and
+// source page (registered in `records`), so that its link never breaks.
+void AddPrototypeRecords(RunContext& ctx, RecordStore& records);
+// The records as HTML/Funclist.html lists them: each once, by the name the
+// record gives (ASCII case ignored), then by file.
+std::vector<int> FunctionListOrder(RecordStore& records);
+// Names compared as the lists sort them: ASCII case ignored, then bytes.
+bool NameLess(const std::string& a, const std::string& b);
+// HTML/Funclist.html, after AddPrototypeRecords.
+void WriteFunctionListPage(RunContext& ctx, RecordStore& records, const CodeIndex& code);
 // HTML/ValList.html.
-void WriteVariableListPage(RunContext& ctx);
+void WriteVariableListPage(RunContext& ctx, const CodeIndex& code);
 // HTML/DefList.html and the pages of HTML/DEF. kStopRun when stopped.
 StageOutcome WriteDefinitionPages(RunContext& ctx);
 // The label of a definition file: main_DEF_C.dat gives main_C.
