@@ -586,6 +586,7 @@ CodeIndex WriteCodeView(RunContext& ctx, RecordStore& records) {
   if (!IsDirectory(root)) return index;
   std::vector<FileFacts> files;
   ListCopy(root, std::string(), files);
+  MakeFolder(work::Path(work::kHtml));
   if (files.empty() || !MakeFolder(folder)) return index;
   {
     TextWriter style;
