@@ -314,7 +314,7 @@ class CodeLinks {
 };
 
 std::string LineAddress(const std::string& from_page, const std::string& page, int line) {
-  std::string out = page == from_page ? std::string() : page;
+  std::string out = page == from_page ? std::string() : HrefText(page);
   out += "#L";
   out += std::to_string(line);
   return out;
@@ -368,8 +368,8 @@ void PageWriter::Identifier(const std::vector<Token>& tokens, size_t k, bool dir
     for (int id : here->second) {
       if ((*links_.c_names)[static_cast<size_t>(id)] != name) continue;
       const std::string& record = (*links_.record_names)[static_cast<size_t>(id)];
-      AppendLink(out, "../" + record + ".html", name, " class=d");
-      out += "<a class=h href=\"../../index.html#" + record + "\" target=_top></a>";
+      AppendLink(out, "../" + HrefText(record) + ".html", name, " class=d");
+      out += "<a class=h href=\"../../index.html#" + HrefText(record) + "\" target=_top></a>";
       return;
     }
   }
@@ -555,7 +555,7 @@ CodeLine PlaceFunction(const CallRecord& record, const std::vector<FileFacts>& f
 
 }  // namespace
 
-std::string CodeLine::Address() const { return "CODE/" + page + "#L" + std::to_string(line); }
+std::string CodeLine::Address() const { return "CODE/" + HrefText(page) + "#L" + std::to_string(line); }
 
 std::string RenderCodeLineForTest(std::string_view line, bool& in_comment) {
   CodeLexer lexer;

@@ -6,6 +6,7 @@
 #include "platform/encoding.h"
 #include "report/call_records.h"
 #include "report/link_check.h"
+#include "report/report_pages.h"
 #include "support/test_folder.h"
 
 namespace kv {
@@ -163,14 +164,20 @@ TEST_F(CodeViewTest, NoCopyWritesNothing) {
   EXPECT_FALSE(testing::Exists("vcwk012345/HTML/CODE"));
 }
 
+TEST(HrefText, EscapesWhatWouldEndOrSplitAnAddress) {
+  EXPECT_EQ(HrefText("brightness\"\tX #1%?<>'"), "brightness%22%09X%20%231%25%3F%3C%3E%27");
+  EXPECT_EQ(HrefText(ToCp932("ISR(TIMER0_OVF_vect)表")), ToCp932("ISR(TIMER0_OVF_vect)表"));
+}
+
 TEST(LinkCheckFragments, AFragmentMustNameAnIdOfItsPage) {
   ScratchFolder scratch;
   testing::WriteFile("r/a.html", "<a href='b.html#L2'>x</a><a href='b.html#L9'>y</a><a href='#top'>z</a>"
                                  "<a href='index.html#main'>w</a><span id=top></span>");
   testing::WriteFile("r/b.html", "<span id=L1></span><span id=\"L2\"></span>");
-  testing::WriteFile("r/index.html", "<frameset></frameset>");
+  testing::WriteFile("r/index.html", "<frameset></frameset><a href='a%20b.html'>escaped</a>");
+  testing::WriteFile("r/a b.html", "");
   const LinkCheck check = CheckLinks("r");
-  EXPECT_EQ(check.links, 4);
+  EXPECT_EQ(check.links, 5);
   ASSERT_EQ(check.broken.size(), 1u);
   EXPECT_EQ(check.broken[0].target, "b.html#L9");
 }

@@ -87,6 +87,21 @@ bool IsWebAddress(std::string_view target) {
   return colon != std::string_view::npos && colon > 1 && (slash == std::string_view::npos || colon < slash);
 }
 
+// %XX escapes of an address, as a browser reads them before it opens a file.
+std::string Unescaped(std::string_view target) {
+  auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1; };
+  std::string out;
+  for (size_t i = 0; i < target.size(); ++i) {
+    if (target[i] == '%' && i + 2 < target.size() && hex(target[i + 1]) >= 0 && hex(target[i + 2]) >= 0) {
+      out.push_back(static_cast<char>(hex(target[i + 1]) * 16 + hex(target[i + 2])));
+      i += 2;
+    } else {
+      out.push_back(target[i]);
+    }
+  }
+  return out;
+}
+
 std::string ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -165,7 +180,7 @@ LinkCheck CheckLinks(const std::string& folder, const std::vector<std::string>& 
       }
       if (target.empty() || IsWebAddress(target)) continue;
       ++result.links;
-      const fs::path resolved = page.parent_path() / fs::path(ToDiskPath(target));
+      const fs::path resolved = page.parent_path() / fs::path(ToDiskPath(Unescaped(target)));
       const size_t hash = link.find('#');
       const std::string extension_of_target = resolved.extension().string();
       if (!fs::exists(resolved, ec)) {

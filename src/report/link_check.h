@@ -3,7 +3,7 @@
 // two page addresses of the list pages' javaScript:mysetFrame(...) links.
 // Targets are resolved as a browser resolves them on a case-sensitive file
 // system: relative to the page's folder, "\" taken as "/", the CP932 text
-// as its UTF-8 file name. Web addresses (http:, mailto: ...) are not
+// as its UTF-8 file name, %XX escapes decoded. Web addresses (http:, mailto: ...) are not
 // checked. A fragment ("page.html#L12", "#L12") must name an id of its page,
 // unless the page has no id at all (its script reads the fragment, as
 // index.html#<function> does).

@@ -63,8 +63,8 @@ void WriteRecordPage(RecordStore& records, int id, const CodeIndex& code, const 
   out += "<div><b>" + HtmlText(ShownName(records, id)) + "</b>";
   const CodeLine& at = code.functions[static_cast<size_t>(id)];
   if (at.found()) out += SJ("　<a href=\"../") + at.Address() + "\" target=view>" + HtmlText(FilePlace(record, at)) + "</a>";
-  out += SJ("　<a href=\"../../index.html#") + name + SJ("\" target=_top>[リンク]</a>");
-  out += SJ("　<a href=\"../../FunctionList4/") + name + SJ("\">[テキスト]</a></div>\n<pre>");
+  out += SJ("　<a href=\"../../index.html#") + HrefText(name) + SJ("\" target=_top>[リンク]</a>");
+  out += SJ("　<a href=\"../../FunctionList4/") + HrefText(name) + SJ("\">[テキスト]</a></div>\n<pre>");
   bool calls = false;
   std::string line;
   while (in.ReadLineNoEol(line)) {
@@ -75,7 +75,7 @@ void WriteRecordPage(RecordStore& records, int id, const CodeIndex& code, const 
     }
     const int callee = calls && !line.empty() && line != "NONE" ? records.Lookup(SplitCallEntry(line).name) : -1;
     if (callee >= 0 && !records.name(callee).empty()) {
-      out += "<a href=\"../" + records.name(callee) + ".html\" target=view>" + HtmlText(line) + "</a>\n";
+      out += "<a href=\"../" + HrefText(records.name(callee)) + ".html\" target=view>" + HtmlText(line) + "</a>\n";
     } else {
       out += HtmlText(line) + "\n";
     }
@@ -114,12 +114,15 @@ void AddSourcePageLinks(RunContext& ctx, RecordStore& records, const CodeIndex& 
     const CodeLine& at = code.functions[static_cast<size_t>(id)];
     if (at.found()) nav += "<A href='" + at.Address() + "'>" + HtmlText(FilePlace(records.Get(id), at)) + "</A>";
     const std::string graph = std::string(kGraphFolder.substr(5)) + "/" + name + ".svg";
-    if (PathExists(JoinPath(html, graph))) nav += SJ("　<A href='") + graph + SJ("'>[コールグラフ]</A>");
-    nav += SJ("　<A href='../index.html#") + name + SJ("' target='_top'>[リンク]</A></div>");
+    const bool drawn = PathExists(JoinPath(html, graph));
+    // The picture's link as the pictures always wrote it (their names are
+    // safe); the address with its name escaped.
+    if (drawn) nav += SJ("　<A href='") + graph + SJ("'>[コールグラフ]</A>");
+    nav += SJ("　<A href='../index.html#") + HrefText(name) + SJ("' target='_top'>[リンク]</A></div>");
     text.insert(after + head.size(), nav);
-    if (PathExists(JoinPath(html, graph))) text += SJ("<BR><A href='") + graph + SJ("'>[コールグラフ]</A><BR>\n");
+    if (drawn) text += SJ("<BR><A href='") + graph + SJ("'>[コールグラフ]</A><BR>\n");
     // Shown in the report's frames, the page shows its record beside it.
-    text += "<script>try{if(parent!==self&&parent.mid)parent.mid.location.replace('REC/" + JsQuoted(name) +
+    text += "<script>try{if(parent!==self&&parent.mid)parent.mid.location.replace('REC/" + JsQuoted(HrefText(name)) +
             ".html')}catch(e){}</script>\n";
     TextWriter out;
     if (CreateFile(out, path, ctx.deferred_files)) out.Write(text);
@@ -137,7 +140,7 @@ void WriteFoldingTree(RunContext&, RecordStore& records, const std::vector<std::
   std::string calls;
   for (int id = 0; id < records.size(); ++id) {
     const CallRecord& record = records.Get(id);
-    if (id > 0) calls += '\n';
+    if (id > 0) calls += '\n';  // one line per record, in record order
     for (size_t i = 0; i < record.callees.size(); ++i) {
       int callee = record.callee_ids[i];
       if (callee < 0) {
@@ -159,6 +162,11 @@ void WriteFoldingTree(RunContext&, RecordStore& records, const std::vector<std::
     if (!root_ids.empty()) root_ids += ',';
     root_ids += std::to_string(id);
   }
+  auto Literal = [](const std::string& ascii) {
+    std::string literal;
+    JsStringLiteral(ascii, literal);
+    return literal;
+  };
   auto joined = [](const std::vector<std::string>& list) {
     std::string text, literal;
     for (size_t i = 0; i < list.size(); ++i) {
@@ -174,7 +182,7 @@ void WriteFoldingTree(RunContext&, RecordStore& records, const std::vector<std::
   if (CreateFile(script, JoinPath(folder, "full_tree.js"))) {
     script.Write("// The call tree of every root for full_tree.html: names, then per record its callees' numbers.\n");
     script.Write("var kvTree = {\nrecords: " + std::to_string(records.size()) + ",\nnames: " + joined(names) +
-                 ",\nlabels: " + joined(labels) + ",\ncalls: \"" + calls + "\",\nroots: \"" + root_ids + "\"\n};\n");
+                 ",\nlabels: " + joined(labels) + ",\ncalls: " + Literal(calls) + ",\nroots: \"" + root_ids + "\"\n};\n");
   }
   TextWriter page;
   if (!CreatePage(page, JoinPath(folder, "full_tree.html"))) return;
@@ -183,7 +191,7 @@ void WriteFoldingTree(RunContext&, RecordStore& records, const std::vector<std::
       "<style>body{font:13px sans-serif;margin:6px}ul{list-style:none;margin:0;padding-left:18px}"
       "#t>ul{padding-left:0}li{white-space:nowrap}span.k{display:inline-block;width:14px;cursor:pointer;color:#555}"
       "span.r{color:#c33}span.n{color:#777}</style>\n");
-  page.Write(SJ("<b>全ツリー</b>（▶ で呼び出し先を開く・閉じる。<a href='call_tree.txt'>テキスト版</a>）<BR><BR>\n"));
+  page.Write(SJ("<b>全ツリー</b>（名前の左の印で呼び出し先を開く・閉じる。呼び出しの循環は赤い印で示す。<a href='call_tree.txt'>テキスト版</a>）<BR><BR>\n"));
   page.Write("<div id='t'></div>\n<script src='full_tree.js' charset='Shift_JIS'></script>\n");
   page.Write(
       "<script>\n"

@@ -49,6 +49,22 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
 
 }  // namespace
 
+std::string HrefText(std::string_view name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : name) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u <= 0x20 || u == 0x7F || c == '"' || c == '\'' || c == '#' || c == '%' || c == '<' || c == '>' || c == '?') {
+      out.push_back('%');
+      out.push_back(kHex[u >> 4]);
+      out.push_back(kHex[u & 0xF]);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
 bool CreateFile(TextWriter& file, std::string_view path, FileWriteQueue* queue) {
   return file.Open(path, WriteMode::kTruncate, queue);
 }

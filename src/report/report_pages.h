@@ -29,6 +29,12 @@ bool CreatePage(TextWriter& page, std::string_view path, FileWriteQueue* queue =
 // log finding, and nothing is written for it.
 bool CheckFileName(RunContext& ctx, std::string_view where, std::string_view name);
 
+// A name or file name as one piece of a link's address: the bytes that
+// would end the attribute, start a fragment or query, or be read as an
+// escape (controls, blank, " ' # % < > ?) as %XX; the rest as it is (the
+// page's charset carries Shift-JIS names, as in the Part's own links).
+std::string HrefText(std::string_view name);
+
 // HTML/top.html. False when it cannot be created (the message is shown).
 bool WriteTopPage(RunContext& ctx);
 // A prototype without a record gets a "Not Found Function" record and

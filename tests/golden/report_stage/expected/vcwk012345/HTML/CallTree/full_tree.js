@@ -3,12 +3,6 @@ var kvTree = {
 records: 7,
 names: "init\nisr\nlog\nmain\nrec\nrun\nhelper\nprintf",
 labels: "init\nisr\nlog\nmain\nrec\nrun\nhelper\nprintf",
-calls: "
-7,4
-
-0,5
-4
-2
-",
+calls: "\n7,4\n\n0,5\n4\n2\n",
 roots: "1,3"
 };
