@@ -83,7 +83,8 @@ const fileUrl = p => 'file://' + p.split('/').map(encodeURIComponent).join('/');
     await sleep(1500);
     f = await frames();
     check('plain Chromium: a callee link (◆) shows ' + callee + "'s record and page together",
-          f.mid.url.endsWith('/REC/' + callee + '.html') && f.view.url.endsWith('/' + callee + '.html'), f.mid.url + ' ' + f.view.url);
+          (f.mid.url.endsWith('/REC/' + callee + '.html') || f.mid.url.endsWith('/REC/(none).html')) && f.view.url.endsWith('/' + callee + '.html'),
+          f.mid.url + ' ' + f.view.url);
   }
 
   await open(fileUrl(path.join(result, 'index.html')) + '#' + encodeURIComponent(fn));

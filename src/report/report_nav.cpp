@@ -2,6 +2,7 @@
 
 #include "run/folder_utils.h"
 #include "run/work_folder.h"
+#include "platform/dir_listing.h"
 #include "platform/encoding.h"
 #include "platform/html_text.h"
 #include "platform/paths.h"
@@ -17,6 +18,8 @@ namespace kv {
 namespace {
 
 constexpr std::string_view kNotFound = "Not Found Function";
+// The record pane for a function the project calls but does not define.
+constexpr std::string_view kNoRecordPage = "(none).html";
 
 // A name inside a JavaScript string in single quotes.
 std::string JsQuoted(std::string_view text) {
@@ -90,10 +93,39 @@ void WriteRecordPages(RunContext& ctx, RecordStore& records, const CodeIndex& co
   const std::string folder = work::Path(kRecordPageFolder);
   RemoveFolderTree(folder);
   if (!MakeFolder(folder)) return;
+  {
+    TextWriter none;
+    if (CreatePage(none, JoinPath(folder, kNoRecordPage)))
+      none.Write(SJ("<div style='font:12px sans-serif'>記録なし: プロジェクトに本体のない関数です（ライブラリ関数など）。</div>\n"));
+  }
   for (int id = 0; id < records.size(); ++id) {
     if (ctx.StopRequested()) return;
     if (!work::IsSafeComponent(records.name(id))) continue;
     WriteRecordPage(records, id, code, folder, ctx.deferred_files);
+  }
+}
+
+std::string ShowRecordScript(const std::string& record_page) {
+  return "<script>try{if(parent!==self&&parent.mid)parent.mid.location.replace('REC/" + JsQuoted(record_page) +
+         "')}catch(e){}</script>\n";
+}
+
+// The placeholder pages of callees without a body ("Not Found Function"):
+// they too show their record (or that there is none) beside them, so that
+// a ◆ link never leaves the previous function's record in place.
+void AddPlaceholderScripts(RunContext& ctx, RecordStore& records, const std::string& html) {
+  const std::string placeholder = std::string(work::kHtmlCharsetTag) + std::string(kNotFound);
+  for (const DirEntry& entry : ListDirectory(html, "*.html").entries) {
+    if (ctx.StopRequested()) return;
+    if (entry.is_dir) continue;
+    const std::string path = JoinPath(html, entry.name);
+    LineReader in;
+    if (in.OpenWorkFile(path) != ReadProblem::kNone || in.text() != placeholder) continue;
+    const std::string name = entry.name.substr(0, entry.name.size() - 5);
+    const int id = records.Lookup(name);
+    const std::string record_page = id >= 0 ? HrefText(records.name(id)) + ".html" : std::string(kNoRecordPage);
+    TextWriter out;
+    if (CreateFile(out, path, ctx.deferred_files)) out.Write(placeholder + ShowRecordScript(record_page));
   }
 }
 
@@ -122,11 +154,11 @@ void AddSourcePageLinks(RunContext& ctx, RecordStore& records, const CodeIndex& 
     text.insert(after + head.size(), nav);
     if (drawn) text += SJ("<BR><A href='") + graph + SJ("'>[コールグラフ]</A><BR>\n");
     // Shown in the report's frames, the page shows its record beside it.
-    text += "<script>try{if(parent!==self&&parent.mid)parent.mid.location.replace('REC/" + JsQuoted(HrefText(name)) +
-            ".html')}catch(e){}</script>\n";
+    text += ShowRecordScript(HrefText(name) + ".html");
     TextWriter out;
     if (CreateFile(out, path, ctx.deferred_files)) out.Write(text);
   }
+  AddPlaceholderScripts(ctx, records, html);
 }
 
 void WriteFoldingTree(RunContext&, RecordStore& records, const std::vector<std::string>& roots) {
