@@ -114,18 +114,19 @@ std::string ShowRecordScript(const std::string& record_page) {
 // they too show their record (or that there is none) beside them, so that
 // a ◆ link never leaves the previous function's record in place.
 void AddPlaceholderScripts(RunContext& ctx, RecordStore& records, const std::string& html) {
-  const std::string placeholder = std::string(work::kHtmlCharsetTag) + std::string(kNotFound);
+  // The body analysis writes the bare text, the function list the page.
+  const std::string page = std::string(work::kHtmlCharsetTag) + std::string(kNotFound);
   for (const DirEntry& entry : ListDirectory(html, "*.html").entries) {
     if (ctx.StopRequested()) return;
     if (entry.is_dir) continue;
     const std::string path = JoinPath(html, entry.name);
     LineReader in;
-    if (in.OpenWorkFile(path) != ReadProblem::kNone || in.text() != placeholder) continue;
+    if (in.OpenWorkFile(path) != ReadProblem::kNone || (in.text() != page && in.text() != kNotFound)) continue;
     const std::string name = entry.name.substr(0, entry.name.size() - 5);
     const int id = records.Lookup(name);
     const std::string record_page = id >= 0 ? HrefText(records.name(id)) + ".html" : std::string(kNoRecordPage);
     TextWriter out;
-    if (CreateFile(out, path, ctx.deferred_files)) out.Write(placeholder + ShowRecordScript(record_page));
+    if (CreateFile(out, path, ctx.deferred_files)) out.Write(in.text() + ShowRecordScript(record_page));
   }
 }
 
