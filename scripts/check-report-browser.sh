@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# check-report-browser.sh [--screenshot PNG] [--graph-screenshot PNG] [--search-screenshot PNG] [RESULT_FOLDER]
+# check-report-browser.sh [--screenshot PNG] [--graph-screenshot PNG] [--search-screenshot PNG]
+#                         [--index-screenshot PNG] [--code-screenshot PNG] [--address-screenshot PNG] [RESULT_FOLDER]
 #
 # Opens the HTML report of a result folder in headless Chromium over file://
 # and checks what a reader sees: the frames load, the menu links work, and a
@@ -18,15 +19,21 @@
 # report made from the seeded work folder of tests/golden/report_stage.
 # --screenshot writes a picture of the report (a function, its record and
 # its source page shown); --graph-screenshot one of the function's call
-# graph, --search-screenshot one of the search field with its results.
+# graph, --search-screenshot one of the search field with its results;
+# --index-screenshot the report as it opens (the function list), 
+# --code-screenshot the code view at main's definition, --address-screenshot
+# the report opened by the address index.html#main (plain Chromium).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-shot="" graph_shot="" search_shot=""
+shot="" graph_shot="" search_shot="" index_shot="" code_shot="" address_shot=""
 while [ $# -ge 2 ]; do
   case "$1" in
     --screenshot) shot=$(realpath -m "$2") ;;
     --graph-screenshot) graph_shot=$(realpath -m "$2") ;;
     --search-screenshot) search_shot=$(realpath -m "$2") ;;
+    --index-screenshot) index_shot=$(realpath -m "$2") ;;
+    --code-screenshot) code_shot=$(realpath -m "$2") ;;
+    --address-screenshot) address_shot=$(realpath -m "$2") ;;
     *) break ;;
   esac
   shift 2
@@ -312,4 +319,15 @@ screenshot() {  # MODE PNG
 if [ -n "$shot" ]; then screenshot shot "$shot"; fi
 if [ -n "$graph_shot" ]; then screenshot graph "$graph_shot"; fi
 if [ -n "$search_shot" ]; then screenshot search "$search_shot"; fi
+plain_shot() {  # URL PNG
+  chromium --headless --no-sandbox --disable-gpu --no-first-run --user-data-dir="$work/plain" --hide-scrollbars \
+    --virtual-time-budget=5000 --window-size=1400,900 --screenshot="$2" "$1" >/dev/null 2>&1
+  echo "screenshot: $2"
+}
+if [ -n "$index_shot" ]; then plain_shot "file://$result/index.html" "$index_shot"; fi
+if [ -n "$address_shot" ]; then plain_shot "file://$result/index.html#main" "$address_shot"; fi
+if [ -n "$code_shot" ]; then
+  code=$(grep -o "FunctionList4/main','main.html')\">main</A> <font[^>]*><A href='CODE/[^']*" "$result/HTML/Funclist.html" | sed "s/.*href='//")
+  plain_shot "file://$result/HTML/$code" "$code_shot"
+fi
 [ -n "$report" ] && ! grep -q '^FAIL' <<<"$report"
