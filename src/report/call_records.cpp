@@ -135,6 +135,7 @@ const CallRecord& RecordStore::Get(int id) {
       damaged_.push_back({JoinPath(folder_, names_[id]), ReadProblemText(problem)});
     records_[id] = ParseCallRecord(in.text());
     CallRecord& record = records_[id];
+    record.file_name = names_[id];
     record.callee_ids.reserve(record.callees.size());
     for (const std::string& callee : record.callees) record.callee_ids.push_back(Lookup(callee));
   }

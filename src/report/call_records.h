@@ -35,6 +35,10 @@ struct CallRecord {
   bool is_root = false;
   // Callee record ids, resolved by RecordStore (-1: no record).
   std::vector<int> callee_ids;
+  // The record's file name (set by RecordStore): the spelling of the
+  // function's pages on disk, which a call may write in another letter case
+  // (SEQ_printf for seq_printf); links name the page by it.
+  std::string file_name;
 };
 
 // Parses the text of one record (lines ending in "\n").
