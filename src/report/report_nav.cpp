@@ -1,5 +1,7 @@
 #include "report/report_nav.h"
 
+#include <filesystem>
+
 #include "run/folder_utils.h"
 #include "run/work_folder.h"
 #include "platform/dir_listing.h"
@@ -120,6 +122,8 @@ void AddPlaceholderScripts(RunContext& ctx, RecordStore& records, const std::str
     if (ctx.StopRequested()) return;
     if (entry.is_dir) continue;
     const std::string path = JoinPath(html, entry.name);
+    std::error_code error;
+    if (std::filesystem::file_size(ToDiskPath(path), error) > page.size() + 2 || error) continue;  // a page of its own
     LineReader in;
     if (in.OpenWorkFile(path) != ReadProblem::kNone || (in.text() != page && in.text() != kNotFound)) continue;
     const std::string name = entry.name.substr(0, entry.name.size() - 5);
