@@ -1,9 +1,9 @@
 #include "report/code_view.h"
 
 #include <algorithm>
-#include <array>
 #include <unordered_set>
 
+#include "lex/keyword_tables.h"
 #include "run/folder_utils.h"
 #include "run/work_folder.h"
 #include "platform/dir_listing.h"
@@ -13,7 +13,6 @@
 #include "platform/text_file.h"
 #include "report/call_records.h"
 #include "report/report_pages.h"
-#include "lex/keyword_tables.h"
 
 namespace kv {
 namespace {
