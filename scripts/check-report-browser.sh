@@ -216,7 +216,8 @@ async function checkDeepLink(fn) {
   report.src = 'file://$result/index.html#' + encodeURIComponent(fn);
   await sleep(2500);
   check('address index.html#' + fn + ' opens its record and page',
-        frame('mid').location.href.endsWith('/REC/' + fn + '.html') && frame('view').location.href.endsWith('/' + fn + '.html') && text('mid').includes(fn),
+        decodeURIComponent(frame('mid').location.href).endsWith('/REC/' + fn + '.html') &&
+        decodeURIComponent(frame('view').location.href).endsWith('/' + fn + '.html') && text('mid').includes(fn),
         frame('mid').location.href + ' ' + frame('view').location.href);
 }
 // The call-tree index opens trees in the wide frame; the folding tree.
@@ -247,6 +248,7 @@ async function run() {
   // A function: its record in mid, its source page in view.
   let fn = '';
   const named = [...frame('list').document.querySelectorAll('a')].find(a => a.textContent === 'init' || a.textContent === 'main') ||
+                [...frame('list').document.querySelectorAll('a')].find(a => /^[A-Za-z_]\w*$/.test(a.textContent)) ||
                 frame('list').document.querySelector('a');
   if (named) { fn = named.textContent; named.click(); }
   await sleep(1500);

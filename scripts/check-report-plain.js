@@ -46,7 +46,7 @@ const check = (what, ok, seen) => lines.push((ok ? 'PASS ' : 'FAIL ') + what + (
 async function frames() {
   const tree = (await send('Page.getFrameTree')).result.frameTree, out = {};
   (function walk(node) {
-    out[node.frame.name || 'main'] = { id: node.frame.id, url: decodeURI(node.frame.url) };
+    out[node.frame.name || 'main'] = { id: node.frame.id, url: decodeURIComponent(node.frame.url) };
     (node.childFrames || []).forEach(walk);
   })(tree);
   return out;
@@ -56,9 +56,20 @@ async function evaluate(frameName, expression) {
   const reply = await send('Runtime.evaluate', { expression, contextId: f && contexts[f.id], returnByValue: true, userGesture: true });
   return reply.result && reply.result.result ? reply.result.result.value : undefined;
 }
+// Waits (up to 10 s) until `ok(frames)` holds; returns the last frames seen.
+async function waitFrames(ok) {
+  let f = await frames();
+  for (let i = 0; i < 100 && !ok(f); ++i) {
+    await sleep(100);
+    f = await frames();
+  }
+  return f;
+}
 async function open(url) {
   await send('Page.navigate', { url });
-  await sleep(1500);
+  await sleep(500);
+  for (let i = 0; i < 100 && (await evaluate('main', 'document.readyState')) !== 'complete'; ++i) await sleep(100);
+  await sleep(500);
 }
 const fileUrl = p => 'file://' + p.split('/').map(encodeURIComponent).join('/');
 
@@ -72,23 +83,24 @@ const fileUrl = p => 'file://' + p.split('/').map(encodeURIComponent).join('/');
   // first function listed.
   await open(fileUrl(path.join(result, 'index.html')));
   let fn = await evaluate('list', "(() => { const a = [...document.querySelectorAll('a')].filter(a => a.href.startsWith('javascript:')); " +
-                                  "const m = a.find(x => x.textContent === 'main') || a[0]; m.click(); return m.textContent; })()");
-  await sleep(1500);
-  let f = await frames();
+                                  "const m = a.find(x => x.textContent === 'main') || a.find(x => /^[A-Za-z_]\\w*$/.test(x.textContent)) || a[0]; " +
+                                  "m.click(); return m.textContent; })()");
+  const inStep = name => f => f.mid.url.endsWith('/REC/' + name + '.html') && f.view.url.endsWith('/' + name + '.html');
+  let f = await waitFrames(inStep(fn));
   check('plain Chromium: a function of the list shows its record and page (' + fn + ')',
         f.mid.url.endsWith('/REC/' + fn + '.html') && f.view.url.endsWith('/' + fn + '.html'), f.mid.url + ' ' + f.view.url);
   const callee = await evaluate('view', "(() => { const a = [...document.querySelectorAll('a')].find(a => a.textContent === '\\u25c6'); " +
                                         "if (!a) return ''; a.click(); return a.getAttribute('href').trim().replace('.html', ''); })()");
   if (callee) {
-    await sleep(1500);
-    f = await frames();
+    f = await waitFrames(f => f.view.url.endsWith('/' + callee + '.html') &&
+                              (f.mid.url.endsWith('/REC/' + callee + '.html') || f.mid.url.endsWith('/REC/(none).html')));
     check('plain Chromium: a callee link (◆) shows ' + callee + "'s record and page together",
           (f.mid.url.endsWith('/REC/' + callee + '.html') || f.mid.url.endsWith('/REC/(none).html')) && f.view.url.endsWith('/' + callee + '.html'),
           f.mid.url + ' ' + f.view.url);
   }
 
   await open(fileUrl(path.join(result, 'index.html')) + '#' + encodeURIComponent(fn));
-  f = await frames();
+  f = await waitFrames(inStep(fn));
   check('plain Chromium: the address index.html#' + fn + ' opens its record and page',
         f.mid.url.endsWith('/REC/' + fn + '.html') && f.view.url.endsWith('/' + fn + '.html'), f.mid.url + ' ' + f.view.url);
 

@@ -229,37 +229,49 @@ void WriteFoldingTree(RunContext&, RecordStore& records, const std::vector<std::
       "#t>ul{padding-left:0}li{white-space:nowrap}span.k{display:inline-block;width:14px;cursor:pointer;color:#555}"
       "span.r{color:#c33}span.n{color:#777}</style>\n");
   page.Write(SJ("<b>全ツリー</b>（名前の左の印で呼び出し先を開く・閉じる。呼び出しの循環は赤い印で示す。<a href='call_tree.txt'>テキスト版</a>）<BR><BR>\n"));
-  page.Write("<div id='t'></div>\n<script src='full_tree.js' charset='Shift_JIS'></script>\n");
-  page.Write(
+  page.Write("<div id='t'></div><p id='more' style='display:none'><a href='#'>+</a></p>\n"
+             "<script src='full_tree.js' charset='Shift_JIS'></script>\n");
+  std::string code(
       "<script>\n"
       "(function () {\n"
-      "  var names = kvTree.names.split('\\n'), labels = kvTree.labels.split('\\n');\n"
-      "  var calls = kvTree.calls.split('\\n').map(function (s) { return s === '' ? [] : s.split(',').map(Number); });\n"
-      "  var roots = kvTree.roots === '' ? [] : kvTree.roots.split(',').map(Number);\n"
+      "  // Callee lists are read when their caller is opened; roots are shown 500 at a time.\n"
+      "  var names = kvTree.names.split('\\n'), labels = kvTree.labels.split('\\n'), lines = kvTree.calls.split('\\n');\n"
+      "  var roots = kvTree.roots === '' ? [] : kvTree.roots.split(',').map(Number), shown = 0, kStep = 500;\n"
+      "  function callees(id) { return id < kvTree.records && lines[id] ? lines[id].split(',').map(Number) : []; }\n"
       "  function esc(s) { return s.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/\"/g, '&quot;'); }\n"
       "  function item(id, path) {\n"
-      "    var callees = id < kvTree.records ? calls[id] : [];\n"
       "    var again = path.indexOf(',' + id + ',') >= 0;\n"
       "    var html = '<li data-i=\"' + id + '\" data-p=\"' + path + id + ',\">';\n"
-      "    html += callees.length && !again ? '<span class=\"k\">\\u25b6</span>' : '<span class=\"k\"></span>';\n"
-      "    if (id < kvTree.records) html += '<a href=\"../' + encodeURI(names[id]).replace(/#/g, '%23') + '.html\" target=\"view\">' + esc(labels[id]) + '</a>';\n"
+      "    html += id < kvTree.records && lines[id] && !again ? '<span class=\"k\">\\u25b6</span>' : '<span class=\"k\"></span>';\n"
+      "    if (id < kvTree.records) html += '<a href=\"../' + encodeURIComponent(names[id]) + '.html\" target=\"view\">' + esc(labels[id]) + '</a>';\n"
       "    else html += esc(labels[id]) + '<span class=\"n\">[non]</span>';\n"
       "    if (again) html += ' <span class=\"r\">\\u21ba</span>';\n"
       "    return html + '</li>';\n"
       "  }\n"
       "  function list(ids, path) { return '<ul>' + ids.map(function (id) { return item(id, path); }).join('') + '</ul>'; }\n"
-      "  var tree = document.getElementById('t');\n"
-      "  tree.innerHTML = list(roots, ',');\n"
+      "  var tree = document.getElementById('t'), more = document.getElementById('more');\n"
+      "  function showRoots() {\n"
+      "    var next = roots.slice(shown, shown + kStep);\n"
+      "    tree.insertAdjacentHTML('beforeend', list(next, ','));\n"
+      "    shown += next.length;\n"
+      "    more.style.display = shown < roots.length ? '' : 'none';\n"
+      "    more.firstChild.textContent = '%MORE%' + (roots.length - shown);\n"
+      "  }\n"
+      "  more.addEventListener('click', function (e) { e.preventDefault(); showRoots(); });\n"
+      "  showRoots();\n"
       "  tree.addEventListener('click', function (e) {\n"
       "    var k = e.target;\n"
       "    if (k.className !== 'k' || k.textContent === '') return;\n"
       "    var li = k.parentNode, open = li.querySelector('ul');\n"
       "    if (open) { open.remove(); k.textContent = '\\u25b6'; return; }\n"
-      "    li.insertAdjacentHTML('beforeend', list(calls[+li.dataset.i], li.dataset.p));\n"
+      "    li.insertAdjacentHTML('beforeend', list(callees(+li.dataset.i), li.dataset.p));\n"
       "    k.textContent = '\\u25bc';\n"
       "  });\n"
       "})();\n"
       "</script>\n");
+  const std::string more = "%MORE%";
+  code.replace(code.find(more), more.size(), SJ("残りの基点関数を表示: "));
+  page.Write(code);
 }
 
 void WriteGraphLegend(RunContext&) {
