@@ -1,6 +1,7 @@
 #include "report/report_nav.h"
 
 #include <filesystem>
+#include <unordered_set>
 
 #include "run/folder_utils.h"
 #include "run/work_folder.h"
@@ -134,16 +135,28 @@ void AddPlaceholderScripts(RunContext& ctx, RecordStore& records, const std::str
   }
 }
 
+// Whether a file the report wrote stands under its exact name. (PathExists
+// would look a missing name up ignoring case, listing its folder: once per
+// function, a folder of tens of thousands of pages.)
+bool WrittenExactly(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(ToDiskPath(path), error);
+}
+
 void AddSourcePageLinks(RunContext& ctx, RecordStore& records, const CodeIndex& code) {
   const std::string html = work::Path(work::kHtml);
   const std::string head = "<font size='2'>";
+  // The pictures drawn, listed once.
+  std::unordered_set<std::string> pictures;
+  if (IsDirectory(work::Path(kGraphFolder)))
+    for (const DirEntry& entry : ListDirectory(work::Path(kGraphFolder), "*.svg").entries) pictures.insert(entry.name);
   for (int id = 0; id < records.size(); ++id) {
     if (ctx.StopRequested()) return;
     const std::string& name = records.name(id);
     if (!work::IsSafeComponent(name)) continue;
     const std::string path = JoinPath(html, name + ".html");
     LineReader in;
-    if (in.OpenWorkFile(path) != ReadProblem::kNone) continue;
+    if (!WrittenExactly(path) || in.OpenWorkFile(path) != ReadProblem::kNone) continue;
     std::string text = in.text();
     const size_t after = text.find(head);
     if (after == std::string::npos || text.find(kNotFound) != std::string::npos) continue;
@@ -151,7 +164,7 @@ void AddSourcePageLinks(RunContext& ctx, RecordStore& records, const CodeIndex& 
     const CodeLine& at = code.functions[static_cast<size_t>(id)];
     if (at.found()) nav += "<A href='" + at.Address() + "'>" + HtmlText(FilePlace(records.Get(id), at)) + "</A>";
     const std::string graph = std::string(kGraphFolder.substr(5)) + "/" + name + ".svg";
-    const bool drawn = PathExists(JoinPath(html, graph));
+    const bool drawn = pictures.count(name + ".svg") > 0;
     // The picture's link as the pictures always wrote it (their names are
     // safe); the address with its name escaped.
     if (drawn) nav += SJ("　<A href='") + graph + SJ("'>[コールグラフ]</A>");
