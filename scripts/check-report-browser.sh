@@ -173,7 +173,11 @@ function checkIndex() {
 }
 // A ◆ link of the source page: the callee's record and page together.
 async function checkCallee(fn) {
-  const callee = [...frame('view').document.querySelectorAll('a')].find(a => a.textContent === '\u25c6');
+  // Callers and callees in the record are links (to the pages the ◆ open).
+  const recorded = [...frame('mid').document.querySelectorAll('pre a')].map(a => a.getAttribute('href').replace('../', ''));
+  check('record pane links the callers and callees of ' + fn, recorded.length > 0, text('mid'));
+  const diamonds = [...frame('view').document.querySelectorAll('a')].filter(a => a.textContent === '\u25c6');
+  const callee = diamonds.find(a => recorded.includes(a.getAttribute('href').trim())) || diamonds[0];
   if (!callee) { lines.push('SKIP callee link: ' + fn + ' calls nothing'); return; }
   const target = callee.getAttribute('href').trim().replace('.html', '');
   callee.click();
@@ -183,9 +187,6 @@ async function checkCallee(fn) {
         (frame('mid').location.href.endsWith('/REC/' + target + '.html') && text('mid').includes('[関数名称]') ||
          frame('mid').location.href.endsWith('/REC/(none).html') && text('view').includes('Not Found')),
         frame('mid').location.href + ' ' + frame('view').location.href);
-  // Callers and callees in the record are links too.
-  const links = [...frame('mid').document.querySelectorAll('pre a')];
-  check('record pane links its callers and callees', links.length > 0, text('mid'));
 }
 // The code view: a call jumps to the line that defines the callee.
 async function checkCodeView(fn) {
