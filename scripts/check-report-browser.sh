@@ -4,7 +4,8 @@
 #
 # Opens the HTML report of a result folder in headless Chromium over file://
 # and checks what a reader sees: the frames load, the menu links work, and a
-# function's record and source page, its call-graph picture, the search
+# function's record (for the sample's motor_update, with the description
+# its comment gives) and source page, its call-graph picture, the search
 # field, a call tree and a variable page show their Japanese text (Shift-JIS
 # pages decoded right); the function list sorted with files (an ISR(...)
 # among them), a callee link showing record and page together, the code view
@@ -254,6 +255,14 @@ async function run() {
   check('function list', text('list').includes('関数一覧'), text('list'));
   check('placeholder page', text('mid').includes('解析結果をフレーム上'), text('mid'));
   check('function information', text('view').includes('[関数名]') && !mojibake(text('view')), text('view'));
+  // The sample's motor_update: its record pane ends with what its comment says.
+  const described = [...frame('list').document.querySelectorAll('a')].find(a => a.textContent === 'motor_update');
+  if (described) {
+    described.click();
+    await sleep(1500);
+    check('record pane shows the description of motor_update',
+          text('mid').includes('[関数説明]') && text('mid').includes('モータ状態更新') && !mojibake(text('mid')), text('mid'));
+  }
   // A function: its record in mid, its source page in view.
   let fn = '';
   const named = [...frame('list').document.querySelectorAll('a')].find(a => a.textContent === 'init' || a.textContent === 'main') ||

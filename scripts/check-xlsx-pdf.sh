@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
 # check-xlsx-pdf.sh [KAVENOR_BINARY] [OUT_DIR]
 #
-# Integration check of the spreadsheet design documents: runs `kavenor docs`
-# on the seeded records of tests/golden/xlsdoc_run, converts every workbook
-# it wrote to PDF with LibreOffice (headless) and renders the pages as PNG
-# images for a look by eye. Fails when a conversion fails or a PDF has no
-# pages. Installs libreoffice-calc-nogui, poppler-utils and a Japanese font
+# Integration check of the spreadsheet design documents: analyses the
+# sample project (samples/engine_ctl, whose comments take both header
+# forms), runs `kavenor docs` on it and on the seeded records of
+# tests/golden/xlsdoc_run, converts every workbook it wrote to PDF with
+# LibreOffice (headless) and renders the pages as PNG images for a look by
+# eye. Fails when a conversion fails or a PDF has no pages. Installs
+# libreoffice-calc-nogui, poppler-utils and a Japanese font
 # (fonts-ipafont-gothic) when they are missing.
 #
 #   KAVENOR_BINARY  default: build/src/app/kavenor
-#   OUT_DIR         default: xlsx-pdf-check (PDFs and page-*.png land here)
+#   OUT_DIR         default: xlsx-pdf-check (PDFs and <workbook>-page-*.png
+#                   land here; the sample's workbooks as sample-<name>)
+#   SCREENSHOTS=DIR also writes the README's pictures of the sample's
+#                   documents there: doc-cover.png (sensor.c's cover),
+#                   doc-module.png (motor.c's module-definition sheet),
+#                   doc-function.png (the function sheet of motor_update)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,12 +41,23 @@ fi
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
-cp -r "$ROOT/tests/golden/xlsdoc_run/vcwk012345" "$WORK/"
-mkdir -p "$WORK/out" "$OUT"
-(cd "$WORK" && "$KAVENOR" docs --show out) || die "kavenor docs failed"
+mkdir -p "$OUT"
+
+# The sample: analysed, then its documents.
+mkdir -p "$WORK/sample/out"
+cp -r "$ROOT/samples/engine_ctl" "$WORK/sample/"
+(cd "$WORK/sample" && "$KAVENOR" analyze engine_ctl out > /dev/null && "$KAVENOR" docs --show out) ||
+  die "kavenor analyze/docs of the sample failed"
+# The seeded records.
+mkdir -p "$WORK/seeded/out"
+cp -r "$ROOT/tests/golden/xlsdoc_run/vcwk012345" "$WORK/seeded/"
+(cd "$WORK/seeded" && "$KAVENOR" docs --show out) || die "kavenor docs failed"
 
 shopt -s nullglob
-books=("$WORK"/out/*/*.xlsx)
+mkdir -p "$WORK/books"
+for book in "$WORK"/sample/out/*/*.xlsx; do cp "$book" "$WORK/books/sample-$(basename "$book")"; done
+for book in "$WORK"/seeded/out/*/*.xlsx; do cp "$book" "$WORK/books/"; done
+books=("$WORK"/books/*.xlsx)
 [ ${#books[@]} -gt 0 ] || die "kavenor docs wrote no workbook"
 
 # LibreOffice keeps its profile in HOME; give it a private one.
@@ -63,4 +81,14 @@ for book in "${books[@]}"; do
   echo "ok   $name.xlsx -> $name.pdf ($pages pages)"
 done
 echo "PDFs and page images: $OUT"
+if [ -n "${SCREENSHOTS:-}" ] && [ $status -eq 0 ]; then
+  mkdir -p "$SCREENSHOTS"
+  # Pages: cover, module sheet, function template, then the function
+  # sheets in the records' order (motor_update is motor.c's third).
+  crop() { pdftoppm -r 100 -f "$2" -l "$2" -x 40 -y "$3" -W 750 -H "$4" -png -singlefile "$OUT/$1.pdf" "$SCREENSHOTS/$5"; }
+  crop sample-sensor_c 1 60 430 doc-cover
+  crop sample-motor_c 2 70 300 doc-module
+  crop sample-motor_c 6 60 930 doc-function
+  echo "Screenshots: $SCREENSHOTS/doc-cover.png doc-module.png doc-function.png"
+fi
 exit $status

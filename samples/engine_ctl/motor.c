@@ -3,14 +3,24 @@
 #include "config.h"
 #include "sensor.h"
 
-static MOTOR_MODE s_mode;
-ULONG g_rpm;
-USHORT g_duty;
+static MOTOR_MODE s_mode;      /* 運転モード */
+ULONG g_rpm;                   /* エンジン回転数[rpm] */
+USHORT g_duty;                 /* 現在の出力デューティ */
 
 void motor_set_duty(USHORT duty);
 static USHORT motor_calc_duty(ULONG rpm);
 
-/* モータ状態更新 */
+/*********************************************************
+ * 【機能】 モータ状態更新
+ * 【処理】 回転数から運転モードを決め、モードに応じた
+ *          デューティを出力する。
+ *            過回転     : 停止
+ *            回転数 0   : アイドル
+ *            それ以外   : 通常運転
+ * 【引数】 なし
+ * 【戻り値】 なし
+ * 【備考】 定周期処理から呼ばれる
+ *********************************************************/
 void motor_update(void)
 {
     USHORT duty;
@@ -37,7 +47,12 @@ void motor_update(void)
     motor_set_duty(duty);
 }
 
-/* デューティ計算 */
+/*********************************************************
+ * 【機能】 デューティ計算
+ * 【引数】 rpm : 回転数[rpm]
+ * 【戻り値】 800 : 上限デューティ（3000rpm超）
+ *            それ以外は回転数の 1/4
+ *********************************************************/
 static USHORT motor_calc_duty(ULONG rpm)
 {
     if (rpm > 3000) {
@@ -47,7 +62,7 @@ static USHORT motor_calc_duty(ULONG rpm)
 }
 
 /* デューティ出力 */
-void motor_set_duty(USHORT duty)
+void motor_set_duty(USHORT duty)   /* duty : 出力するデューティ */
 {
     g_duty = duty;
     pwm_write(duty);

@@ -3,6 +3,9 @@
 #include <charconv>
 #include <exception>
 
+#include "analysis/comment_attachment.h"
+#include "run/folder_utils.h"
+#include "run/source_descriptions.h"
 #include "run/work_folder.h"
 #include "lex/classify.h"
 #include "prepro/source_walk.h"
@@ -108,6 +111,7 @@ int FileScanner::ScanFile(const std::string& path) {
   try {
     Scan();
     RecoverDefinitions(file_start_counter);
+    WriteDescriptions(path, file_name);
   } catch (const std::exception&) {
     ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, ctx_.position.current_line,
                      SJ("例外発生060-") + ctx_.position.current_state);
@@ -296,9 +300,9 @@ void FileScanner::SkipBody() {
 // the scan wrote keeps its bytes.
 void FileScanner::RecoverDefinitions(long file_start_counter) {
   input_.Rewind();
-  const std::vector<ShapedDefinition> found = FindDefinitionsByShape(input_, kLineBufferSize);
+  shapes_ = FindDefinitionsByShape(input_, kLineBufferSize);
   const long end_counter = ctx_.position.line_counter;
-  for (const ShapedDefinition& d : found) {
+  for (const ShapedDefinition& d : shapes_) {
     if (!defined_here_.insert(d.name).second) continue;
     RecordShapedDefinition(d, file_start_counter);
   }
@@ -332,6 +336,25 @@ void FileScanner::RecordShapedDefinition(const ShapedDefinition& d, long file_st
   input_.Seek(d.resume_position);
   line_.Assign(d.rest_of_line);
   body_.Analyze(input_, line_, tokens_, header_, inf_);
+}
+
+// COMMENT/<file name>: what the file's comments say about its functions,
+// variables, constants and #defines (read by CALL LIST and the documents).
+// A second file of the same name gets COMMENT/<file name>~2.
+void FileScanner::WriteDescriptions(const std::string& path, const std::string& file_name) {
+  std::string below = path;
+  const std::string root = ctx_.mirror_root;
+  const size_t parent = FindLastSeparator(root);
+  if (parent != std::string::npos && below.compare(0, parent + 1, root, 0, parent + 1) == 0) below.erase(0, parent + 1);
+  for (char& c : below)
+    if (c == '\\') c = '/';
+  const SourceFileIdentity identity{file_name, header_.folder_name, below};
+  const FileDescriptions descriptions = ReadSourceDescriptions(input_, kLineBufferSize, shapes_, identity);
+  if (description_files_.empty()) MakeFolder(work::Path(work::kComment));
+  const int n = ++description_files_[UpperCaseSjis(file_name)];
+  TextWriter out;
+  out.Open(DescriptionFilePath(file_name, n), WriteMode::kTruncate, ctx_.deferred_files);
+  out.Write(FormatDescriptionFile(descriptions));
 }
 
 void FileScanner::BeginFunctionName() {

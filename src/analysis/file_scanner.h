@@ -90,6 +90,7 @@ class FileScanner {
   void SkipBody();
   void RecoverDefinitions(long file_start_counter);
   void RecordShapedDefinition(const ShapedDefinition& d, long file_start_counter);
+  void WriteDescriptions(const std::string& path, const std::string& file_name);
   void WriteDeclaration();
   void WriteJoined(TextWriter& out, std::string_view separator, bool trailing, int last);
   void RegisterTypeName(std::string_view name);
@@ -109,6 +110,8 @@ class FileScanner {
   std::unordered_map<std::string, std::string> scanned_names_;  // F_/INF_ name (folded) -> source path
   FunctionHeader header_;
   std::unordered_set<std::string> defined_here_;  // names of this file's recorded definitions
+  std::vector<ShapedDefinition> shapes_;          // this file's definitions by their shape
+  std::unordered_map<std::string, int> description_files_;  // folded file name -> files of that name
 
   int state_ = kStart;
   int idx_ = 0;

@@ -2,6 +2,7 @@
 
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
+#include "consolidate/record_descriptions.h"
 #include "consolidate/record_tags.h"
 #include "consolidate/record_walk.h"
 #include "lex/name_match.h"
@@ -70,6 +71,9 @@ StageOutcome RunCallListStage(RunContext& ctx) {
     for (size_t caller : callers) out.WriteLine(index.name(caller));
     out.WriteLine("");
   }
+  // Then what the comments say, after every section the other passes know.
+  AppendRecordDescriptions(ctx, final_folder, finals);
+  if (ctx.StopRequested()) return StageOutcome::kStopRun;
   return StageOutcome::kContinue;
 }
 

@@ -26,6 +26,8 @@ inline constexpr std::string_view kValList = "ValList.txt";
 inline constexpr std::string_view kValList2 = "ValList2.txt";
 inline constexpr std::string_view kFileInfo = "FILEINFO";
 inline constexpr std::string_view kFileFuncInfo = "FILEINFO/FileFuncInfo.txt";
+// One description file per scanned source file (run/source_descriptions.h).
+inline constexpr std::string_view kComment = "COMMENT";
 inline constexpr std::string_view kFuncAls = "func_als";
 inline constexpr std::string_view kFuncAls15 = "func_als1_5";
 inline constexpr std::string_view kFuncAls2 = "func_als2";

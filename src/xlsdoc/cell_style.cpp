@@ -67,6 +67,7 @@ size_t StyleHash::operator()(const Style& s) const {
   size_t h = std::hash<uint32_t>()(s.fill);
   h = h * 31 + std::hash<uint32_t>()(s.font_size_centi);
   h = h * 31 + (s.bold ? 1 : 0);
+  h = h * 31 + (s.wrap ? 1 : 0) + (s.top ? 2 : 0);
   for (BorderLine e : s.edges) h = h * 17 + static_cast<size_t>(e);
   return h;
 }

@@ -60,9 +60,15 @@ inline constexpr int kColorIndexAutomatic = -4105;
 inline constexpr uint32_t kNoFill = 0xFFFFFFFFu;
 inline constexpr uint32_t kDefaultFontSizeCenti = 1100;  // 11 pt
 
+// VerticalAlignment values of the automation interface.
+inline constexpr int kAlignTop = -4160;
+inline constexpr int kAlignBottom = -4107;  // the spreadsheet's default
+
 struct Style {
   uint32_t fill = kNoFill;                    // 0xRRGGBB or kNoFill
   bool bold = false;
+  bool wrap = false;  // the text breaks into lines (at its line feeds and where the cell ends)
+  bool top = false;   // aligned to the top of the cell (else the bottom)
   uint32_t font_size_centi = kDefaultFontSizeCenti;  // points × 100
   std::array<BorderLine, kEdgeCount> edges{};  // left, top, bottom, right
 

@@ -13,6 +13,7 @@
 #include "platform/text_file.h"
 #include "xlsdoc/document_template.h"
 #include "xlsdoc/function_sheet.h"
+#include "xlsdoc/module_sheets.h"
 #include "xlsdoc/spreadsheet.h"
 
 namespace kv {
@@ -66,7 +67,8 @@ class DocumentRun {
   const std::string& folder() const { return folder_; }
 
   bool Generate() {
-    folder_ = JoinPath(ctx_.options.output_folder, SJ("自動設計書") + FormatLocalTime("%m%d%H%M%S"));
+    folder_ = JoinPath(ctx_.options.output_folder, SJ("自動設計書") + FormatLocalTime("%Y%m%d%H%M%S"));
+    date_ = FormatLocalTime("%Y/%m/%d");
     MakeFolder(folder_);
     try {
       xls::Application app;
@@ -135,14 +137,16 @@ class DocumentRun {
       ++damaged_records_;
       return DocStep::kDone;
     }
-    std::string line, source_file;
+    std::string line, source_file, folder_name;
     while (record.ReadLineNoEol(line)) {
       if (line == "Not Found Function") return DocStep::kDone;
+      if (line == SJ("[フォルダ名]") && folder_name.empty()) record.ReadLineNoEol(folder_name);
       if (line == SJ("[ファイル名]")) {
         record.ReadLineNoEol(source_file);
         break;
       }
     }
+    const FileDescriptions* described = descriptions_.Find(source_file, folder_name);
     for (char& c : source_file)
       if (c == '.') c = '_';
     // A record without a source file name gets a workbook of its own name.
@@ -157,7 +161,10 @@ class DocumentRun {
     const bool existing = IsRegularFile(workbook_path);
     xls::Workbook book = app.Workbooks().Open(existing ? workbook_path : JoinPath(folder_, kTemplateFileName));
     app.SetVisible(options_.show_progress);
-    if (AddFunctionSheet(ctx_, app, record, name) == DocStep::kStopped) return DocStep::kStopped;
+    // A new workbook: its cover and module sheet describe the source file.
+    if (!existing && described != nullptr) FillModuleSheets(app, DescriptionFiles::Facts(*described, date_));
+    const DescribedFunction* function = DescriptionFiles::FindFunction(described, name);
+    if (AddFunctionSheet(ctx_, app, record, name, function) == DocStep::kStopped) return DocStep::kStopped;
     if (existing)
       book.Save();
     else
@@ -187,6 +194,8 @@ class DocumentRun {
   const DesignDocumentOptions& options_;
   DocumentProgress* progress_;
   std::string folder_;  // DesignDocFolder
+  std::string date_;    // of the documents, on their covers
+  DescriptionFiles descriptions_;
   int damaged_records_ = 0;
 };
 

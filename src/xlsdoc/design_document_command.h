@@ -26,7 +26,7 @@ struct DesignDocumentOptions {
   bool show_progress = false;  // "EXCEL出力状況 表示"
 };
 
-// Writes the documents into a new folder "自動設計書" + "%m%d%H%M%S" of
+// Writes the documents into a new folder "自動設計書" + "%Y%m%d%H%M%S" of
 // ctx.options.output_folder: one workbook per source file (main.c ->
 // main_c.xlsx), holding the template's three sheets and one sheet per
 // function of that file. Without a `progress` (the command line), the

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "platform/shell.h"
 #include "support/golden.h"
 #include "support/test_folder.h"
 #include "xlsdoc/xlsdoc_test_util.h"
@@ -130,7 +131,9 @@ TEST_F(DesignDocumentTest, WritesOneWorkbookPerSourceFile) {
   auto folders = RunFolders();
   ASSERT_EQ(folders.size(), 1u);
   EXPECT_TRUE(folders[0].starts_with("自動設計書"));
-  EXPECT_EQ(folders[0].size(), std::string("自動設計書").size() + 10);
+  // The year leads the stamp, as in the report's folder name.
+  EXPECT_EQ(folders[0].size(), std::string("自動設計書").size() + 14);
+  EXPECT_EQ(folders[0].substr(std::string("自動設計書").size(), 4), FormatLocalTime("%Y"));
   EXPECT_EQ(FilesIn("out/" + folders[0]), (std::vector<std::string>{"main_c.xlsx", "orphan.xlsx", "util_c.xlsx"}));
 
   // Golden dumps of the function sheets (the template sheets are the
@@ -240,13 +243,48 @@ TEST_F(DesignDocumentTest, AVoidFunctionShowsDashes) {
   EXPECT_EQ(read->Value(*init, "D34"), "}");
 }
 
+// The description sections at a record's end: texts in their areas (which
+// grow by rows for long ones), 説明 cells wrapped when longer than P:W, and a
+// text that reads like a tag is only a text.
+TEST_F(DesignDocumentTest, DescriptionSectionsFillTheirCells) {
+  const std::string long_text(40, 'x');
+  WriteSjisText("vcwk012345/FunctionList4/f",
+                "[フォルダ名]\nP\n\n[ファイル名]\nf.c\n\n[関数名称]\nf\n\n[関数型]\nstatic\tint\n\n[引数定義]\n"
+                "int\ta\t\n\n[テンポラリ変数]\nNONE\n\n[コール関数（定義あり）]\nNONE\n\n[コール関数（定義なし）]\nNONE\n\n"
+                "[戻り値]\n0\n\n[コール元]\nNONE_CALLER\n\n[関数説明]\n要約\n\n[処理説明]\n一\n二\n三\n四\n五\n\n"
+                "[戻り値説明]\n0\tok\n\n[引数説明]\na\t" + long_text + "\n\n[テンポラリ変数説明]\nNONE\n\n[備考]\n[引数定義]\nint\tb\t\n\n");
+  ASSERT_TRUE(Run());
+  auto read = Book("f_c.xlsx");
+  const xls::SheetModel* f = SheetNamed(*read, "f(1)");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(read->Value(*f, "D7"), "要約");
+  EXPECT_EQ(read->Value(*f, "D8"), "一\n二\n三\n四\n五");
+  EXPECT_TRUE(read->StyleAt(*f, "D8").wrap);
+  EXPECT_TRUE(read->StyleAt(*f, "D8").top);
+  EXPECT_TRUE(read->Merged(*f, "D8:W12"));  // two rows more for five lines
+  EXPECT_TRUE(read->Merged(*f, "A8:C12"));
+  EXPECT_EQ(read->Value(*f, "A13"), "■引数");
+  EXPECT_EQ(read->Value(*f, "D14"), "a");
+  EXPECT_EQ(read->Value(*f, "P14"), long_text);
+  EXPECT_TRUE(read->StyleAt(*f, "P14").wrap);  // wider than P:W
+  EXPECT_EQ(read->Value(*f, "D15"), "");       // the notes' "[引数定義]" added no argument
+  EXPECT_EQ(read->Value(*f, "A16"), "■戻り値");
+  EXPECT_EQ(read->Value(*f, "D17"), "0");
+  EXPECT_EQ(read->Value(*f, "L17"), "int");
+  EXPECT_EQ(read->Value(*f, "P17"), "ok");
+  EXPECT_FALSE(read->StyleAt(*f, "P17").wrap);
+  uint32_t notes = 18;
+  while (notes < 60 && f->Value(notes, 1) != "■備考") ++notes;
+  EXPECT_EQ(f->Value(notes, 4), "[引数定義]\nint\tb\t");
+}
+
 TEST_F(DesignDocumentTest, SheetNamesAndSkippedRecords) {
   SeedGoldenRecords();
   ASSERT_TRUE(Run());
   auto main_c = Book("main_c.xlsx");
   std::vector<std::string> names;
   for (const auto& sheet : main_c->book.sheets) names.push_back(sheet->name());
-  EXPECT_EQ(names, (std::vector<std::string>{"Sheet1", "Sheet1 (2)", "Sheet1 (3)", "abcdefghij_klmnopqrst_uvwx(1)",
+  EXPECT_EQ(names, (std::vector<std::string>{"表紙", "モジュール定義", "関数雛形", "abcdefghij_klmnopqrst_uvwx(1)",
                                              "abcdefghij_klmnopqrst_uvwx(2)", "foo(3)", "init(4)"}));
   const xls::SheetModel* cut = SheetNamed(*main_c, "abcdefghij_klmnopqrst_uvwx(2)");
   ASSERT_NE(cut, nullptr);
@@ -346,8 +384,8 @@ TEST_F(DesignDocumentTest, AnAutomationErrorEndsTheRunInOrder) {
     std::time_t t = now + i;
     std::tm local{};
     localtime_r(&t, &local);
-    char stamp[16];
-    std::strftime(stamp, sizeof stamp, "%m%d%H%M%S", &local);
+    char stamp[24];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &local);
     fs::create_directories("out/自動設計書" + std::string(stamp) + "/ORIGINAL.xlsx/x");
   }
   EXPECT_FALSE(Run());

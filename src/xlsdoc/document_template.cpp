@@ -104,13 +104,21 @@ const ModuleTable kModuleTables[] = {
     {14, "公開変数", true, &kVariableColumns, &kVariableColumns},
     {17, "内部変数", true, &kVariableColumns, &kVariableColumns},
     {23, "固定定数", true, &kVariableColumns, &kVariableColumns},
-    {29, "define", false, &kDefineColumns, &kVariableColumns},
+    // The data rows of the define table take the header's areas, so that a
+    // value and its description stand under 値 and 説明.
+    {29, "define", false, &kDefineColumns, &kDefineColumns},
     {36, "外部変数", true, &kVariableColumns, &kVariableColumns},
     {40, "固定定義", true, &kFixedDefinitionColumns, &kVariableColumns},
     {44, "外部定数", true, &kDefineColumns, &kDefineColumns},
 };
 
 int ColumnNumber(const char* letters) { return static_cast<int>(xls::ParseCellRef(std::string(letters) + "1")->column); }
+
+const ColumnSet* DataColumns(int header_row) {
+  for (const ModuleTable& table : kModuleTables)
+    if (table.first_row == header_row) return table.data;
+  return nullptr;
+}
 
 SheetLayout ModuleLayout() {
   SheetLayout layout;
@@ -217,6 +225,17 @@ DocStep FormatSheet(RunContext& ctx, xls::Application& app, xls::Worksheet sheet
 
 }  // namespace
 
+const std::string& CoverSheetName() { return SJ("表紙"); }
+const std::string& ModuleSheetName() { return SJ("モジュール定義"); }
+const std::string& FunctionSheetTemplateName() { return SJ("関数雛形"); }
+
+std::vector<ColumnSpan> ModuleDataAreas(int header_row) {
+  std::vector<ColumnSpan> spans;
+  if (const ColumnSet* columns = DataColumns(header_row))
+    for (const ColumnArea& area : *columns) spans.push_back({ColumnNumber(area.first), ColumnNumber(area.last)});
+  return spans;
+}
+
 DocStep BuildDocumentTemplate(RunContext& ctx, xls::Application& app, const std::string& folder) {
   const std::string path = JoinPath(folder, kTemplateFileName);
   if (PathExists(path)) DeleteFile(path);
@@ -235,6 +254,10 @@ DocStep BuildDocumentTemplate(RunContext& ctx, xls::Application& app, const std:
     }
     if (FormatSheet(ctx, app, sheet, layouts[index - 1]) == DocStep::kStopped) return DocStep::kStopped;
   }
+  // Named for what they are (the application named them Sheet1, Sheet1 (2)...).
+  app.Worksheets().Item(kCoverSheet).SetName(CoverSheetName());
+  app.Worksheets().Item(kModuleSheet).SetName(ModuleSheetName());
+  app.Worksheets().Item(kFunctionSheet).SetName(FunctionSheetTemplateName());
   book.SaveAs(path, xls::kAccessModeNoChange);
   book.Close();
   return DocStep::kDone;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "run/run_context.h"
 #include "xlsdoc/spreadsheet.h"
@@ -23,6 +24,21 @@ inline constexpr int kModuleSheet = 2;
 inline constexpr int kFunctionSheet = 3;
 
 enum class DocStep { kDone, kStopped };
+
+// The template sheets' names.
+const std::string& CoverSheetName();     // "表紙"
+const std::string& ModuleSheetName();    // "モジュール定義"
+const std::string& FunctionSheetTemplateName();  // "関数雛形"
+
+// The module-definition sheet's tables: each starts at its header row; the
+// merged areas of its data rows run from column `first` to `last`.
+struct ColumnSpan {
+  int first;
+  int last;
+};
+// The data-row areas of the table whose header row is `header_row` in the
+// template (5, 8, 14, 17, 23, 29, 36, 40, 44); empty for any other row.
+std::vector<ColumnSpan> ModuleDataAreas(int header_row);
 
 // Builds the template and saves it as `folder`/ORIGINAL.xlsx (an older file
 // of that name is deleted first). StopFlag is polled before each merged area

@@ -38,7 +38,7 @@ TEST_F(DocumentTemplateTest, CoverSheet) {
   auto read = Build();
   ASSERT_EQ(read->book.sheets.size(), 3u);
   const xls::SheetModel& cover = read->Sheet(0);
-  EXPECT_EQ(cover.name(), "Sheet1");
+  EXPECT_EQ(cover.name(), "表紙");  // the sheets are named for what they are
   EXPECT_EQ(cover.merges().size(), 31u);
   EXPECT_TRUE(read->Merged(cover, "A7:C8"));
   EXPECT_TRUE(read->Merged(cover, "X3:Y6"));
@@ -63,12 +63,14 @@ TEST_F(DocumentTemplateTest, CoverSheet) {
 TEST_F(DocumentTemplateTest, ModuleSheet) {
   auto read = Build();
   const xls::SheetModel& module = read->Sheet(1);
-  EXPECT_EQ(module.name(), "Sheet1 (2)");
+  EXPECT_EQ(module.name(), "モジュール定義");
   EXPECT_TRUE(read->Merged(module, "B5:D7"));
   EXPECT_TRUE(read->Merged(module, "E5:M5"));
   EXPECT_TRUE(read->Merged(module, "N7:X7"));
-  EXPECT_TRUE(read->Merged(module, "M29:O29"));  // define: header M:O, data M, N, O
-  EXPECT_FALSE(read->Merged(module, "M30:O30"));
+  // define: data rows as the header (E:L, M:O, P:Z), so that values and
+  // descriptions stand under 値 and 説明.
+  for (const char* area : {"M29:O29", "M30:O30", "P31:Z31", "E31:L31"})
+    EXPECT_TRUE(read->Merged(module, area)) << area;
   EXPECT_TRUE(read->Merged(module, "M45:O45"));  // external constants: data M:O
   EXPECT_EQ(read->StyleAt(module, "Y5").fill, 0xCCFFFFu);
   EXPECT_EQ(read->StyleAt(module, "Y6").fill, 0xFFFFFFu);
@@ -85,7 +87,7 @@ TEST_F(DocumentTemplateTest, ModuleSheet) {
 TEST_F(DocumentTemplateTest, FunctionSheet) {
   auto read = Build();
   const xls::SheetModel& sheet = read->Sheet(2);
-  EXPECT_EQ(sheet.name(), "Sheet1 (3)");
+  EXPECT_EQ(sheet.name(), "関数雛形");
   EXPECT_EQ(read->book.active, 2u);
   for (const char* area : {"A1:C1", "D1:R1", "S1:W1", "A5:B6", "D5:W5", "D6:W6", "A11:C13", "D12:K12", "P13:W13",
                            "A20:C22", "D21:L21", "M22:W22", "A23:C26", "D23:W26", "A30:C40"})

@@ -259,4 +259,24 @@ std::vector<uint32_t>& SheetModel::MutableStyles(SheetRow& row, uint32_t columns
   return *row.styles;
 }
 
+size_t WrappedLineCount(std::string_view utf8, double width) {
+  const double room = width > 1.0 ? width - 1.0 : 1.0;  // the cell's padding
+  size_t lines = 0;
+  size_t start = 0;
+  for (;;) {
+    size_t end = utf8.find('\n', start);
+    if (end == std::string_view::npos) end = utf8.size();
+    double units = 0;
+    for (size_t i = start; i < end; ++i) {
+      const unsigned char c = static_cast<unsigned char>(utf8[i]);
+      if (c < 0x80) units += 1;
+      else if ((c & 0xC0) != 0x80) units += 2;
+    }
+    lines += units <= room ? 1 : static_cast<size_t>((units + room - 1) / room);
+    if (end >= utf8.size()) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
 }  // namespace kv::xls

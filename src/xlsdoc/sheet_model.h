@@ -122,6 +122,11 @@ class SheetModel {
 // character), to 1/100 character. 4.0 stays 4.0; 12.5 becomes 12.57.
 double SnapColumnWidth(double width);
 
+// The lines a wrapped text takes in an area `width` characters wide: each
+// of its lines at least one, a line longer than the width more (a character
+// outside ASCII counts two).
+size_t WrappedLineCount(std::string_view utf8, double width);
+
 // The first `max_chars` characters of a UTF-8 text (whole characters).
 std::string CutUtf8(std::string_view utf8, size_t max_chars);
 size_t Utf8Length(std::string_view utf8);

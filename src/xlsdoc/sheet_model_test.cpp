@@ -118,5 +118,16 @@ TEST_F(SheetModelTest, ColumnWidths) {
   EXPECT_EQ(sheet_.ColumnWidth(3), 5.0);
 }
 
+TEST(WrappedLineCountTest, LinesBreaksAndLongLines) {
+  EXPECT_EQ(WrappedLineCount("", 10.0), 1u);
+  EXPECT_EQ(WrappedLineCount("a\nb\n\nc", 10.0), 4u);
+  EXPECT_EQ(WrappedLineCount(std::string(9, 'x'), 10.0), 1u);   // a character of padding
+  EXPECT_EQ(WrappedLineCount(std::string(10, 'x'), 10.0), 2u);
+  EXPECT_EQ(WrappedLineCount(std::string(27, 'x'), 10.0), 3u);
+  // Characters outside ASCII are two wide: 5 of them fill 9 columns and more.
+  EXPECT_EQ(WrappedLineCount("\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82", 10.0), 1u);
+  EXPECT_EQ(WrappedLineCount("\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82\xE3\x81\x82", 10.0), 2u);
+}
+
 }  // namespace
 }  // namespace kv::xls

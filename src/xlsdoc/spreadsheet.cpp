@@ -302,6 +302,11 @@ void CellRange::SetColumnWidth(double width) const {
   t.sheet().SetColumnWidths(area_.first_column, area_.last_column, width);
 }
 
+double CellRange::ColumnWidth() const {
+  Target t = Resolve();
+  return t.view().ColumnWidth(area_.first_column);
+}
+
 CellInterior CellRange::Interior() const {
   Resolve();
   return CellInterior(*this);
@@ -347,6 +352,17 @@ void CellRange::SetMergeCells(bool merge) const {
     t.sheet().Merge(area_);
   else
     t.sheet().Unmerge(area_);
+}
+
+void CellRange::SetWrapText(bool wrap) const {
+  ChangeStyles("WrapText", [wrap](Style& s) { s.wrap = wrap; });
+}
+
+void CellRange::SetVerticalAlignment(int alignment) const {
+  if (alignment != kAlignTop && alignment != kAlignBottom)
+    Fail(AutomationFailure::kBadArgument, "VerticalAlignment " + std::to_string(alignment));
+  const bool top = alignment == kAlignTop;
+  ChangeStyles("VerticalAlignment", [top](Style& s) { s.top = top; });
 }
 
 std::string CellRange::Value2() const {

@@ -82,10 +82,16 @@ class CellRange {
   CellRange Item(int row, int column) const;
 
   void SetColumnWidth(double width) const;
+  // ColumnWidth (get): the width of the range's first column.
+  double ColumnWidth() const;
   CellInterior Interior() const;
   CellBorders Borders() const;
   CellFont Font() const;
   void SetMergeCells(bool merge) const;
+  // WrapText (put): the text breaks into lines.
+  void SetWrapText(bool wrap) const;
+  // VerticalAlignment (put): kAlignTop or kAlignBottom.
+  void SetVerticalAlignment(int alignment) const;
 
   // Plain text (CP932). Value2 of a larger range is its top-left cell's.
   std::string Value2() const;

@@ -111,6 +111,8 @@ std::string DescribeStyle(const Style& style) {
   }
   out += style.bold ? " bold" : "";
   out += " size=" + Number(style.font_size_centi / 100.0);
+  out += style.wrap ? " wrap" : "";
+  out += style.top ? " top" : "";
   static const char* const kEdgeNames[kEdgeCount] = {"left", "top", "bottom", "right"};
   for (int e = 0; e < kEdgeCount; ++e) {
     if (style.edges[static_cast<size_t>(e)] == BorderLine::kNone) continue;

@@ -42,6 +42,13 @@ class XlsxIoTest : public ::testing::Test {
     cover->SetStyle(4, 5, Intern(0x000000, false, 1600, {}));  // black, no text
     cover->SetValue(4, 5, "");
     cover->SetStyle(5, 5, Intern(kNoFill, false, 1100, {}));   // plain on white sheet
+    // A text in lines, wrapped from the top of its area.
+    Style wrapped;
+    wrapped.wrap = true;
+    wrapped.top = true;
+    cover->SetStyle(9, 4, styles_.Intern(wrapped));
+    cover->SetValue(9, 4, "one\ntwo\nthree");
+    cover->Merge(CellArea{9, 4, 9, 20});
     cover->set_zoom(85);
     auto second = std::make_shared<SheetModel>("main_c_function_name_26ch(12)");
     second->SetValue(100, 26, "far");
@@ -67,6 +74,10 @@ TEST_F(XlsxIoTest, RoundTripKeepsEverything) {
   EXPECT_EQ(read.sheets[0]->Value(3, 2), "ctl\x01\x1F tab\there_x0041_ & <b>");
   EXPECT_EQ(read.sheets[0]->Value(1, 22), " ");
   EXPECT_EQ(read.sheets[0]->ColumnWidth(10), 0.5);
+  const Style& wrapped = other_table.Get(read.sheets[0]->StyleAt(9, 4));
+  EXPECT_TRUE(wrapped.wrap);
+  EXPECT_TRUE(wrapped.top);
+  EXPECT_EQ(read.sheets[0]->Value(9, 4), "one\ntwo\nthree");
   EXPECT_EQ(read.active, 1u);
 
   // Save, open, save: the second file reads back the same.

@@ -180,6 +180,10 @@ class XlsxReader {
       }
       if (fill < fills.size()) style.fill = fills[fill];
       if (border < borders.size()) style.edges = borders[border];
+      if (pugi::xml_node alignment = xf.child("alignment")) {
+        style.wrap = alignment.attribute("wrapText").as_bool(false);
+        style.top = std::string_view(alignment.attribute("vertical").value()) == "top";
+      }
       formats_.push_back(styles_.Intern(style));
     }
     return true;

@@ -75,6 +75,8 @@ class XlsxWriter {
       format_set_bg_color(f, LxwColour(s.fill));
     }
     if (s.bold) format_set_bold(f);
+    if (s.wrap) format_set_text_wrap(f);
+    if (s.top) format_set_align(f, LXW_ALIGN_VERTICAL_TOP);
     if (s.font_size_centi != kDefaultFontSizeCenti) format_set_font_size(f, s.font_size_centi / 100.0);
     format_set_left(f, static_cast<uint8_t>(s.edges[kEdgeLeft]));
     format_set_top(f, static_cast<uint8_t>(s.edges[kEdgeTop]));
@@ -115,6 +117,20 @@ class XlsxWriter {
     ws->col_formats_max = 0;
   }
 
+  // The height a wrapped text needs in its cell, or in the one-row merged
+  // area it heads (the spreadsheets do not grow a row for a merged area on
+  // their own; an area of several rows is the writer's to size).
+  double WrappedHeight(const SheetModel& sheet, uint32_t row, uint32_t column, const std::string& text, uint32_t id) {
+    uint32_t last = column;
+    if (const CellArea* merged = sheet.MergeAt(row, column)) {
+      if (merged->first_row != merged->last_row) return 0;
+      last = merged->last_column;
+    }
+    double width = 0;
+    for (uint32_t c = column; c <= last; ++c) width += sheet.ColumnWidth(c);
+    return static_cast<double>(WrappedLineCount(text, width)) * RowHeightFor(styles_.Get(id).font_size_centi);
+  }
+
   void WriteSheet(const SheetModel& sheet, lxw_worksheet* ws) {
     WriteColumns(sheet, ws);
     for (const CellArea& m : sheet.merges()) {
@@ -127,6 +143,7 @@ class XlsxWriter {
       const SheetRow* row = sheet.RowAt(r);
       const uint32_t style_columns = row->styles ? static_cast<uint32_t>(row->styles->size()) : 0;
       uint32_t largest_font = kDefaultFontSizeCenti;
+      double wrapped_height = 0;  // for texts that break into lines
       size_t v = 0;
       const uint32_t value_columns = row->values.empty() ? 0 : row->values.back().first;
       const uint32_t columns = std::max(style_columns, value_columns);
@@ -139,11 +156,14 @@ class XlsxWriter {
         if (text != nullptr) {
           worksheet_write_string(ws, r - 1, static_cast<lxw_col_t>(c - 1), EscapeCellText(*text).c_str(), format);
           largest_font = std::max(largest_font, styles_.Get(id).font_size_centi);
+          if (styles_.Get(id).wrap) wrapped_height = std::max(wrapped_height, WrappedHeight(sheet, r, c, *text, id));
         } else if (id != default_style) {
           worksheet_write_blank(ws, r - 1, static_cast<lxw_col_t>(c - 1), format);
         }
       }
-      if (largest_font > kDefaultFontSizeCenti) worksheet_set_row(ws, r - 1, RowHeightFor(largest_font), nullptr);
+      const double height = std::max(largest_font > kDefaultFontSizeCenti ? RowHeightFor(largest_font) : 0.0,
+                                     wrapped_height > RowHeightFor(kDefaultFontSizeCenti) ? wrapped_height : 0.0);
+      if (height > 0) worksheet_set_row(ws, r - 1, height, nullptr);
     }
     if (sheet.zoom() != 100) worksheet_set_zoom(ws, static_cast<uint16_t>(sheet.zoom()));
     // Printed, a sheet is as wide as an A4 page and as long as it needs.

@@ -1,0 +1,4 @@
+int bare_add(int a, int b)
+{
+    return a + b;
+}
