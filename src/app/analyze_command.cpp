@@ -11,6 +11,8 @@
 #include "platform/shell.h"
 #include "platform/storage_failure.h"
 #include "platform/text_file.h"
+#include "report/call_records.h"
+#include "report/report_pages.h"
 
 namespace kv {
 namespace {
@@ -251,11 +253,12 @@ CopyResult AnalyzeCommand::CopyResults(ResultFolder& folder) {
   return last;
 }
 
+// The functions with a body, in the order of the report's function list.
 std::vector<std::string> ReadFunctionNames() {
   std::vector<std::string> names;
-  LineReader in(work::Path(work::kFuncListBody));
-  std::string line;
-  while (in.ReadLineNoEol(line)) names.push_back(SplitPrototype(line).name);
+  RecordStore records(work::Path(work::kFunctionList4));
+  for (int id : FunctionListOrder(records))
+    if (!records.Get(id).name.empty()) names.push_back(records.name(id));
   return names;
 }
 

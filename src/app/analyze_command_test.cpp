@@ -224,6 +224,11 @@ StageOutcome FillWorkFolder(RunContext& ctx) {
                         "HTML/CallTree/call_tree.txt", "HTML/CallTree/call_tree_ram.txt"})
     WriteFile(std::string("vcwk012345/") + f, f);
   WriteFile("vcwk012345/FuncList_Body.txt", "int\tmain\t(\tvoid\t)\t\r\nstatic\tvoid\tsub\t(\t)\t\r\n");
+  // The window lists the functions with a body as the report's list does:
+  // by name ignoring case; a prototype's placeholder is left out.
+  testing::WriteSjisText("vcwk012345/FunctionList4/Sub", "[関数名称]\nSub\n\n");
+  testing::WriteSjisText("vcwk012345/FunctionList4/main", "[関数名称]\nmain\n\n");
+  testing::WriteSjisText("vcwk012345/FunctionList4/puts", "Not Found Function");
   WriteFile("vcwk012345/ValList2.txt", "g\r\n*p\r\ncount\r\n@1END\r\n\r\nafter\r\n");
   return StageOutcome::kContinue;
 }
@@ -255,7 +260,7 @@ TEST_F(AnalyzeCommandTest, ResultCopyTakesAllEighteenEntries) {
                         "RamDefine.txt", "DetectRamAll.txt", "CallTree.txt", "CallTree_RAM_ACCESS.txt",
                         "AnalyzeLog.txt", "[解析テンポラリ]/vcwk012345/ValList.txt"})
     EXPECT_TRUE(Exists(root + "/" + f)) << f;
-  EXPECT_EQ(result.function_names, (std::vector<std::string>{"main", "sub"}));
+  EXPECT_EQ(result.function_names, (std::vector<std::string>{"main", "Sub"}));
   EXPECT_EQ(result.variable_names, (std::vector<std::string>{"g", "count"}));
   // The result folder is named after the local time.
   EXPECT_NE(ToUtf8(result.result_folder).find("年"), std::string::npos);

@@ -76,8 +76,6 @@ using graph_jobs::kWritten;
 using graph_jobs::SharedJobs;
 using graph_jobs::SharedMemory;
 
-bool LinkFromSourcePage(const std::string& name);
-
 std::string GraphPath(const std::string& name) { return work::Path(std::string(kGraphFolder) + "/" + name + ".svg"); }
 
 bool WriteGraph(const CallGraphIndex& index, int id) {
@@ -87,7 +85,7 @@ bool WriteGraph(const CallGraphIndex& index, int id) {
     TextWriter file;
     if (!file.Open(GraphPath(index.name(id)), WriteMode::kTruncate)) return false;
     file.Write(svg);
-    return file.Close() && LinkFromSourcePage(index.name(id));
+    return file.Close();
   } catch (const std::exception&) {  // out of memory: this picture fails, the run goes on
     return false;
   }
@@ -125,20 +123,6 @@ int WorkerCount(const RunOptions& options, size_t jobs) {
   if (workers <= 0) workers = 1;
   if (static_cast<size_t>(workers) > jobs) workers = static_cast<int>(jobs);
   return workers < 1 ? 1 : workers;
-}
-
-const std::string& GraphLinkLabel() { return SJ("[コールグラフ]"); }
-
-// One link after the content of the function's source page, written by the
-// process that wrote the picture (no stage writes a source page after FUNC
-// ALS4).
-bool LinkFromSourcePage(const std::string& name) {
-  const std::string page_path = JoinPath(work::Path(work::kHtml), name + ".html");
-  if (!PathExists(page_path)) return true;
-  TextWriter page;
-  if (!page.Open(page_path, WriteMode::kAppend)) return false;
-  page.Write("<BR><A href='GRAPH/" + name + ".svg'>" + GraphLinkLabel() + "</A><BR>\n");
-  return page.Close();
 }
 
 }  // namespace
@@ -195,7 +179,6 @@ void CallGraphWriter::StartHelpers() {
   if (workers_ < 2) return;
   ToUtf8("a");
   ToCp932("a");
-  GraphLinkLabel();
   PrepareGraphLayout();
   const pid_t parent = getpid();
   for (int i = 1; i < workers_; ++i) {

@@ -35,7 +35,7 @@ class Lines {
   size_t pos_ = 0;
 };
 
-enum class Section { kNone, kReads, kWrites, kCalls, kAccesses, kCallers, kArguments, kTemporaries, kFile };
+enum class Section { kNone, kReads, kWrites, kCalls, kAccesses, kCallers, kArguments, kTemporaries, kName, kFile, kFolder, kCount };
 
 Section SectionOf(std::string_view tag) {
   if (tag == SJ("[参照変数]")) return Section::kReads;
@@ -45,7 +45,9 @@ Section SectionOf(std::string_view tag) {
   if (tag == SJ("[コール元]")) return Section::kCallers;
   if (tag == SJ("[引数定義]")) return Section::kArguments;
   if (tag == SJ("[テンポラリ変数]")) return Section::kTemporaries;
+  if (tag == SJ("[関数名称]")) return Section::kName;
   if (tag == SJ("[ファイル名]")) return Section::kFile;
+  if (tag == SJ("[フォルダ名]")) return Section::kFolder;
   return Section::kNone;
 }
 
@@ -55,7 +57,7 @@ Section SectionOf(std::string_view tag) {
 // line that is its tag; later sections with the same tag are never read.
 CallRecord ParseCallRecord(std::string_view text) {
   CallRecord record;
-  bool seen[9] = {};
+  bool seen[static_cast<int>(Section::kCount)] = {};
   LocalDeclarations locals;  // a function's own variable is no file-level one
   Lines lines(text);
   std::string_view line;
@@ -70,8 +72,11 @@ CallRecord ParseCallRecord(std::string_view text) {
       record.is_root = lines.Next(next) && (next.empty() || next == "NONE_CALLER");
       continue;
     }
-    if (section == Section::kFile) {
-      if (lines.Next(line)) record.file = line;
+    if (section == Section::kName || section == Section::kFile || section == Section::kFolder) {
+      std::string_view value;
+      if (!lines.Next(value)) break;
+      std::string& field = section == Section::kName ? record.name : section == Section::kFile ? record.file : record.folder;
+      field.assign(value);
       continue;
     }
     if (section == Section::kArguments || section == Section::kTemporaries) {
@@ -140,6 +145,7 @@ const CallRecord& RecordStore::Get(int id) {
       damaged_.push_back({JoinPath(folder_, names_[id]), ReadProblemText(problem)});
     records_[id] = ParseCallRecord(in.text());
     CallRecord& record = records_[id];
+    record.file_name = names_[id];
     record.callee_ids.reserve(record.callees.size());
     for (const std::string& callee : record.callees) record.callee_ids.push_back(Lookup(callee));
   }

@@ -17,6 +17,13 @@
 namespace kv {
 
 struct CallRecord {
+  // "[関数名称]", "[ファイル名]" and "[フォルダ名]": the name as the source
+  // writes it (a wrapper's with its arguments, ISR(TIMER0_OVF_vect)), which
+  // need not be the record's file name, and where it is defined. Empty in a
+  // "Not Found Function" record.
+  std::string name;
+  std::string file;
+  std::string folder;
   std::vector<std::string> reads;     // "[参照変数]" entries, up to "" or "NONE"
   std::vector<std::string> writes;    // "[書込み変数]" entries
   std::vector<std::string> callees;   // callee names of "[コール関数]" (SplitCallEntry)
@@ -26,11 +33,14 @@ struct CallRecord {
   // The access section ended at an empty line or "NONE", not at the end of
   // the record (the variable command closes a function's group only then).
   bool accesses_closed = false;
-  std::string file;                   // the line after "[ファイル名]"
   // "[コール元]" followed by "NONE_CALLER" or an empty line: a root.
   bool is_root = false;
   // Callee record ids, resolved by RecordStore (-1: no record).
   std::vector<int> callee_ids;
+  // The record's file name (set by RecordStore): the spelling of the
+  // function's pages on disk, which a call may write in another letter case
+  // (SEQ_printf for seq_printf); links name the page by it.
+  std::string file_name;
 };
 
 // Parses the text of one record (lines ending in "\n").

@@ -156,7 +156,7 @@ void StageTreeFiles::Function(int depth, std::string_view name, const CallRecord
       html_->Write("[non]</font><BR>\n");
     } else {
       html_->Write("<A href= ..\\");
-      html_->Write(name);
+      html_->Write(record->file_name.empty() ? std::string(name) : record->file_name);
       html_->Write(".html target='view'>");
       WriteHtmlText(*html_, name);
       html_->Write("</A>");

@@ -172,6 +172,10 @@ TEST_F(GraphTest, CalleeFoundIgnoringCase) {
   WriteRecord("main", {"Init", "gone"}, true);
   WriteRecord("init", {}, false);
   EXPECT_EQ(WriteTrees({"main"}, false), "--main\n\t|--Init\n\t|--gone[non]\n");
+  // The page link names the page as the disk spells it; the text keeps the
+  // call's spelling.
+  const std::string html = ReadSjisText("call_tree.html");
+  EXPECT_NE(html.find("<A href= ..\\init.html target='view'>Init</A>"), std::string::npos) << html;
 }
 
 // A call graph whose expansion doubles at every level: 2^25 paths.

@@ -4,7 +4,10 @@
 #include <graphviz/gvc.h>
 #include <graphviz/gvplugin.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -116,6 +119,36 @@ void StyleNode(Agnode_t* node, const NodeAttributes& a, const GraphNode& model, 
   if (!model.name.empty() && model.kind != GraphNodeKind::kMore) Put(node, a.tooltip, shown.c_str());
 }
 
+// One line below the drawing: a link to the legend page beside the
+// pictures. The picture grows by the line's height; the drawing keeps its
+// place (graphviz anchors it at the top left).
+constexpr double kLegendLine = 14;
+
+void AddLegendLink(std::string& utf8) {
+  const size_t height = utf8.find(" height=\"");
+  const size_t view_box = utf8.find(" viewBox=\"");
+  const size_t end = utf8.rfind("</svg>");
+  if (height == std::string::npos || view_box == std::string::npos || end == std::string::npos) return;
+  // viewBox="x y width height": the last number.
+  const size_t box_end = utf8.find('"', view_box + 10);
+  const size_t last = utf8.rfind(' ', box_end);
+  if (box_end == std::string::npos || last == std::string::npos || last < view_box) return;
+  const double box_height = std::strtod(utf8.c_str() + last + 1, nullptr);
+  char number[32];
+  std::snprintf(number, sizeof number, "%.2f", box_height + kLegendLine);
+  utf8.replace(last + 1, box_end - last - 1, number);
+  const size_t points = utf8.find("pt\"", height);
+  if (points != std::string::npos) {
+    const long shown = std::strtol(utf8.c_str() + height + 9, nullptr, 10);
+    utf8.replace(height + 9, points - height - 9, std::to_string(shown + static_cast<long>(kLegendLine)));
+  }
+  std::snprintf(number, sizeof number, "%.2f", box_height + kLegendLine - 4);
+  const std::string link = std::string("<a xlink:href=\"legend.html\" target=\"_self\"><text x=\"4\" y=\"") + number +
+                           "\" font-family=\"Helvetica,sans-Serif\" font-size=\"9.00\" fill=\"#555555\">" +
+                           "凡例 (legend)</text></a>\n";
+  utf8.insert(utf8.rfind("</svg>"), link);
+}
+
 // The picture as graphviz wrote it (UTF-8) made Shift-JIS.
 bool ToShiftJisSvg(std::string_view utf8, std::string& svg) {
   constexpr std::string_view kDeclared = "encoding=\"UTF-8\"";
@@ -184,7 +217,11 @@ bool RenderCallGraphSvg(const CallGraphModel& model, std::string& svg) {
     char* data = nullptr;
     unsigned int length = 0;
     ok = gvRenderData(gvc, graph, "svg", &data, &length) == 0 && data != nullptr;
-    if (ok) ok = ToShiftJisSvg(std::string_view(data, length), svg);
+    if (ok) {
+      std::string utf8(data, length);
+      AddLegendLink(utf8);
+      ok = ToShiftJisSvg(utf8, svg);
+    }
     if (data != nullptr) gvFreeRenderData(data);
     gvFreeLayout(gvc, graph);
   }

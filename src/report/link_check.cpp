@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 
 #include "platform/paths.h"
 
@@ -85,12 +87,45 @@ bool IsWebAddress(std::string_view target) {
   return colon != std::string_view::npos && colon > 1 && (slash == std::string_view::npos || colon < slash);
 }
 
+// %XX escapes of an address, as a browser reads them before it opens a file.
+std::string Unescaped(std::string_view target) {
+  auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1; };
+  std::string out;
+  for (size_t i = 0; i < target.size(); ++i) {
+    if (target[i] == '%' && i + 2 < target.size() && hex(target[i + 1]) >= 0 && hex(target[i + 2]) >= 0) {
+      out.push_back(static_cast<char>(hex(target[i + 1]) * 16 + hex(target[i + 2])));
+      i += 2;
+    } else {
+      out.push_back(target[i]);
+    }
+  }
+  return out;
+}
+
 std::string ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
+
+std::vector<std::string> PageIds(std::string_view html) {
+  std::vector<std::string> ids;
+  for (size_t at = FindIgnoringCase(html, " id=", 0); at != std::string_view::npos; at = FindIgnoringCase(html, " id=", at + 4)) {
+    size_t start = at + 4;
+    if (start >= html.size()) break;
+    size_t end;
+    if (html[start] == '\'' || html[start] == '"') {
+      end = html.find(html[start], start + 1);
+      ++start;
+    } else {
+      end = html.find_first_of(" \t\r\n>", start);
+    }
+    if (end == std::string_view::npos) break;
+    ids.emplace_back(html.substr(start, end - start));
+  }
+  return ids;
+}
 
 std::vector<std::string> PageLinks(std::string_view html) {
   std::vector<std::string> out;
@@ -114,6 +149,15 @@ std::vector<std::string> PageLinks(std::string_view html) {
 
 LinkCheck CheckLinks(const std::string& folder, const std::vector<std::string>& skipped) {
   LinkCheck result;
+  // The ids of each page a fragment names, read once.
+  std::map<std::string, std::set<std::string>> ids_of;
+  auto has_id = [&ids_of](const fs::path& page, const std::string& id) {
+    auto [it, added] = ids_of.try_emplace(page.string());
+    if (added)
+      for (std::string& found : PageIds(ReadWholeFile(page))) it->second.insert(std::move(found));
+    // A page without ids reads its fragment with a script (index.html#name).
+    return it->second.empty() || it->second.count(id) > 0;
+  };
   std::error_code ec;
   const fs::path root(folder);
   for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
@@ -129,10 +173,20 @@ LinkCheck CheckLinks(const std::string& folder, const std::vector<std::string>& 
     ++result.pages;
     for (const std::string& link : PageLinks(ReadWholeFile(page))) {
       std::string target = link.substr(0, link.find('#'));
+      if (target.empty() && link.size() > 1 && link[0] == '#') {
+        ++result.links;
+        if (!has_id(page, link.substr(1))) result.broken.push_back({fs::relative(page, root, ec).string(), link});
+        continue;
+      }
       if (target.empty() || IsWebAddress(target)) continue;
       ++result.links;
-      const fs::path resolved = page.parent_path() / fs::path(ToDiskPath(target));
+      const fs::path resolved = page.parent_path() / fs::path(ToDiskPath(Unescaped(target)));
+      const size_t hash = link.find('#');
+      const std::string extension_of_target = resolved.extension().string();
       if (!fs::exists(resolved, ec)) {
+        result.broken.push_back({fs::relative(page, root, ec).string(), link});
+      } else if (hash != std::string::npos && (extension_of_target == ".html" || extension_of_target == ".htm") &&
+                 !has_id(resolved, link.substr(hash + 1))) {
         result.broken.push_back({fs::relative(page, root, ec).string(), link});
       }
     }

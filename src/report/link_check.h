@@ -3,8 +3,10 @@
 // two page addresses of the list pages' javaScript:mysetFrame(...) links.
 // Targets are resolved as a browser resolves them on a case-sensitive file
 // system: relative to the page's folder, "\" taken as "/", the CP932 text
-// as its UTF-8 file name. Web addresses (http:, mailto: ...) and fragments
-// within a page are not checked.
+// as its UTF-8 file name, %XX escapes decoded. Web addresses (http:, mailto: ...) are not
+// checked. A fragment ("page.html#L12", "#L12") must name an id of its page,
+// unless the page has no id at all (its script reads the fragment, as
+// index.html#<function> does).
 #pragma once
 
 #include <string>
@@ -35,5 +37,7 @@ inline constexpr std::string_view kWorkFolderBackup = "[解析テンポラリ]";
 
 // The link targets of one page's text, in page order (for tests).
 std::vector<std::string> PageLinks(std::string_view html);
+// The id attributes of one page's text, in page order (for tests).
+std::vector<std::string> PageIds(std::string_view html);
 
 }  // namespace kv

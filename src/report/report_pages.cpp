@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "run/folder_utils.h"
@@ -12,6 +13,8 @@
 #include "platform/html_text.h"
 #include "platform/paths.h"
 #include "report/call_records.h"
+#include "report/code_view.h"
+#include "report/report_nav.h"
 
 namespace kv {
 namespace {
@@ -32,6 +35,8 @@ constexpr std::string_view kListScriptHead =
 
 constexpr std::string_view kNotFound = "Not Found Function";
 
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
   if (text.size() < suffix.size()) return false;
   for (size_t i = 0; i < suffix.size(); ++i) {
@@ -43,6 +48,22 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
 }
 
 }  // namespace
+
+std::string HrefText(std::string_view name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : name) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u <= 0x20 || u == 0x7F || c == '"' || c == '\'' || c == '#' || c == '%' || c == '<' || c == '>' || c == '?') {
+      out.push_back('%');
+      out.push_back(kHex[u >> 4]);
+      out.push_back(kHex[u & 0xF]);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
 
 bool CreateFile(TextWriter& file, std::string_view path, FileWriteQueue* queue) {
   return file.Open(path, WriteMode::kTruncate, queue);
@@ -80,7 +101,7 @@ bool WriteTopPage(RunContext& ctx) {
   return true;
 }
 
-void WriteFunctionListPage(RunContext& ctx, RecordStore& records) {
+void AddPrototypeRecords(RunContext& ctx, RecordStore& records) {
   const std::string path = work::Path("HTML/Funclist.html");
   DeleteFile(path);
   LineReader prototypes;
@@ -89,6 +110,51 @@ void WriteFunctionListPage(RunContext& ctx, RecordStore& records) {
     ctx.Message(SJ("関数リスト存在せず"));
     return;
   }
+  std::string line;
+  while (prototypes.ReadLineNoEol(line)) {
+    if (line.empty()) continue;
+    const std::string name = SplitPrototype(line).name;
+    if (!CheckFileName(ctx, "Funclist.html", name)) continue;
+    if (records.Lookup(name) >= 0) continue;
+    TextWriter record;
+    if (CreateFile(record, JoinPath(work::Path(work::kFunctionList4), name))) {
+      record.Write(kNotFound);
+      if (record.Close()) records.Add(name);
+    }
+    TextWriter source;
+    if (CreatePage(source, JoinPath(work::Path(work::kHtml), name + ".html"))) source.Write(kNotFound);
+  }
+}
+
+bool NameLess(const std::string& a, const std::string& b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const char x = LowerAscii(a[i]), y = LowerAscii(b[i]);
+    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+std::vector<int> FunctionListOrder(RecordStore& records) {
+  std::vector<int> ids;
+  for (int id = 0; id < records.size(); ++id)
+    if (work::IsSafeComponent(records.name(id))) ids.push_back(id);
+  auto shown = [&records](int id) -> const std::string& {
+    const CallRecord& record = records.Get(id);
+    return record.name.empty() ? records.name(id) : record.name;
+  };
+  std::stable_sort(ids.begin(), ids.end(), [&](int a, int b) {
+    const std::string &x = shown(a), &y = shown(b);
+    if (x != y) return NameLess(x, y);
+    return NameLess(records.Get(a).file, records.Get(b).file);
+  });
+  return ids;
+}
+
+void WriteFunctionListPage(RunContext& ctx, RecordStore& records, const CodeIndex& code) {
+  const std::string path = work::Path("HTML/Funclist.html");
+  if (!PathExists(work::Path(work::kFuncListProtType))) return;  // told by AddPrototypeRecords
   TextWriter page;
   if (!CreatePage(page, path)) {
     ctx.Message(SJ("FUCNLIST HTML 作成失敗"));
@@ -96,50 +162,33 @@ void WriteFunctionListPage(RunContext& ctx, RecordStore& records) {
   }
   page.Write(kListScriptHead);
   page.Write(SJ("関数一覧<BR><BR>\n"));
-  // The link names the record's file (and the page of the same spelling);
-  // the text shows the name as the list gives it.
-  auto write_entry = [&page](const std::string& file, const std::string& name) {
+  // Each function once, by name ignoring case, with the file that defines
+  // it (a link to its line in the code view). The link names the record's
+  // file (and the page of the same spelling); the text shows the name the
+  // record gives.
+  for (int id : FunctionListOrder(records)) {
+    const std::string& file = records.name(id);
+    const CallRecord& record = records.Get(id);
     page.Write("<A href=\"javaScript:mysetFrame( '../FunctionList4/");
     page.Write(file);
     page.Write("','");
     page.Write(file);
     page.Write(".html')\">");
-    WriteHtmlText(page, name);
-    page.Write("</A><BR>\n");
-  };
-  std::unordered_set<std::string> listed;
-  std::string line;
-  while (prototypes.ReadLineNoEol(line)) {
-    if (line.empty()) continue;
-    const std::string name = SplitPrototype(line).name;
-    if (!CheckFileName(ctx, "Funclist.html", name)) continue;
-    if (records.Lookup(name) < 0) {
-      TextWriter record;
-      if (CreateFile(record, JoinPath(work::Path(work::kFunctionList4), name))) {
-        record.Write(kNotFound);
-        if (record.Close()) records.Add(name);
-      }
-      TextWriter source;
-      if (CreatePage(source, JoinPath(work::Path(work::kHtml), name + ".html"))) source.Write(kNotFound);
+    WriteHtmlText(page, record.name.empty() ? file : record.name);
+    page.Write("</A>");
+    if (!record.file.empty()) {
+      const bool placed = static_cast<size_t>(id) < code.functions.size() && code.functions[static_cast<size_t>(id)].found();
+      page.Write(" <font color='#666666'>");
+      if (placed) page.Write("<A href='" + code.functions[static_cast<size_t>(id)].Address() + "' target='view'>");
+      WriteHtmlText(page, record.file);
+      if (placed) page.Write("</A>");
+      page.Write("</font>");
     }
-    const int id = records.Lookup(name);
-    const std::string& file = id < 0 ? name : records.name(id);
-    listed.insert(file);
-    write_entry(file, name);
-  }
-  // Then every function defined without a prototype (main, static helpers),
-  // once each, in definition order; only those with a record, so that
-  // every link finds its record and page.
-  LineReader definitions(work::Path(work::kFuncListBody));
-  while (definitions.ReadLineNoEol(line)) {
-    if (line.empty()) continue;
-    const std::string name = SplitPrototype(line).name;
-    const int id = work::IsSafeComponent(name) ? records.Lookup(name) : -1;
-    if (id >= 0 && listed.insert(records.name(id)).second) write_entry(records.name(id), name);
+    page.Write("<BR>\n");
   }
 }
 
-void WriteVariableListPage(RunContext& ctx) {
+void WriteVariableListPage(RunContext& ctx, const CodeIndex& code) {
   const std::string path = work::Path("HTML/ValList.html");
   DeleteFile(path);
   const std::string list_path = work::Path(work::kValList);
@@ -157,17 +206,41 @@ void WriteVariableListPage(RunContext& ctx) {
   }
   page.Write(kListScriptHead);
   page.Write(SJ("変数一覧<BR><BR>\n"));
+  std::vector<std::string> names;
   std::string line, type, name;
   while (declarations.ReadLineNoEol(line)) {
     if (line.empty()) continue;
     SplitTypeAndName(line, type, name);
+    names.push_back(name);
+  }
+  // Each variable once, by name ignoring case, with the files that define
+  // it (each a link to the line).
+  std::sort(names.begin(), names.end(), NameLess);
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  for (const std::string& variable : names) {
     page.Write("<A href=\"javaScript:mysetFrame( '../RAM/");
-    page.Write(name);
+    page.Write(variable);
     page.Write("','./RAM/");
-    page.Write(name);
+    page.Write(variable);
     page.Write(".html')\">");
-    WriteHtmlText(page, name);
-    page.Write("</A><BR>\n");
+    WriteHtmlText(page, variable);
+    page.Write("</A>");
+    auto sites = code.variables.find(variable);
+    if (sites != code.variables.end()) {
+      page.Write(" <font color='#666666'>");
+      for (size_t i = 0; i < sites->second.size(); ++i) {
+        const CodeIndex::VariableSite& site = sites->second[i];
+        const size_t slash = site.file.rfind('/');
+        if (i > 0) page.Write(" ");
+        page.Write("<A href='" + site.where.Address() + "' target='view' title='");
+        WriteHtmlText(page, site.file);
+        page.Write("'>");
+        WriteHtmlText(page, slash == std::string::npos ? site.file : site.file.substr(slash + 1));
+        page.Write("</A>");
+      }
+      page.Write("</font>");
+    }
+    page.Write("<BR>\n");
   }
 }
 
@@ -191,6 +264,10 @@ StageOutcome WriteDefinitionPages(RunContext& ctx) {
     ctx.Message(SJ("DEFファイル開けず"));
   }
   page.Write(SJ("参照定義 （ファイル毎）<BR><BR>\n"));
+  // By label ignoring case (main_C, main_H, util_C, ...).
+  std::stable_sort(listing.entries.begin(), listing.entries.end(), [](const DirEntry& a, const DirEntry& b) {
+    return NameLess(DefinitionLabel(a.name), DefinitionLabel(b.name));
+  });
   for (const DirEntry& entry : listing.entries) {
     if (ctx.StopRequested()) return StageOutcome::kStopRun;
     if (entry.is_dir || entry.name.find("DEF_") == std::string::npos) continue;
@@ -218,6 +295,7 @@ void WriteCallTreeIndexHead(RunContext&) {
   if (!CreatePage(page, work::Path("HTML/CallTree/CallTree_index.html"))) return;
   page.Write(SJ("ツリー基点 関数<BR><BR>\n"));
   page.Write(SJ("<A href= .\\call_tree.txt target='view'>全ツリー表示</A><BR>\n"));
+  page.Write(SJ("<A href= .\\full_tree.html target='view'>全ツリー（折りたたみ）</A><BR>\n"));
 }
 
 bool WriteIndexPage(RunContext&) {
@@ -226,6 +304,7 @@ bool WriteIndexPage(RunContext&) {
   page.Write("<html>");
   page.Write("<head>");
   page.Write(SJ("<title>プログラム リバース</title>"));
+  page.Write(DeepLinkScript());
   page.Write("</head>");
   page.Write("<frameset rows='50,*'>");
   page.Write("<frame name='top' src= '.\\HTML\\top.html'>");

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "run/run_context.h"
 #include "run/stage.h"
@@ -15,6 +16,7 @@
 namespace kv {
 
 class RecordStore;
+struct CodeIndex;
 
 
 // Creates (or empties) a file for writing. False when the file does not open.
@@ -27,13 +29,26 @@ bool CreatePage(TextWriter& page, std::string_view path, FileWriteQueue* queue =
 // log finding, and nothing is written for it.
 bool CheckFileName(RunContext& ctx, std::string_view where, std::string_view name);
 
+// A name or file name as one piece of a link's address: the bytes that
+// would end the attribute, start a fragment or query, or be read as an
+// escape (controls, blank, " ' # % < > ?) as %XX; the rest as it is (the
+// page's charset carries Shift-JIS names, as in the Part's own links).
+std::string HrefText(std::string_view name);
+
 // HTML/top.html. False when it cannot be created (the message is shown).
 bool WriteTopPage(RunContext& ctx);
-// HTML/Funclist.html; a prototype without a record gets a "Not Found
-// Function" record and source page (registered in `records`).
-void WriteFunctionListPage(RunContext& ctx, RecordStore& records);
+// A prototype without a record gets a "Not Found Function" record and
+// source page (registered in `records`), so that its link never breaks.
+void AddPrototypeRecords(RunContext& ctx, RecordStore& records);
+// The records as HTML/Funclist.html lists them: each once, by the name the
+// record gives (ASCII case ignored), then by file.
+std::vector<int> FunctionListOrder(RecordStore& records);
+// Names compared as the lists sort them: ASCII case ignored, then bytes.
+bool NameLess(const std::string& a, const std::string& b);
+// HTML/Funclist.html, after AddPrototypeRecords.
+void WriteFunctionListPage(RunContext& ctx, RecordStore& records, const CodeIndex& code);
 // HTML/ValList.html.
-void WriteVariableListPage(RunContext& ctx);
+void WriteVariableListPage(RunContext& ctx, const CodeIndex& code);
 // HTML/DefList.html and the pages of HTML/DEF. kStopRun when stopped.
 StageOutcome WriteDefinitionPages(RunContext& ctx);
 // The label of a definition file: main_DEF_C.dat gives main_C.

@@ -13,6 +13,8 @@
 #include "report/call_graph_pages.h"
 #include "report/call_records.h"
 #include "report/call_tree.h"
+#include "report/code_view.h"
+#include "report/report_nav.h"
 #include "report/report_pages.h"
 #include "report/search_index.h"
 #include "report/variable_pages.h"
@@ -25,7 +27,8 @@ std::string TreeFile(std::string_view name) { return JoinPath(work::Path(work::k
 // Step 8: the tree of every root function (a record nobody calls), in
 // listing order, into call_tree.txt and call_tree_ram.txt, and each into its
 // own page CallTree_<root>.html listed in CallTree_index.html.
-StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records, std::vector<TreeLine>& first_lines) {
+StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records, std::vector<TreeLine>& first_lines,
+                            std::vector<std::string>& roots) {
   const std::string html_path = TreeFile("call_tree.html");
   DeleteFile(html_path);
   DeleteFile(TreeFile("CallTree_Top.html"));
@@ -46,7 +49,6 @@ StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records, std::vector<T
     return StageOutcome::kEndWorker;
   }
 
-  std::vector<std::string> roots;
   for (int id = 0; id < records.size(); ++id) {
     if (ctx.StopRequested()) return StageOutcome::kStopRun;
     ctx.ShowDetail(records.name(id));
@@ -78,7 +80,7 @@ StageOutcome WriteCallTrees(RunContext& ctx, RecordStore& records, std::vector<T
       files.set_html(nullptr);
     }
     html_exists = !RenameFile(html_path, TreeFile("CallTree_" + root + ".html")) && PathExists(html_path);
-    index.Write("<A href= CallTree_" + root + ".html target='mid'>" + HtmlText(root) + "</A><BR>\n");
+    index.Write("<A href= CallTree_" + root + ".html target='view'>" + HtmlText(root) + "</A><BR>\n");
   }
   text.Close();
   ram.Close();
@@ -97,22 +99,31 @@ StageOutcome PrepareReportStage(RunContext& ctx) {
 
 StageOutcome RunReportStage(RunContext& ctx) {
   RecordStore records(work::Path(work::kFunctionList4));
-  WriteFunctionListPage(ctx, records);
+  AddPrototypeRecords(ctx, records);
   // The pictures were started after FUNC ALS4 by the stage table; when this
   // stage runs without it (its tests), they start here and are laid out while
   // the pages below are written.
   StartCallGraphs(ctx);
-  WriteVariableListPage(ctx);
+  const CodeIndex code = WriteCodeView(ctx, records);
+  WriteFunctionListPage(ctx, records, code);
+  WriteVariableListPage(ctx, code);
   if (WriteDefinitionPages(ctx) == StageOutcome::kStopRun) return StageOutcome::kStopRun;
   WriteCallTreeIndexHead(ctx);
   if (!WriteIndexPage(ctx) || !WriteBrimsolePage(ctx)) return StageOutcome::kEndWorker;
   std::vector<TreeLine> first_lines;
-  StageOutcome trees = WriteCallTrees(ctx, records, first_lines);
+  std::vector<std::string> roots;
+  StageOutcome trees = WriteCallTrees(ctx, records, first_lines, roots);
   if (trees != StageOutcome::kContinue) return trees;
+  WriteFoldingTree(ctx, records, roots);
   StageOutcome pages = WriteVariablePages(ctx, records, first_lines);
   if (pages != StageOutcome::kContinue) return pages;
+  WriteRecordPages(ctx, records, code);
   if (!WriteSearchPages(ctx, records)) ctx.log.Note(work::Path("HTML/search_index.js"), "FILE CREATE FAIL\n");
-  return FinishCallGraphs(ctx);
+  const StageOutcome graphs = FinishCallGraphs(ctx);
+  if (graphs != StageOutcome::kContinue) return graphs;
+  WriteGraphLegend(ctx);
+  AddSourcePageLinks(ctx, records, code);
+  return ctx.StopRequested() ? StageOutcome::kStopRun : StageOutcome::kContinue;
 }
 
 }  // namespace kv

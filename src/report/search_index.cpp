@@ -73,7 +73,8 @@ constexpr std::string_view kResultPage =
     "  var html = '%TITLE%<B>' + kvEscape(text) + '</B><BR><BR>\\n';\n"
     "  html += kvSection('%FUNCTIONS%', kvFind(kvKeysF, key), function (i) {\n"
     "    var n = kvF[i];\n"
-    "    return '<A href=\"' + kvEscape(kvFrames('../FunctionList4/' + n, n + '.html')) + '\">' + kvEscape(n) + '</A>';\n"
+    "    return '<A href=\"' + kvEscape(kvFrames('REC/' + n + '.html', n + '.html')) + '\">' + kvEscape(n) + '</A>' +\n"
+    "      ' <A href=\"' + kvEscape('../index.html#' + encodeURIComponent(n)) + '\" target=\"_top\" title=\"%ADDRESS%\">#</A>';\n"
     "  });\n"
     "  html += kvSection('%VARIABLES%', kvFind(kvKeysV, key), function (i) {\n"
     "    var n = kvV[i];\n"
@@ -105,6 +106,7 @@ std::string ResultPage() {
   Replace(page, "%VARIABLES%", SJ("変数"));
   Replace(page, "%DEFINITIONS%", SJ("参照定義"));
   Replace(page, "%NONE%", SJ("該当なし"));
+  Replace(page, "%ADDRESS%", SJ("この関数を開くレポートのアドレス"));
   return page;
 }
 

@@ -163,7 +163,11 @@ StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records,
         current = place.function;
         function_total = function_reads = 0;
         if (function.root) page.Write(SJ("■基点関数<BR>\n"));
-        page.Write("<A href= ..\\" + function.name + ".html>" + HtmlText(function.name) + "</A><BR>\n");
+        // The page as the disk spells it (the tree may write the name in
+        // another letter case).
+        const int id = records.Lookup(function.name);
+        const std::string& file = id >= 0 ? records.name(id) : function.name;
+        page.Write("<A href= ..\\" + file + ".html>" + HtmlText(function.name) + "</A><BR>\n");
       }
       const std::string& access = (*function.accesses)[place.line];
       page.Write(SJ("　　　") + HtmlText(access) + "<BR>\n");

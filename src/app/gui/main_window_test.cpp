@@ -46,13 +46,16 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 enum class StageMode { kSeedLists, kWaitForStop };
 std::atomic<StageMode> g_stage_mode{StageMode::kSeedLists};
 
-// Writes the two lists the window reads after a run, in their work-folder
-// forms; or waits (bounded) until "中止" has been pressed.
+// Writes what the window's two lists are read from after a run; or waits (bounded) until "中止" has been pressed.
 StageOutcome TestStage(RunContext& ctx) {
   if (g_stage_mode == StageMode::kWaitForStop) {
     for (int i = 0; i < 3000 && !ctx.StopRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return StageOutcome::kContinue;
   }
+  // The function list is the final records' (FunctionList4), in the
+  // order of the report's function list.
+  WriteSjisText("vcwk012345/FunctionList4/motor_step", "[関数名称]\nmotor_step\n\n");
+  WriteSjisText("vcwk012345/FunctionList4/main", "[関数名称]\nmain\n\n");
   WriteSjisText("vcwk012345/FuncList_Body.txt",
                 "int\tmain\t(\tvoid\t)\n"
                 "static\tvoid\tmotor_step\t(\tint\tn\t)\n");
