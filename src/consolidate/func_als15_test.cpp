@@ -42,6 +42,21 @@ TEST(SubscriptExpanderTest, SubscriptVariablesBecomeEntriesOfTheirOwn) {
   }
 }
 
+TEST(SubscriptExpanderTest, AVariableNamedLikeATypeKeepsItsMembers) {
+  // struct smi_info *smi_info: the tag makes the word a type name project-wide,
+  // yet before "->" or "." it can only be the variable.
+  TypeNameTable types;
+  types.Reset();
+  types.FindOrAdd("smi_info");
+  types.FindOrAdd("io");  // struct io { … } io;
+  SubscriptExpander expander(types);
+  std::vector<std::string> extra;
+  EXPECT_EQ(expander.Rewrite("tbl[smi_info->io.si_type]", extra), "tbl[]");
+  EXPECT_EQ(extra, std::vector<std::string>{"smi_info->io.si_type"});
+  EXPECT_EQ(expander.Rewrite("tbl[(smi_info)x+smi_info.n]", extra), "tbl[]");
+  EXPECT_EQ(extra, (std::vector<std::string>{"x", "smi_info.n"}));
+}
+
 TEST(SubscriptExpanderTest, HostileSubscriptsEndWithoutExhaustingAnything) {
   TypeNameTable types;
   SubscriptExpander expander(types);
