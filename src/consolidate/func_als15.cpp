@@ -61,7 +61,9 @@ std::string_view SubscriptExpander::ExtractSubscriptReferences(std::vector<std::
     if (tokens.size() >= kSubscriptTokenCapacity) return SkipSubscript();
     std::string_view token = tokens_.Next();
     if (IsLineEnd(token)) return {};
-    const TokenKind kind = ClassifyToken(token, types_);
+    // The tables lack "%", "?" and ":" (the tokenizer gives them as words);
+    // they end an operand like any operator (hexchars[c % 16]).
+    const TokenKind kind = token == "%" || token == "?" || token == ":" ? kKindOperator : ClassifyToken(token, types_);
     const bool member = !tokens.empty() && (tokens.back() == "." || tokens.back() == "->");
     if ((kind == kKindIdentifier || kind == kKindTypeName) && member) {
       // a[p->q]: a member keeps its base, the run goes on. In a[info->io.n]

@@ -33,6 +33,8 @@ TEST(SubscriptExpanderTest, SubscriptVariablesBecomeEntriesOfTheirOwn) {
       {"a[p->q]", {"p->q"}, "a[]"},
       {"ats[r.base+r.count-1]", {"r.base", "r.count"}, "ats[]"},
       {"a[(int)x<<2]", {"x"}, "a[]"},  // int is a type name: no run starts there
+      {"hex[c%16]", {"c"}, "hex[]"},
+      {"a[n?i:j]", {"n", "i", "j"}, "a[]"},
       {"a[i", {}, "a["},               // not closed: the entry keeps what it had
   };
   for (const Expansion& c : cases) {
