@@ -10,8 +10,8 @@
 //
 // Two failures cannot be named by their errno and are named otherwise: a
 // write lost in a temporary file the spreadsheet library has already
-// unlinked (the message names the workbook), and a source file the
-// permission check of the walk finds unreadable (left out with a SKIP
+// unlinked (the message names the workbook), and a source file or a folder
+// below the project that the walk finds unreadable (left out with a SKIP
 // finding naming it, and the run goes on: a property of the project, not of
 // the machine).
 //
@@ -435,13 +435,15 @@ class FaultTrials {
     return true;
   }
 
-  // A source file that the walk's permission check cannot open is left out
-  // and named in the log; the run goes on.
+  // A source file that the walk's permission check cannot open, or a
+  // folder below the project that cannot be listed, is left out and named
+  // in the log; the run goes on.
   bool LeftOutWithFinding(const Fault& fault, const Fired& fired) const {
     if (fault.klass != "open" || kErrnos[fault.errno_index] != EACCES) return false;
     const std::string name = fs::path(fired.target).filename().string();
     const std::string log = ReadAll(root_ / "run/AnalyzeLog.txt");
-    return !name.empty() && Contains(log, name + " : 0 : SearchFile : FILE NOT READABLE SKIP (Permission denied)");
+    return !name.empty() && (Contains(log, name + " : 0 : SearchFile : FILE NOT READABLE SKIP (Permission denied)") ||
+                             Contains(log, name + " : 0 : SearchFile : FOLDER NOT READABLE SKIP (Permission denied)"));
   }
 
   void Report(const std::string& line) {
