@@ -1,6 +1,7 @@
 #include "platform/dir_listing.h"
 
 #include <dirent.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -108,6 +109,31 @@ DirListing ListDirectory(std::string_view folder, std::string_view pattern, Unli
   listing.entries.reserve(raw.size());
   for (Raw& r : raw) listing.entries.push_back({FromDiskName(r.disk_name), r.is_dir});
   return listing;
+}
+
+bool ReadFolderEntries(int folder_fd, std::vector<DirEntry>& entries) {
+  int fd = ::dup(folder_fd);
+  if (fd < 0) return false;
+  DIR* dir = ::fdopendir(fd);
+  if (dir == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return false;
+  }
+  ::rewinddir(dir);  // the duplicate shares the offset of an earlier listing
+  for (;;) {
+    errno = 0;
+    dirent* entry = ::readdir(dir);
+    if (entry == nullptr) break;
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    entries.push_back({std::string(name), entry->d_type == DT_DIR});
+  }
+  const int error = errno;
+  ::closedir(dir);
+  errno = error;
+  return error == 0;
 }
 
 }  // namespace kv

@@ -26,6 +26,12 @@ struct DirListing {
   int error = 0;
 };
 
+// The entries of an open folder as readdir gives them ("." and ".." left
+// out; names as on disk, is_dir as the listing's type says, false when it
+// does not know). The descriptor is duplicated, so the caller's stays
+// open. False with errno set when the folder cannot be listed completely.
+bool ReadFolderEntries(int folder_fd, std::vector<DirEntry>& entries);
+
 // What a folder that exists but cannot be opened for listing means: for the
 // program's own folders a failure of the run (noted as the storage
 // failure, see storage_failure.h); for a folder of the project a folder to

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/dir_listing.h"
+
 namespace kv {
 namespace {
 
@@ -19,42 +21,10 @@ void Failed(TreeRemoval& result, int error, const std::string& path) {
   result.failed_path = path;
 }
 
-struct Entry {
-  std::string name;
-  bool folder;  // as the listing says; unknown types are tried as files first
-};
-
-// The entries of an open folder ("." and ".." left out); false with errno
-// set when it cannot be listed completely.
-bool ListEntries(int folder_fd, std::vector<Entry>& entries) {
-  int fd = ::dup(folder_fd);
-  if (fd < 0) return false;
-  DIR* dir = ::fdopendir(fd);
-  if (dir == nullptr) {
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return false;
-  }
-  ::rewinddir(dir);
-  for (;;) {
-    errno = 0;
-    dirent* entry = ::readdir(dir);
-    if (entry == nullptr) break;
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    entries.push_back({std::string(name), entry->d_type == DT_DIR});
-  }
-  const int error = errno;
-  ::closedir(dir);
-  errno = error;
-  return error == 0;
-}
-
-bool RemoveEntry(int folder_fd, const Entry& entry, const std::string& shown, TreeRemoval& result,
+bool RemoveEntry(int folder_fd, const DirEntry& entry, const std::string& shown, TreeRemoval& result,
                  const std::atomic<bool>* cancel) {
   const std::string path = shown + "/" + entry.name;
-  if (!entry.folder) {
+  if (!entry.is_dir) {
     if (::unlinkat(folder_fd, entry.name.c_str(), 0) == 0 || errno == ENOENT) {
       ++result.removed;
       return true;
@@ -71,13 +41,13 @@ bool RemoveEntry(int folder_fd, const Entry& entry, const std::string& shown, Tr
 
 bool RemoveFolderContents(int folder_fd, const std::string& shown, TreeRemoval& result,
                           const std::atomic<bool>* cancel) {
-  std::vector<Entry> entries;
-  if (!ListEntries(folder_fd, entries)) {
+  std::vector<DirEntry> entries;
+  if (!ReadFolderEntries(folder_fd, entries)) {
     Failed(result, errno, shown);
     return false;
   }
   bool all = true;
-  for (const Entry& entry : entries) {
+  for (const DirEntry& entry : entries) {
     if (cancel != nullptr && cancel->load()) {
       result.cancelled = true;
       return false;

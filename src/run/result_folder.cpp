@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/dir_listing.h"
 #include "platform/paths.h"
 #include "platform/storage_failure.h"
 #include "platform/text_file.h"
@@ -39,32 +40,6 @@ class Fd {
  private:
   int fd_;
 };
-
-// The names of a folder's entries, "." and ".." left out; false (errno
-// set) when the folder cannot be listed completely.
-bool ListNames(int folder_fd, std::vector<std::string>& names) {
-  int fd = ::dup(folder_fd);
-  if (fd < 0) return false;
-  DIR* dir = ::fdopendir(fd);
-  if (dir == nullptr) {
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return false;
-  }
-  ::rewinddir(dir);
-  for (;;) {
-    errno = 0;
-    dirent* entry = ::readdir(dir);
-    if (entry == nullptr) break;
-    std::string_view name = entry->d_name;
-    if (name != "." && name != "..") names.emplace_back(name);
-  }
-  const int error = errno;
-  ::closedir(dir);
-  errno = error;
-  return error == 0;
-}
 
 // Copies the bytes of one open file into a file created new in `to_dir`;
 // 0 or the errno of the failure.
@@ -221,9 +196,10 @@ CopyResult ResultFolder::CopyFolderInto(const std::string& source, std::string_v
 }
 
 CopyResult ResultFolder::CopyTree(int from_fd, int to_fd, const std::string& where, const StopTest& stop) {
-  std::vector<std::string> names;
-  if (!ListNames(from_fd, names)) return FailReading(errno, where);
-  for (const std::string& name : names) {
+  std::vector<DirEntry> entries;
+  if (!ReadFolderEntries(from_fd, entries)) return FailReading(errno, where);
+  for (const DirEntry& entry : entries) {
+    const std::string& name = entry.name;
     if (stop && stop()) return CopyResult::kStopped;
     struct stat st;
     if (::fstatat(from_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
