@@ -84,4 +84,8 @@ std::string RecordSection(const std::string& record, const std::string& tag) {
   return record.substr(at, record.find("\n\n", at) - at);
 }
 
+std::string FunctionSection(AnalysisRun& run, const std::string& function, const std::string& tag) {
+  return RecordSection(run.Text("func_als/" + function), tag);
+}
+
 }  // namespace kv::testing

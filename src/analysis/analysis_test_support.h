@@ -55,4 +55,8 @@ class AnalysisRun {
   RunContext ctx;
 };
 
+// The section `tag` of the body analysis's record of `function`
+// (func_als/<function>).
+std::string FunctionSection(AnalysisRun& run, const std::string& function, const std::string& tag);
+
 }  // namespace kv::testing

@@ -12,10 +12,7 @@ namespace kv {
 namespace {
 
 using testing::AnalysisRun;
-
-std::string Section(AnalysisRun& run, const std::string& function, const std::string& tag) {
-  return testing::RecordSection(run.Text("func_als/" + function), tag);
-}
+using testing::FunctionSection;
 
 // info and state are tags, and also the names of file-level variables.
 TEST(BodyAccessesTest, MemberAccessesKeepTheirBase) {
@@ -27,8 +24,8 @@ TEST(BodyAccessesTest, MemberAccessesKeepTheirBase) {
                 "    state.n = info->a;\n    g(info->a, state.n);\n}\n");
   run.RunDefineAls();
   run.RunFileAls();
-  EXPECT_EQ(Section(run, "f", "[参照変数]"), "info->a\nstate.n\ninfo->a\nstate.n\ninfo->a\ninfo->a\nstate.n");
-  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "y\nz\nstate.n");
+  EXPECT_EQ(FunctionSection(run, "f", "[参照変数]"), "info->a\nstate.n\ninfo->a\nstate.n\ninfo->a\ninfo->a\nstate.n");
+  EXPECT_EQ(FunctionSection(run, "f", "[書込み変数]"), "y\nz\nstate.n");
 }
 
 TEST(BodyAccessesTest, ExpressionsAreSplitIntoTheirVariables) {
@@ -54,12 +51,12 @@ TEST(BodyAccessesTest, ExpressionsAreSplitIntoTheirVariables) {
                 "    extern ext_fn();\n"
                 "}\n");
   run.RunFileAls();
-  EXPECT_EQ(Section(run, "f", "[参照変数]"),
+  EXPECT_EQ(FunctionSection(run, "f", "[参照変数]"),
             "val\niap\nx\ny\nz\nw\np\na\nb\nc\nd\ne\nm\nn\no\nq\nv\nch\nmask\ni\nlim\ni\ntbl\ntbl[0]\n"
             "line\nFMT\nv\nhdr.magic\nlim\nref\npos\ne\nzp\nlim");
   EXPECT_FALSE(run.ctx.types().Contains("extern"));
-  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "r\ns\nt\nu\nk\ni\nlen\nbuf[len++]\nacc\nacc\ni\nj\ni\nst->idx\ncnt\no\ne\nuse");
-  EXPECT_EQ(Section(run, "f", "[コール関数]"),
+  EXPECT_EQ(FunctionSection(run, "f", "[書込み変数]"), "r\ns\nt\nu\nk\ni\nlen\nbuf[len++]\nacc\nacc\ni\nj\ni\nst->idx\ncnt\no\ne\nuse");
+  EXPECT_EQ(FunctionSection(run, "f", "[コール関数]"),
             "show(val>>4,iap?\"IAP\":\"FW\",x+1,-y,!z,&w,*p)\nnext(i)\nscan(line,\"%\"FMT\"%c\",&v)\n"
             "container_of(ref,structowner,refcount.link)\nlist_entry(pos,typeof(*e),node)\nsizeof_field(structowner,id)");
 }
@@ -75,7 +72,7 @@ TEST(BodyAccessesTest, StructCastsInLoopConditionsAreNoReads) {
                 "    for (p = head; (struct bb *) 0 != p; p = p->next) n++;\n}\n");
   run.RunDefineAls();
   run.RunFileAls();
-  const std::string reads = Section(run, "f", "[参照変数]");
+  const std::string reads = FunctionSection(run, "f", "[参照変数]");
   EXPECT_EQ(reads.find("struct"), std::string::npos) << reads;
   EXPECT_NE(reads.find("head"), std::string::npos) << reads;
 }
@@ -86,8 +83,8 @@ TEST(BodyAccessesTest, LiteralsAndNumberSuffixesAreNoVariables) {
                 "void f(void)\n{\n    y = 0ul + x * 10UL;\n    put(\"text\", 'c', 1u, 2LL);\n"
                 "    if (z == 3UL) w = 0xFFul;\n}\n");
   run.RunFileAls();
-  EXPECT_EQ(Section(run, "f", "[参照変数]"), "x\nz");
-  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "y\nw");
+  EXPECT_EQ(FunctionSection(run, "f", "[参照変数]"), "x\nz");
+  EXPECT_EQ(FunctionSection(run, "f", "[書込み変数]"), "y\nw");
 }
 
 // asm text is neither declarations nor accesses; a call in the C
@@ -100,10 +97,10 @@ TEST(BodyAccessesTest, AsmStatementsAndBlocksAreSkipped) {
                 "    __asm\n        mov a, #0x01 ; it's loaded\n        mov r0, a\n    __endasm;\n"
                 "    y = 1;\n}\n");
   run.RunFileAls();
-  EXPECT_EQ(Section(run, "f", "[テンポラリ変数]"), "NONE");
-  EXPECT_EQ(Section(run, "f", "[参照変数]"), "NONE");
-  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "y");
-  EXPECT_EQ(Section(run, "f", "[コール関数]"), "IO_ADDR(SPL)");  // a call in an operand is a call
+  EXPECT_EQ(FunctionSection(run, "f", "[テンポラリ変数]"), "NONE");
+  EXPECT_EQ(FunctionSection(run, "f", "[参照変数]"), "NONE");
+  EXPECT_EQ(FunctionSection(run, "f", "[書込み変数]"), "y");
+  EXPECT_EQ(FunctionSection(run, "f", "[コール関数]"), "IO_ADDR(SPL)");  // a call in an operand is a call
   EXPECT_FALSE(run.ctx.types().Contains("__asm__"));
   EXPECT_FALSE(run.ctx.types().Contains("mov"));
 }
@@ -117,7 +114,7 @@ TEST(BodyAccessesTest, ReturnValuesKeepTheirSign) {
                 "    if (x == 3) return (-EINVAL);\n    if (x == 4) return !x;\n"
                 "    if (x == 5) return (int)-2;\n    return (x);\n}\n");
   run.RunFileAls();
-  EXPECT_EQ(Section(run, "f", "[戻り値]"), "-ENOMEM\n-1\n-EINVAL\n!x\n-2\nx");
+  EXPECT_EQ(FunctionSection(run, "f", "[戻り値]"), "-ENOMEM\n-1\n-EINVAL\n!x\n-2\nx");
 }
 
 // A string continued with a backslash at a line's end is one literal: its
@@ -131,9 +128,9 @@ TEST(BodyAccessesTest, StringContinuedOnTheNextLineIsOneLiteral) {
                 "    x = 1;\n    return ((m << 8) + t) * (64 / cycles());\n}\n"
                 "void g(void *h)\n{\n    *(((void **)getend(h)) - 1) = h;\n}\n");
   run.RunFileAls();
-  EXPECT_EQ(Section(run, "f", "[コール関数]"), "warning(\"goes past; \\will not; \\work\")\ncycles()");
-  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "x");
-  EXPECT_EQ(Section(run, "g", "[コール関数]"), "getend(h)");
+  EXPECT_EQ(FunctionSection(run, "f", "[コール関数]"), "warning(\"goes past; \\will not; \\work\")\ncycles()");
+  EXPECT_EQ(FunctionSection(run, "f", "[書込み変数]"), "x");
+  EXPECT_EQ(FunctionSection(run, "g", "[コール関数]"), "getend(h)");
   EXPECT_EQ(run.Text("SOURCE/f"),
             "[SOURCE]\nint f ( int n ) {\n if (n)\n warning(\"goes past; \\\nwill not; \\\nwork\");\n x = 1;\n"
             " return ((m << 8) + t) * (64 / cycles());\n}");

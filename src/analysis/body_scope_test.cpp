@@ -12,10 +12,7 @@ namespace kv {
 namespace {
 
 using testing::AnalysisRun;
-
-std::string Section(AnalysisRun& run, const std::string& function, const std::string& tag) {
-  return testing::RecordSection(run.Text("func_als/" + function), tag);
-}
+using testing::FunctionSection;
 
 // The tags smi_info and info and the typedef len_t are type names for the
 // whole run; a parameter or local of those names is still recorded, and its
@@ -33,17 +30,17 @@ TEST(BodyScopeTest, NamesThatAreAlsoTypeNamesAreParametersAndLocals) {
                 "    struct fw *fw __free(release) = get();\n    register u64 last = 0;\n    register n2;\n}\n");
   run.RunDefineAls();
   run.RunFileAls();
-  EXPECT_EQ(Section(run, "start_check_enables", "[引数定義]"), "smi_info\t*\tsmi_info\t");
-  EXPECT_EQ(Section(run, "start_check_enables", "[書込み変数]"), "smi_info->a");
+  EXPECT_EQ(FunctionSection(run, "start_check_enables", "[引数定義]"), "smi_info\t*\tsmi_info\t");
+  EXPECT_EQ(FunctionSection(run, "start_check_enables", "[書込み変数]"), "smi_info->a");
   // fa and fb differ only in the parameter's name.
-  EXPECT_EQ(Section(run, "fa", "[引数定義]"), "info\t*\tinfo\t\nint\tlen\t");
-  EXPECT_EQ(Section(run, "fa", "[参照変数]"), "info->a\ninfo->b\nlen");
-  EXPECT_EQ(Section(run, "fb", "[参照変数]"), "p->a\np->b\nlen");
-  EXPECT_EQ(Section(run, "lengths", "[テンポラリ変数]"), "unsigned\tlen_t\npoll_t\tinfo\nu64\tt1\nu64\tt2[N]\nu64\tt3\nstatic\tchar\tmsg[]\nint\ttid\n"
+  EXPECT_EQ(FunctionSection(run, "fa", "[引数定義]"), "info\t*\tinfo\t\nint\tlen\t");
+  EXPECT_EQ(FunctionSection(run, "fa", "[参照変数]"), "info->a\ninfo->b\nlen");
+  EXPECT_EQ(FunctionSection(run, "fb", "[参照変数]"), "p->a\np->b\nlen");
+  EXPECT_EQ(FunctionSection(run, "lengths", "[テンポラリ変数]"), "unsigned\tlen_t\npoll_t\tinfo\nu64\tt1\nu64\tt2[N]\nu64\tt3\nstatic\tchar\tmsg[]\nint\ttid\n"
             "struct\tfw\t*\tfw\nregister\tu64\tlast\nregister\tn2");
-  EXPECT_EQ(Section(run, "lengths", "[コール関数]"), "__free(release)\nget()");
-  EXPECT_EQ(Section(run, "lengths", "[書込み変数]"), "len_t");
-  EXPECT_EQ(Section(run, "lengths", "[参照変数]"), "size\nrelease");
+  EXPECT_EQ(FunctionSection(run, "lengths", "[コール関数]"), "__free(release)\nget()");
+  EXPECT_EQ(FunctionSection(run, "lengths", "[書込み変数]"), "len_t");
+  EXPECT_EQ(FunctionSection(run, "lengths", "[参照変数]"), "size\nrelease");
 }
 
 // A type word before the name, never a keyword: unnamed and keyword-only
@@ -59,10 +56,10 @@ TEST(BodyScopeTest, ParameterListsWithoutATypeNamedName) {
                 "    return probe;\n}\n");
   run.RunDefineAls();
   run.RunFileAls();
-  EXPECT_EQ(Section(run, "h", "[引数定義]"), "u8\tn\t\nunsigned\tlong\tv\t\nconst\tu8\t*\tu8p\t\nvoid\t__user\t*\tto\t");
+  EXPECT_EQ(FunctionSection(run, "h", "[引数定義]"), "u8\tn\t\nunsigned\tlong\tv\t\nconst\tu8\t*\tu8p\t\nvoid\t__user\t*\tto\t");
   // The name of a function-pointer parameter is inside its first
   // parentheses; the words of its own parameter list are not the function's.
-  EXPECT_EQ(Section(run, "k", "[引数定義]"), "int\t(\t*\tdetect\t\nvoid\t(\t*\tcb\t\nbool\tprobe\t\nconst\tu64\tin\t\nunsigned\tchar\tu8\t\n"
+  EXPECT_EQ(FunctionSection(run, "k", "[引数定義]"), "int\t(\t*\tdetect\t\nvoid\t(\t*\tcb\t\nbool\tprobe\t\nconst\tu64\tin\t\nunsigned\tchar\tu8\t\n"
             "void\t(\t*\tu8f\t\nint\tgetfrag\t\nint\tlast\t");
 }
 
@@ -87,12 +84,12 @@ TEST(BodyScopeTest, AggregateDeclarationsAreTemporaries) {
                 "}\n");
   run.RunDefineAls();
   run.RunFileAls();
-  EXPECT_EQ(Section(run, "f", "[テンポラリ変数]"),
+  EXPECT_EQ(FunctionSection(run, "f", "[テンポラリ変数]"),
             "struct\ttag\tplain\nstruct\ttag\t*\tp\nunion\tun\tu\nconst\tstruct\ttag\t*\tcp\n"
             "static\tstruct\ttag\tkeep\nstruct\ttag\tarr[N]\nstruct\ttag\tq\nstruct int\tm\nstruct\tanon\n"
             "unsigned\tchar\ti\nunsigned\tchar\tc");
-  EXPECT_EQ(Section(run, "f", "[コール関数]"), "get(n)");
-  EXPECT_EQ(Section(run, "f", "[書込み変数]"), "i\nc\ni\np->x");
+  EXPECT_EQ(FunctionSection(run, "f", "[コール関数]"), "get(n)");
+  EXPECT_EQ(FunctionSection(run, "f", "[書込み変数]"), "i\nc\ni\np->x");
 }
 
 }  // namespace
