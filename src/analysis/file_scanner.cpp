@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "analysis/comment_attachment.h"
+#include "run/definition_index.h"
 #include "run/folder_utils.h"
 #include "run/source_descriptions.h"
 #include "run/work_folder.h"
@@ -44,6 +45,18 @@ void FileScanner::Walk(const std::string& folder, std::string_view pattern) {
     ctx_.position.current_file = parts.base;
     if (IsSourceExtension(parts.extension)) ScanFile(path);
   });
+  if (!ctx_.StopRequested()) body_.files().FinishWalk(ctx_);
+}
+
+// The header an #include line names, as written ("x.h" or <sys/x.h>), for
+// the record of which file includes which.
+void FileScanner::NoteInclude() {
+  std::string_view rest = line_.Rest();
+  const size_t open = rest.find_first_of("\"<");
+  if (open == std::string_view::npos) return;
+  const size_t close = rest.find(rest[open] == '"' ? '"' : '>', open + 1);
+  if (close == std::string_view::npos) return;
+  body_.files().NoteInclude(PathBelow(ctx_.mirror_root, header_.file_path), std::string(rest.substr(open, close - open + 1)));
 }
 
 bool FileScanner::OpenOutputs(const std::string& path, const std::string& file_name) {
@@ -829,6 +842,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       return Action::kAdvance;
 
     case kDirective:
+      if (token == "include") NoteInclude();
       if (token != "define") return Action::kNextStatement;
       define_ |= 1;
       state_ = kDefineBody;

@@ -165,9 +165,9 @@ TEST(CommandLineTest, SummaryCountsFindingsByKind) {
   RunResult done = Kavenor("analyze proj out");
   EXPECT_EQ(done.status, 0) << done.output;
   const std::string kinds =
-      "  findings in the log: 4 (" + CurrentPath() + "/AnalyzeLog.txt)\n"
-      "       1 functions defined more than once (the later record is kept)\n"
-      "           e.g. b : ";
+      "  findings in the log: 5 (" + CurrentPath() + "/AnalyzeLog.txt)\n"
+      "       2 functions defined more than once (one record per definition)\n"
+      "           e.g. a.c : 0 : f : ";
   EXPECT_NE(done.output.find(kinds), std::string::npos) << done.output;
   for (const char* part : {"       1 files with characters CP932 cannot hold (replaced by 〓)\n"
                            "           e.g. proj/u.c : 1 : 〓 : CP932にない文字を〓に置換\n",

@@ -79,7 +79,7 @@ void WriteRecordPage(RecordStore& records, int id, const CodeIndex& code, const 
       out += "<b>" + HtmlText(line) + "</b>\n";
       continue;
     }
-    const int callee = calls && !line.empty() && line != "NONE" ? records.Lookup(SplitCallEntry(line).name) : -1;
+    const int callee = calls && !line.empty() && line != "NONE" ? records.LookupCallee(id, SplitCallEntry(line).name) : -1;
     if (callee >= 0 && !records.name(callee).empty()) {
       out += "<a href=\"../" + HrefText(records.name(callee)) + ".html\" target=view>" + HtmlText(line) + "</a>\n";
     } else {
