@@ -11,6 +11,7 @@
 #include "run/work_folder.h"
 #include "lex/callee_name.h"
 #include "lex/classify.h"
+#include "lex/keyword_tables.h"
 #include "prepro/source_walk.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
@@ -265,9 +266,19 @@ void FileScanner::FlushFileLevelLines() {
       prototypes_.Write(l.text);
     } else if (l.text.find("extern") == std::string::npos) {
       variables_.Write(l.text);
+      NoteVariable(l.text);
     }
   }
   file_level_.clear();
+}
+
+// A file-level variable of ValList.txt, in its order: where it is defined.
+void FileScanner::NoteVariable(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  std::string type, name;
+  SplitTypeAndName(line, type, name);
+  const bool is_static = line.starts_with("static\t") || line.find("\tstatic\t") != std::string_view::npos;
+  body_.files().NoteVariable(std::move(name), PathBelow(ctx_.mirror_root, header_.file_path), is_static);
 }
 
 void FileScanner::StoreArgument(int last) {

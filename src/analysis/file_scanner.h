@@ -96,6 +96,7 @@ class FileScanner {
   void WriteDescriptions(const std::string& path, const std::string& file_name);
   void WriteDeclaration();
   void NoteInclude();
+  void NoteVariable(std::string_view line);
   void WritePrototype();
   void FlushFileLevelLines();
   void RegisterTypeName(std::string_view name);

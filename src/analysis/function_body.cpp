@@ -156,6 +156,41 @@ void RepointLinks(const std::string& page, const std::vector<std::pair<std::stri
 
 }  // namespace
 
+// The record name of every variable of ValList.txt, in its order; empty
+// when no name is defined in more than one file. A file that declares a
+// name twice (int x; ... int x;) defines one variable.
+std::vector<std::string> FunctionFileRegistry::NameVariables(RunContext& ctx) const {
+  std::unordered_map<std::string, std::vector<size_t>> by_name;  // folded -> first variable of each file
+  std::vector<size_t> same_as(variables_.size());
+  std::vector<std::string> order;
+  for (size_t i = 0; i < variables_.size(); ++i) {
+    auto [it, inserted] = by_name.try_emplace(UpperCaseSjis(variables_[i].name));
+    if (inserted) order.push_back(it->first);
+    same_as[i] = i;
+    for (size_t j : it->second)
+      if (variables_[j].path == variables_[i].path) same_as[i] = j;
+    if (same_as[i] == i) it->second.push_back(i);
+  }
+  std::vector<std::string> records;
+  for (const std::string& folded : order) {
+    const std::vector<size_t>& group = by_name[folded];
+    if (group.size() < 2) continue;
+    if (records.empty()) {
+      records.reserve(variables_.size());
+      for (const Variable& v : variables_) records.push_back(v.name);
+    }
+    std::vector<Definition> named;
+    for (size_t i : group) named.push_back({'V', "", variables_[i].name, variables_[i].path, false, 0});
+    DefinitionIndex::NameRecords(named);
+    for (size_t k = 0; k < group.size(); ++k) {
+      records[group[k]] = named[k].record;
+      ctx.log.Finding(variables_[group[k]].path, 0, variables_[group[k]].name, SJ("同名変数 定義ごとの記録 ") + named[k].record);
+    }
+  }
+  for (size_t i = 0; i < records.size(); ++i) records[i] = records[same_as[i]];
+  return records;
+}
+
 void FunctionFileRegistry::FinishWalk(RunContext& ctx) {
   if (ctx.deferred_files != nullptr)
     for (const std::string& path : ctx.deferred_files->Drain()) ctx.log.Note(path, "FILE CREATE FAIL\n");
@@ -191,12 +226,18 @@ void FunctionFileRegistry::FinishWalk(RunContext& ctx) {
     }
     if (!targets.empty()) RepointLinks(JoinPath(work::Path(work::kHtml), d.record + ".html"), targets);
   }
+  const std::vector<std::string> variable_records = NameVariables(ctx);
   // Without a name defined twice every use means the one definition of its
   // name, and the run's files stay as they always were.
-  if (several.empty()) return;
+  if (several.empty() && variable_records.empty()) return;
   std::string list;
   for (const Defined& d : defined_)
     list += "F\t" + d.record + "\t" + d.name + "\t" + d.path + (d.is_static ? "\t1\n" : "\t0\n");
+  for (size_t i = 0; i < variables_.size(); ++i) {
+    const Variable& v = variables_[i];
+    const std::string& record = variable_records.empty() ? v.name : variable_records[i];
+    list += "V\t" + record + "\t" + v.name + "\t" + v.path + (v.is_static ? "\t1\n" : "\t0\n");
+  }
   for (const auto& [path, header] : includes_) list += "I\t" + path + "\t" + header + "\n";
   TextWriter out(work::Path(work::kFuncListRecords), WriteMode::kTruncate);
   out.Write(list);

@@ -90,6 +90,8 @@ class FunctionFileRegistry {
     std::string record;   // the lasting name
     std::vector<std::string> links;  // pages its page links to
   };
+  std::vector<std::string> NameVariables(RunContext& ctx) const;
+
   std::unordered_map<std::string, Entry> entries_;
   std::vector<Defined> defined_;
   std::vector<std::pair<std::string, std::string>> includes_;

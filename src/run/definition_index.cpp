@@ -104,12 +104,18 @@ bool DefinitionIndex::Load() {
 
 void DefinitionIndex::Add(Definition definition) {
   const size_t at = entries_.size();
-  std::vector<size_t>& same = by_folded_[Key(definition.kind, definition.name)];
   definition.order = at;
-  by_record_.emplace(std::string(1, definition.kind) + definition.record, at);
-  paths_by_file_[Folded(FileNameOf(definition.path))].push_back(definition.path);
-  same.push_back(at);
+  if (definition.kind == 'V') variables_.push_back(at);
+  // A variable declared twice in its file is one definition.
+  if (by_record_.emplace(std::string(1, definition.kind) + definition.record, at).second) {
+    paths_by_file_[Folded(FileNameOf(definition.path))].push_back(definition.path);
+    by_folded_[Key(definition.kind, definition.name)].push_back(at);
+  }
   entries_.push_back(std::move(definition));
+}
+
+const Definition* DefinitionIndex::Variable(size_t i) const {
+  return i < variables_.size() ? &entries_[variables_[i]] : nullptr;
 }
 
 void DefinitionIndex::AddInclude(std::string path, std::string header) {
@@ -142,8 +148,8 @@ void DefinitionIndex::NameRecords(std::vector<Definition>& definitions) {
   }
 }
 
-const Definition* DefinitionIndex::ByRecord(std::string_view record) const {
-  auto it = by_record_.find("F" + std::string(record));
+const Definition* DefinitionIndex::ByRecord(std::string_view record, char kind) const {
+  auto it = by_record_.find(std::string(1, kind) + std::string(record));
   return it == by_record_.end() ? nullptr : &entries_[it->second];
 }
 

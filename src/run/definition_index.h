@@ -50,7 +50,9 @@ class DefinitionIndex {
   // walk order), by the rule above.
   static void NameRecords(std::vector<Definition>& definitions);
 
-  const Definition* ByRecord(std::string_view record) const;
+  const Definition* ByRecord(std::string_view record, char kind = 'F') const;
+  // The i-th variable entry: the i-th line of ValList.txt.
+  const Definition* Variable(size_t i) const;
   // The definitions of `name` of one kind: those spelt exactly so, else
   // those spelt so ignoring ASCII case. Walk order.
   std::vector<const Definition*> Definitions(char kind, std::string_view name) const;
@@ -77,6 +79,7 @@ class DefinitionIndex {
   bool Includes(std::string_view from_path, std::string_view header_path) const;
 
   std::vector<Definition> entries_;
+  std::vector<size_t> variables_;  // the 'V' entries, in order
   std::unordered_map<std::string, size_t> by_record_;
   std::unordered_map<std::string, std::vector<size_t>> by_folded_;  // kind + folded name
   std::unordered_map<std::string, std::vector<std::string>> includes_;  // path -> headers' file names
