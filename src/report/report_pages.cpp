@@ -116,7 +116,8 @@ void AddPrototypeRecords(RunContext& ctx, RecordStore& records) {
     if (line.empty()) continue;
     const std::string name = SplitPrototype(line).name;
     if (!CheckFileName(ctx, "Funclist.html", name)) continue;
-    if (records.Lookup(name) >= 0) continue;
+    // A name several files define has its records under their own names.
+    if (records.Lookup(name) >= 0 || records.definitions().Several('F', name)) continue;
     TextWriter record;
     if (CreateFile(record, JoinPath(work::Path(work::kFunctionList4), name))) {
       record.Write(kNotFound);
