@@ -34,10 +34,12 @@ std::string JsQuoted(std::string_view text) {
   return out;
 }
 
-// The name the record gives itself, else its file's name (a placeholder).
+// The name the record gives itself, else its file's name (a placeholder);
+// one of several definitions of a name by its record name, which carries
+// its file.
 const std::string& ShownName(RecordStore& records, int id) {
   const CallRecord& record = records.Get(id);
-  return record.name.empty() ? records.name(id) : record.name;
+  return record.name.empty() || records.Qualified(id) ? records.name(id) : record.name;
 }
 
 std::string FilePlace(const CallRecord& record, const CodeLine& at) {
