@@ -8,7 +8,7 @@ hgpk.c
 hgpk_init
 
 [ŠÖ”Œ^]
-static	inline	int
+int
 
 [ˆø”’è‹`]
 void
