@@ -64,6 +64,22 @@ TEST(BodyAccessesTest, ExpressionsAreSplitIntoTheirVariables) {
             "container_of(ref,structowner,refcount.link)\nlist_entry(pos,typeof(*e),node)\nsizeof_field(structowner,id)");
 }
 
+// A cast to a struct pointer in a loop's condition is a type, not a read
+// of "struct bb".
+TEST(BodyAccessesTest, StructCastsInLoopConditionsAreNoReads) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "struct bb { struct bb *next; };\nstatic struct bb *head;\n"
+                "void f(void)\n{\n    struct bb *p;\n"
+                "    for (p = head; p != (struct bb *) 0; p = p->next) n++;\n"
+                "    for (p = head; (struct bb *) 0 != p; p = p->next) n++;\n}\n");
+  run.RunDefineAls();
+  run.RunFileAls();
+  const std::string reads = Section(run, "f", "[参照変数]");
+  EXPECT_EQ(reads.find("struct"), std::string::npos) << reads;
+  EXPECT_NE(reads.find("head"), std::string::npos) << reads;
+}
+
 TEST(BodyAccessesTest, LiteralsAndNumberSuffixesAreNoVariables) {
   AnalysisRun run;
   run.AddSource("a.c",

@@ -1726,7 +1726,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kForCondition:
-      if (kind == kKindIdentifier) {
+      if (IsTagWord(token) || IsTagWord(previous(1))) {
+        // (struct tag *)p: a cast's type
+      } else if (kind == kKindIdentifier) {
         value_start_ = i;
         state_ = kForConditionLeft;
       } else if (token == ";") {
@@ -1759,7 +1761,9 @@ void FunctionBodyAnalyzer::Step(std::string_view token, TokenKind kind) {
       break;
 
     case kForConditionRight:
-      if (kind == kKindIdentifier) {
+      if (IsTagWord(token) || IsTagWord(previous(1))) {
+        // p != (struct tag *)0: a cast's type
+      } else if (kind == kKindIdentifier) {
         value_start_ = i;
         state_ = kForConditionRightText;
       } else if (token == ";") {

@@ -4,6 +4,7 @@
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/record_tags.h"
 #include "consolidate/record_walk.h"
+#include "lex/callee_name.h"
 #include "lex/classify.h"
 #include "platform/text_file.h"
 
@@ -20,6 +21,15 @@ std::string Join(const std::vector<std::string_view>& tokens, size_t from) {
   std::string out;
   for (size_t i = from; i < tokens.size(); ++i) out += tokens[i];
   return out;
+}
+
+// Where the member access whose "->" or "." ends `tokens` begins: back over
+// every word-and-link pair (info->io.) to the first word; the member itself
+// when no word stands before the link (f(x)->n).
+size_t MemberChainStart(const std::vector<std::string_view>& tokens) {
+  size_t k = tokens.size();
+  while (k >= 2 && (tokens[k - 1] == "->" || tokens[k - 1] == ".") && IsCalleeName(tokens[k - 2])) k -= 2;
+  return k;
 }
 
 }  // namespace
@@ -51,10 +61,17 @@ std::string_view SubscriptExpander::ExtractSubscriptReferences(std::vector<std::
     if (tokens.size() >= kSubscriptTokenCapacity) return SkipSubscript();
     std::string_view token = tokens_.Next();
     if (IsLineEnd(token)) return {};
-    const TokenKind kind = ClassifyToken(token, types_);
+    // The tables lack "%", "?" and ":" (the tokenizer gives them as words);
+    // they end an operand like any operator (hexchars[c % 16]).
+    const TokenKind kind = token == "%" || token == "?" || token == ":" ? kKindOperator : ClassifyToken(token, types_);
     const bool member = !tokens.empty() && (tokens.back() == "." || tokens.back() == "->");
-    if (kind == kKindIdentifier && member && collecting) {
-      // a[p->q]: a member keeps its base, the run goes on
+    if ((kind == kKindIdentifier || kind == kKindTypeName) && member) {
+      // a[p->q]: a member keeps its base, the run goes on. In a[info->io.n]
+      // where some tag or typedef is also called info (or io), a word before
+      // "->" or "." is still a variable or a member (a type has no members):
+      // the run starts at the head of the chain.
+      if (!collecting) run_start = MemberChainStart(tokens);
+      collecting = true;
       tokens.push_back(token);
     } else if (kind == kKindIdentifier) {
       run_start = tokens.size();

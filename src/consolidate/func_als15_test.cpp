@@ -33,6 +33,8 @@ TEST(SubscriptExpanderTest, SubscriptVariablesBecomeEntriesOfTheirOwn) {
       {"a[p->q]", {"p->q"}, "a[]"},
       {"ats[r.base+r.count-1]", {"r.base", "r.count"}, "ats[]"},
       {"a[(int)x<<2]", {"x"}, "a[]"},  // int is a type name: no run starts there
+      {"hex[c%16]", {"c"}, "hex[]"},
+      {"a[n?i:j]", {"n", "i", "j"}, "a[]"},
       {"a[i", {}, "a["},               // not closed: the entry keeps what it had
   };
   for (const Expansion& c : cases) {
@@ -40,6 +42,21 @@ TEST(SubscriptExpanderTest, SubscriptVariablesBecomeEntriesOfTheirOwn) {
     EXPECT_EQ(expander.Rewrite(c.entry, extra), c.rewritten) << c.entry;
     EXPECT_EQ(extra, c.extra) << c.entry;
   }
+}
+
+TEST(SubscriptExpanderTest, AVariableNamedLikeATypeKeepsItsMembers) {
+  // struct smi_info *smi_info: the tag makes the word a type name project-wide,
+  // yet before "->" or "." it can only be the variable.
+  TypeNameTable types;
+  types.Reset();
+  types.FindOrAdd("smi_info");
+  types.FindOrAdd("io");  // struct io { … } io;
+  SubscriptExpander expander(types);
+  std::vector<std::string> extra;
+  EXPECT_EQ(expander.Rewrite("tbl[smi_info->io.si_type]", extra), "tbl[]");
+  EXPECT_EQ(extra, std::vector<std::string>{"smi_info->io.si_type"});
+  EXPECT_EQ(expander.Rewrite("tbl[(smi_info)x+smi_info.n]", extra), "tbl[]");
+  EXPECT_EQ(extra, (std::vector<std::string>{"x", "smi_info.n"}));
 }
 
 TEST(SubscriptExpanderTest, HostileSubscriptsEndWithoutExhaustingAnything) {
