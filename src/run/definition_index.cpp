@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "lex/tokenizer.h"
 #include "platform/text_file.h"
 #include "run/work_folder.h"
 
@@ -29,40 +30,38 @@ std::string_view IncludedFileName(std::string_view written) {
   return FileNameOf(written);
 }
 
-std::vector<std::string_view> PathParts(std::string_view path) {
+// The pieces of `text` between the `separator`s.
+std::vector<std::string_view> Split(std::string_view text, char separator) {
   std::vector<std::string_view> parts;
   size_t start = 0;
   for (;;) {
-    const size_t slash = path.find('/', start);
-    parts.push_back(path.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
-    if (slash == std::string_view::npos) return parts;
-    start = slash + 1;
+    const size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    if (end == std::string_view::npos) return parts;
+    start = end + 1;
   }
 }
 
-// The last `count` parts of a path joined with "_", unsafe characters as "_".
+std::vector<std::string_view> PathParts(std::string_view path) { return Split(path, '/'); }
+
+// The last `count` parts of a path joined with "_"; characters no file name
+// may hold on Linux or Windows as "_" (the second byte of a Shift-JIS
+// character left alone: it may be "\" or "|").
 std::string Qualifier(const std::vector<std::string_view>& parts, size_t count) {
   std::string out;
   for (size_t i = parts.size() - count; i < parts.size(); ++i) {
     if (!out.empty()) out += '_';
     out += parts[i];
   }
-  for (char& c : out) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) c = '_';
+  for (size_t i = 0; i < out.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(out[i]);
+    if (IsShiftJisLead(c)) {
+      ++i;
+    } else if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(out[i]) != std::string_view::npos) {
+      out[i] = '_';
+    }
   }
   return out;
-}
-
-std::vector<std::string> SplitTabs(std::string_view line) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (;;) {
-    const size_t tab = line.find('\t', start);
-    fields.emplace_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-    if (tab == std::string_view::npos) return fields;
-    start = tab + 1;
-  }
 }
 
 }  // namespace
@@ -86,17 +85,11 @@ bool DefinitionIndex::Load() {
   if (in.OpenWorkFile(work::Path(work::kFuncListRecords)) != ReadProblem::kNone) return false;
   std::string line;
   while (in.ReadLineNoEol(line)) {
-    std::vector<std::string> f = SplitTabs(line);
+    const std::vector<std::string_view> f = Split(line, '\t');
     if (f.size() == 3 && f[0] == "I") {
-      AddInclude(std::move(f[1]), std::move(f[2]));
+      AddInclude(std::string(f[1]), std::string(f[2]));
     } else if (f.size() == 5 && (f[0] == "F" || f[0] == "V")) {
-      Definition d;
-      d.kind = f[0][0];
-      d.record = std::move(f[1]);
-      d.name = std::move(f[2]);
-      d.path = std::move(f[3]);
-      d.is_static = f[4] == "1";
-      Add(std::move(d));
+      Add({f[0][0], std::string(f[1]), std::string(f[2]), std::string(f[3]), f[4] == "1", 0});
     }
   }
   return true;

@@ -28,6 +28,8 @@ TEST(DefinitionIndexTest, RecordNamesCarryTheFileAndAreUnique) {
   EXPECT_EQ(Records({{"Reset", "a.c"}, {"reset", "a.c"}, {"RESET", "A.c"}}),
             (V{"Reset@a.c", "reset@a.c-2", "RESET@A.c-3"}));
   EXPECT_EQ(Records({{"f", "we:ird?.c"}, {"f", "b.c"}}), (V{"f@we_ird_.c", "f@b.c"}));
+  // 表 in Shift-JIS ends in the byte of "\\": a character, not a separator.
+  EXPECT_EQ(Records({{"f", "\x95\x5C/a.c"}, {"f", "b/a.c"}}), (V{"f@\x95\x5C_a.c", "f@b_a.c"}));
 }
 
 class ResolveTest : public ::testing::Test {
