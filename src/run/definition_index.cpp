@@ -165,24 +165,28 @@ bool DefinitionIndex::Several(char kind, std::string_view name) const {
 // Whether `from_path` includes the file at `header_path`, directly or
 // through the headers it includes (matched by file name: the index knows the
 // #include lines as written, not the folder the preprocessor found them in).
+// What a file reaches is worked out once.
 bool DefinitionIndex::Includes(std::string_view from_path, std::string_view header_path) const {
-  const std::string wanted = Folded(FileNameOf(header_path));
-  std::vector<std::string> pending{std::string(from_path)};
-  std::unordered_set<std::string> seen{std::string(from_path)};
-  while (!pending.empty()) {
-    const std::string path = std::move(pending.back());
-    pending.pop_back();
-    auto it = includes_.find(path);
-    if (it == includes_.end()) continue;
-    for (const std::string& header : it->second) {
-      if (header == wanted) return true;
-      auto files = paths_by_file_.find(header);
-      if (files == paths_by_file_.end()) continue;
-      for (const std::string& next : files->second)
-        if (seen.insert(next).second) pending.push_back(next);
+  auto [known, added] = reachable_.try_emplace(std::string(from_path));
+  std::unordered_set<std::string>& headers = known->second;
+  if (added) {
+    std::vector<std::string> pending{std::string(from_path)};
+    std::unordered_set<std::string> seen{std::string(from_path)};
+    while (!pending.empty()) {
+      const std::string path = std::move(pending.back());
+      pending.pop_back();
+      auto it = includes_.find(path);
+      if (it == includes_.end()) continue;
+      for (const std::string& header : it->second) {
+        if (!headers.insert(header).second) continue;
+        auto files = paths_by_file_.find(header);
+        if (files == paths_by_file_.end()) continue;
+        for (const std::string& next : files->second)
+          if (seen.insert(next).second) pending.push_back(next);
+      }
     }
   }
-  return false;
+  return headers.count(Folded(FileNameOf(header_path))) != 0;
 }
 
 DefinitionIndex::Choice DefinitionIndex::Resolve(char kind, std::string_view name, std::string_view from_path) const {

@@ -26,6 +26,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace kv {
@@ -84,6 +85,9 @@ class DefinitionIndex {
   std::unordered_map<std::string, std::vector<size_t>> by_folded_;  // kind + folded name
   std::unordered_map<std::string, std::vector<std::string>> includes_;  // path -> headers' file names
   std::unordered_map<std::string, std::vector<std::string>> paths_by_file_;  // folded file name -> paths
+  // Per file, the folded names of the headers it reaches (filled on first
+  // use; the index serves one thread at a time).
+  mutable std::unordered_map<std::string, std::unordered_set<std::string>> reachable_;
 };
 
 // `path` (an internal path) below `root`, the project's mirror folder.
