@@ -96,14 +96,8 @@ std::string UpperCaseSjis(std::string_view text) {
 FunctionFileRegistry::Claim FunctionFileRegistry::ClaimFunction(std::string_view name, std::string_view source_path,
                                                                 bool is_static) {
   Claim claim;
-  auto [it, inserted] = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), std::string(source_path), {}});
-  Entry& entry = it->second;
+  Entry& entry = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), {}}).first->second;
   claim.file_name = entry.spelling;
-  if (!inserted) {
-    claim.replaces = !entry.source.empty();
-    claim.previous_source = entry.source;
-    entry.source.assign(source_path);
-  }
   if (!entry.definitions.empty()) claim.file_name += "@" + std::to_string(entry.definitions.size() + 1);
   entry.definitions.push_back(defined_.size());
   defined_.push_back({std::string(name), std::string(source_path), is_static, claim.file_name, claim.file_name, {}});
@@ -111,7 +105,7 @@ FunctionFileRegistry::Claim FunctionFileRegistry::ClaimFunction(std::string_view
 }
 
 const std::string& FunctionFileRegistry::PageName(std::string_view name, bool* created) {
-  auto [it, inserted] = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), std::string(), {}});
+  auto [it, inserted] = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), {}});
   if (created != nullptr) *created = inserted;
   return it->second.spelling;
 }
@@ -251,8 +245,8 @@ FunctionBodyAnalyzer::FunctionBodyAnalyzer(RunContext& ctx) : ctx_(ctx), lists_(
 // Files
 
 bool FunctionBodyAnalyzer::OpenOutputs(const std::string& file_name) {
-  // Truncated on open: a function of the same name met earlier leaves no
-  // stale tail behind.
+  // Truncated on open: the placeholder page of a callee met earlier under
+  // this name leaves no stale tail behind.
   return record_.Open(JoinPath(work::Path(work::kFuncAls), file_name), WriteMode::kTruncate, ctx_.deferred_files) &&
          page_.Open(JoinPath(html_folder_, file_name + ".html"), WriteMode::kTruncate, ctx_.deferred_files) &&
          source_.Open(JoinPath(work::Path(work::kSource), file_name), WriteMode::kTruncate, ctx_.deferred_files) &&

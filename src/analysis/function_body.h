@@ -54,9 +54,7 @@ struct FunctionHeader {
 class FunctionFileRegistry {
  public:
   struct Claim {
-    std::string file_name;        // the name to use for the files now
-    std::string previous_source;  // the source of an earlier function of the name
-    bool replaces = false;        // an earlier function of the name was met
+    std::string file_name;  // the name to use for the files now
   };
   // A function's files are about to be written from `source_path` (the path
   // below the project folder, "/" between folders).
@@ -79,8 +77,7 @@ class FunctionFileRegistry {
  private:
   struct Entry {
     std::string spelling;
-    std::string source;  // empty for a placeholder page only
-    std::vector<size_t> definitions;  // into defined_
+    std::vector<size_t> definitions;  // into defined_; none for a placeholder page
   };
   struct Defined {
     std::string name;
