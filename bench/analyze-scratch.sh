@@ -1,6 +1,6 @@
 # Sourced by bench/truth.sh and bench/calls.sh (bash, set -euo pipefail)
 # with their arguments CORPUS_DIR [BUILD_DIR]. Runs `kavenor analyze` on the
-# corpus in a scratch folder under /tmp, then `measure SCRIPT` runs
+# corpus in a scratch folder under $TMPDIR (or /tmp), then `measure SCRIPT` runs
 # bench/SCRIPT (python3, standard library) on the run's work folder and its
 # preprocessed copy vcwk012345/DEF/<corpus name>.
 #
@@ -22,7 +22,7 @@ if [ -n "${WORK:-}" ]; then
 else
   kavenor=$build/src/app/kavenor
   [ -x "$kavenor" ] || { echo "missing $kavenor (build the target kavenor)" >&2; exit 1; }
-  scratch=$(mktemp -d /tmp/kavenor-truth.XXXXXX)
+  scratch=$(mktemp -d "${TMPDIR:-/tmp}/kavenor-truth.XXXXXX")
   if [ -z "${KEEP:-}" ]; then trap 'rm -rf "$scratch"' EXIT; fi
   mkdir "$scratch/out"
   (cd "$scratch" && "$kavenor" analyze "$corpus" out > analyze.txt 2>&1) ||

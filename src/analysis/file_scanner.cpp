@@ -254,6 +254,14 @@ void FileScanner::WritePrototype() {
   file_level_.push_back({ctx_.position.line_counter - file_start_counter_, true, std::move(text)});
 }
 
+// A line whose last word before the ";" is a string or character literal
+// declares nothing: it is the rest of an initialiser the line before began
+// (static char warn[] __initdata =\n\tKERN_WARNING "text";).
+static bool EndsWithALiteral(std::string_view text) {
+  size_t end = text.find_last_not_of(" \t\r\n;");
+  return end != std::string_view::npos && (text[end] == '"' || text[end] == '\'');
+}
+
 // The held lines in file order, less those inside a function body: to
 // F_<file>, and to FuncList_ProtType.txt or (unless extern) ValList.txt.
 void FileScanner::FlushFileLevelLines() {
@@ -264,7 +272,7 @@ void FileScanner::FlushFileLevelLines() {
     f_out_.Write(l.text);
     if (l.prototype) {
       prototypes_.Write(l.text);
-    } else if (l.text.find("extern") == std::string::npos) {
+    } else if (l.text.find("extern") == std::string::npos && !EndsWithALiteral(l.text)) {
       variables_.Write(l.text);
       NoteVariable(l.text);
     }

@@ -91,7 +91,7 @@ bool AnalyzeCommand::Prepare() {
 
 bool AnalyzeCommand::RunWorker(const std::vector<StageFrame>& stages) { return RunAnalysisDriver(ctx_, stages); }
 
-AnalyzeResult AnalyzeCommand::Finish() {
+AnalyzeResult AnalyzeCommand::Finish(bool read_name_lists) {
   // However the run ends, the previous work folder's deletion is not waited
   // for (see PreviousWorkFolder::Release).
   struct ReleaseAtEnd {
@@ -143,8 +143,10 @@ AnalyzeResult AnalyzeCommand::Finish() {
     return result;
   }
 
-  result.function_names = ReadFunctionNames();
-  result.variable_names = ReadVariableNames();
+  if (read_name_lists) {
+    result.function_names = ReadFunctionNames();
+    result.variable_names = ReadVariableNames();
+  }
   result.status = AnalyzeResult::Status::kCompleted;
 
   ctx_.ShowStatus(SJ("解析終了"));

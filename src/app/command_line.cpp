@@ -310,7 +310,7 @@ int RunAnalyze(int argc, char** argv) {
   worker.join();
   if (tty) ui.SetProgressLine("");
 
-  AnalyzeResult result = command.Finish();
+  AnalyzeResult result = command.Finish(/*read_name_lists=*/false);
   const bool completed = result.status == AnalyzeResult::Status::kCompleted;
   std::string_view outcome = "the run did not complete";
   if (result.status == AnalyzeResult::Status::kStopped) outcome = "stopped; the work folder was removed";

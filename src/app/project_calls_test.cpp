@@ -110,7 +110,7 @@ TEST_F(ProjectCallsTest, MacroInvocationsAreNoPrototypes) {
   Run({{"a.c",
         "static DEFINE_MUTEX(lock);\nLIST_HEAD(list);\nstatic DEVICE_ATTR(mode, 0644, show, store);\n"
         "module_init(start);\nint declared_only(int);\nstatic inline DEFINE_HELPER(times, long);\n"
-        "__sfr16 __at (0x8C8A) TMR0;\nconst char FMT_NAME(symbol)[] = \"%pS\";\n"
+        "__sfr16 __at (0x8C8A) TMR0;\n__sfr __at (IO_BASE+0x00) CNTLA0;\nconst char FMT_NAME(symbol)[] = \"%pS\";\n"
         "MODULE_PARM_DESC(level, \"initial level\"\n    RANGE(LO, HI));\n"
         "int start(void)\n{\n    return declared_only(1);\n}\n"}});
   EXPECT_EQ(testing::ReadFile("vcwk012345/FuncList_ProtType.txt"), "int\tdeclared_only\t(\tint\t)\t;\r\n");

@@ -7,14 +7,15 @@ namespace kv {
 namespace {
 
 // C keywords (C23 included) and the compiler keywords met in embedded and
-// GNU code that are followed by "(" without being calls. offsetof is a
+// GNU code that are followed by "(" without being calls (__at (0x80) of a
+// small-device compiler places a variable). offsetof is a
 // macro, but the macro of an operator: it names a member, not a function.
 // Sorted (byte order) for the binary search.
-constexpr std::array<std::string_view, 76> kNotCallees = {
+constexpr std::array<std::string_view, 77> kNotCallees = {
     "_Alignas",     "_Alignof",      "_Atomic",     "_BitInt",       "_Bool",
     "_Complex",     "_Decimal128",   "_Decimal32",  "_Decimal64",    "_Generic",
     "_Imaginary",   "_Noreturn",     "_Pragma",     "_Static_assert", "_Thread_local",
-    "__alignof",    "__alignof__",   "__asm",       "__asm__",       "__attribute",
+    "__alignof",    "__alignof__",   "__asm",       "__asm__",       "__at",          "__attribute",
     "__attribute__", "__builtin_offsetof", "__builtin_types_compatible_p", "__builtin_va_arg", "__declspec",
     "__extension__", "__typeof",     "__typeof__",  "__typeof_unqual__", "alignas",
     "alignof",      "asm",           "auto",        "bool",          "break",

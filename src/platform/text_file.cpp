@@ -105,13 +105,27 @@ bool TextWriter::Close() {
   return !failed_;
 }
 
+void StripCarriageReturnsInPlace(std::string& text) {
+  size_t to = text.find("\r\n");
+  if (to == std::string::npos) return;
+  for (size_t from = to; from < text.size(); ++from) {
+    if (text[from] == '\r' && from + 1 < text.size() && text[from + 1] == '\n') continue;
+    text[to++] = text[from];
+  }
+  text.resize(to);
+}
+
 std::string StripCarriageReturns(std::string_view bytes) {
+  // Most files have no "\r" at all: copy the runs between them whole.
   std::string out;
   out.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    out.push_back(bytes[i]);
+  size_t from = 0;
+  for (size_t cr = bytes.find('\r'); cr != std::string_view::npos; cr = bytes.find('\r', cr + 1)) {
+    if (cr + 1 >= bytes.size() || bytes[cr + 1] != '\n') continue;
+    out.append(bytes.substr(from, cr - from));
+    from = cr + 1;
   }
+  out.append(bytes.substr(from));
   return out;
 }
 
@@ -140,21 +154,28 @@ ReadProblem ReadOpenFile(int fd, std::string_view path, std::string& bytes, size
   }
   if (!S_ISREG(st.st_mode)) return ReadProblem::kNotRegular;
   if (static_cast<unsigned long long>(st.st_size) > max_bytes) return ReadProblem::kTooLarge;
-  bytes.clear();
-  if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
-  char chunk[65536];
+  // Read straight into the string: sized one byte past the file, so that
+  // the second read() already sees the end (or a file that grew).
+  bytes.assign(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536, '\0');
+  size_t used = 0;
   for (;;) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+    ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
       NoteReadFailure(errno, path);
+      bytes.resize(used);
       return ReadProblem::kFailed;
     }
     if (n == 0) break;
+    used += static_cast<size_t>(n);
     // A file that grows while it is read is held to the same bound.
-    if (bytes.size() + static_cast<size_t>(n) > max_bytes) return ReadProblem::kTooLarge;
-    bytes.append(chunk, static_cast<size_t>(n));
+    if (used > max_bytes) {
+      bytes.resize(used);
+      return ReadProblem::kTooLarge;
+    }
   }
+  bytes.resize(used);
   return ReadProblem::kNone;
 }
 
@@ -224,7 +245,8 @@ bool LineReader::Open(std::string_view path) {
   Close();
   std::string bytes;
   if (!ReadFileBytes(path, bytes)) return false;
-  text_ = StripCarriageReturns(bytes);
+  StripCarriageReturnsInPlace(bytes);
+  text_ = std::move(bytes);
   open_ = true;
   return true;
 }
@@ -234,7 +256,8 @@ ReadProblem LineReader::OpenWorkFile(std::string_view path) {
   std::string bytes;
   ReadProblem problem = ReadWorkFileBytes(path, bytes);
   if (problem != ReadProblem::kNone) return problem;
-  text_ = StripCarriageReturns(bytes);
+  StripCarriageReturnsInPlace(bytes);
+  text_ = std::move(bytes);
   open_ = true;
   return ReadProblem::kNone;
 }

@@ -143,5 +143,6 @@ ReadProblem ReadWorkFileBytes(std::string_view path, std::string& bytes, size_t 
 
 // Windows text-mode translation of raw bytes: CR LF -> LF.
 std::string StripCarriageReturns(std::string_view bytes);
+void StripCarriageReturnsInPlace(std::string& text);
 
 }  // namespace kv

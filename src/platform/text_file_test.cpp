@@ -77,6 +77,19 @@ TEST(TextFileTest, LoneCrStaysAndNulCutsThePiece) {
   EXPECT_EQ(line, "a\rb");
 }
 
+TEST(TextFileTest, OnlyCrBeforeLfIsStripped) {
+  EXPECT_EQ(StripCarriageReturns("a\r\nb\r\n"), "a\nb\n");
+  EXPECT_EQ(StripCarriageReturns("a\rb\r"), "a\rb\r");
+  EXPECT_EQ(StripCarriageReturns("\r\r\n\n"), "\r\n\n");
+  EXPECT_EQ(StripCarriageReturns(""), "");
+  EXPECT_EQ(StripCarriageReturns("plain"), "plain");
+  for (std::string text : {"a\r\nb\r\n", "a\rb\r", "\r\r\n\n", "", "x\r\n\r\n\r"}) {
+    const std::string copied = StripCarriageReturns(text);
+    StripCarriageReturnsInPlace(text);
+    EXPECT_EQ(text, copied);
+  }
+}
+
 TEST(TextFileTest, MissingFileDoesNotOpen) {
   ScratchFolder scratch;
   LineReader in("nothing.txt");

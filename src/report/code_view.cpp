@@ -529,36 +529,53 @@ std::string ParentFolderUpper(std::string_view path) {
   return out;
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
+// The letters a-z as A-Z, byte by byte: a record names its file in any
+// letter case.
+std::string UpperBytes(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+// The copy's files by the name a record gives ("[ファイル名]", letter case
+// ignored), in listing order, with what PlaceFunction ranks them by.
+struct NamedFile {
+  const FileFacts* file;
+  std::string last_part;
+  std::string folder_upper;
+};
+using FilesByName = std::unordered_map<std::string, std::vector<NamedFile>>;
+
+FilesByName IndexFilesByName(const std::vector<FileFacts>& files) {
+  FilesByName by_name;
+  for (const FileFacts& file : files) {
+    std::string last = LastPart(file.path);
+    by_name[UpperBytes(last)].push_back(NamedFile{&file, std::move(last), ParentFolderUpper(file.path)});
   }
-  return true;
+  return by_name;
 }
 
 // Where a record's function stands: among the files of its name (the one in
 // a folder of its folder name first), its name followed by its parameters,
 // the strongest shape first (a body follows), then the earliest.
-CodeLine PlaceFunction(const CallRecord& record, const std::vector<FileFacts>& files, const std::string& c_name) {
+CodeLine PlaceFunction(const CallRecord& record, const FilesByName& files, const std::string& c_name) {
   CodeLine best;
   if (record.file.empty() || c_name.empty()) return best;
+  auto named = files.find(UpperBytes(record.file));
+  if (named == files.end()) return best;
   const size_t open = record.name.find('(');
   const std::string key = open == std::string::npos ? std::string() : AlnumKey(record.name.substr(open));
   int best_rank = -1;
-  for (const FileFacts& file : files) {
-    if (!SameIgnoringCase(LastPart(file.path), record.file)) continue;
-    const int folder_bonus = ParentFolderUpper(file.path) == record.folder ? 10 : 0;
-    const int exact_bonus = LastPart(file.path) == record.file ? 5 : 0;
-    for (const FunctionSite& site : file.functions) {
+  for (const NamedFile& candidate : named->second) {
+    const int folder_bonus = candidate.folder_upper == record.folder ? 10 : 0;
+    const int exact_bonus = candidate.last_part == record.file ? 5 : 0;
+    for (const FunctionSite& site : candidate.file->functions) {
       if (site.name != c_name || (open != std::string::npos && site.key != key)) continue;
       const int rank = folder_bonus + exact_bonus + site.strength;
       if (rank > best_rank) {
         best_rank = rank;
-        best = CodeLine{file.page, site.line};
+        best = CodeLine{candidate.file->page, site.line};
       }
     }
   }
@@ -632,13 +649,14 @@ CodeIndex WriteCodeView(RunContext& ctx, RecordStore& records) {
   std::vector<std::string> c_names(static_cast<size_t>(records.size()));
   std::vector<std::string> record_names(static_cast<size_t>(records.size()));
   std::unordered_map<std::string, std::unordered_map<int, std::vector<int>>> defined_at;  // page -> line -> ids
+  const FilesByName files_by_name = IndexFilesByName(files);
   for (int id = 0; id < records.size(); ++id) {
     const CallRecord& record = records.Get(id);
     record_names[static_cast<size_t>(id)] = records.name(id);
     if (record.name.empty()) continue;
     const std::string c_name = record.name.substr(0, record.name.find('('));
     c_names[static_cast<size_t>(id)] = c_name;
-    const CodeLine at = PlaceFunction(record, files, c_name);
+    const CodeLine at = PlaceFunction(record, files_by_name, c_name);
     if (!at.found()) continue;
     index.functions[static_cast<size_t>(id)] = at;
     links.functions[c_name].push_back(id);
