@@ -236,13 +236,16 @@ def expression_entries(corpus, functions, project):
 
 def ram_pairs(work):
     """(variable, function) pairs of RAM_ALL/: each access list names the
-    functions (lines without indent) that access its variable."""
+    functions (lines without indent) that access its variable. A list of one
+    of several definitions of a name is named name@file (no identifier
+    holds "@")."""
     root = os.path.join(work, 'RAM_ALL')
     pairs = []
     if not os.path.isdir(root):
         return pairs
-    for variable in sorted(os.listdir(root)):
-        lines = T.read_lines(os.path.join(root, variable))
+    for list_name in sorted(os.listdir(root)):
+        variable = list_name.split('@', 1)[0]
+        lines = T.read_lines(os.path.join(root, list_name))
         for text in lines[1:]:
             if text and not text.startswith(' '):
                 pairs.append((variable, text))

@@ -5,11 +5,13 @@
 #include <limits>
 
 #include "analysis/comment_attachment.h"
+#include "run/definition_index.h"
 #include "run/folder_utils.h"
 #include "run/source_descriptions.h"
 #include "run/work_folder.h"
 #include "lex/callee_name.h"
 #include "lex/classify.h"
+#include "lex/keyword_tables.h"
 #include "prepro/source_walk.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
@@ -44,6 +46,18 @@ void FileScanner::Walk(const std::string& folder, std::string_view pattern) {
     ctx_.position.current_file = parts.base;
     if (IsSourceExtension(parts.extension)) ScanFile(path);
   });
+  if (!ctx_.StopRequested()) body_.files().FinishWalk(ctx_);
+}
+
+// The header an #include line names, as written ("x.h" or <sys/x.h>), for
+// the record of which file includes which.
+void FileScanner::NoteInclude() {
+  std::string_view rest = line_.Rest();
+  const size_t open = rest.find_first_of("\"<");
+  if (open == std::string_view::npos) return;
+  const size_t close = rest.find(rest[open] == '"' ? '"' : '>', open + 1);
+  if (close == std::string_view::npos) return;
+  body_.files().NoteInclude(PathBelow(ctx_.mirror_root, header_.file_path), std::string(rest.substr(open, close - open + 1)));
 }
 
 bool FileScanner::OpenOutputs(const std::string& path, const std::string& file_name) {
@@ -260,9 +274,19 @@ void FileScanner::FlushFileLevelLines() {
       prototypes_.Write(l.text);
     } else if (l.text.find("extern") == std::string::npos && !EndsWithALiteral(l.text)) {
       variables_.Write(l.text);
+      NoteVariable(l.text);
     }
   }
   file_level_.clear();
+}
+
+// A file-level variable of ValList.txt, in its order: where it is defined.
+void FileScanner::NoteVariable(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  std::string type, name;
+  SplitTypeAndName(line, type, name);
+  const bool is_static = line.starts_with("static\t") || line.find("\tstatic\t") != std::string_view::npos;
+  body_.files().NoteVariable(std::move(name), PathBelow(ctx_.mirror_root, header_.file_path), is_static);
 }
 
 void FileScanner::StoreArgument(int last) {
@@ -837,6 +861,7 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
       return Action::kAdvance;
 
     case kDirective:
+      if (token == "include") NoteInclude();
       if (token != "define") return Action::kNextStatement;
       define_ |= 1;
       state_ = kDefineBody;

@@ -95,6 +95,8 @@ class FileScanner {
   void RecordShapedDefinition(const ShapedDefinition& d, long file_start_counter);
   void WriteDescriptions(const std::string& path, const std::string& file_name);
   void WriteDeclaration();
+  void NoteInclude();
+  void NoteVariable(std::string_view line);
   void WritePrototype();
   void FlushFileLevelLines();
   void RegisterTypeName(std::string_view name);

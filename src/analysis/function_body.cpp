@@ -1,8 +1,11 @@
 #include "analysis/function_body.h"
 
+#include <algorithm>
 #include <charconv>
 #include <exception>
 
+#include "platform/file_write_queue.h"
+#include "run/definition_index.h"
 #include "run/work_folder.h"
 #include "lex/callee_name.h"
 #include "lex/classify.h"
@@ -90,23 +93,148 @@ std::string UpperCaseSjis(std::string_view text) {
   return out;
 }
 
-FunctionFileRegistry::Claim FunctionFileRegistry::ClaimFunction(std::string_view name,
-                                                                std::string_view source_path) {
+FunctionFileRegistry::Claim FunctionFileRegistry::ClaimFunction(std::string_view name, std::string_view source_path,
+                                                                bool is_static) {
   Claim claim;
-  auto [it, inserted] = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), std::string(source_path)});
-  claim.file_name = it->second.spelling;
-  if (!inserted) {
-    claim.replaces = !it->second.source.empty();
-    claim.previous_source = it->second.source;
-    it->second.source.assign(source_path);
-  }
+  Entry& entry = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), {}}).first->second;
+  claim.file_name = entry.spelling;
+  if (!entry.definitions.empty()) claim.file_name += "@" + std::to_string(entry.definitions.size() + 1);
+  entry.definitions.push_back(defined_.size());
+  defined_.push_back({std::string(name), std::string(source_path), is_static, claim.file_name, claim.file_name, {}});
   return claim;
 }
 
 const std::string& FunctionFileRegistry::PageName(std::string_view name, bool* created) {
-  auto [it, inserted] = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), std::string()});
+  auto [it, inserted] = entries_.try_emplace(UpperCaseSjis(name), Entry{std::string(name), {}});
   if (created != nullptr) *created = inserted;
   return it->second.spelling;
+}
+
+void FunctionFileRegistry::NoteLink(const std::string& page_name) {
+  if (defined_.empty()) return;
+  std::vector<std::string>& links = defined_.back().links;
+  if (std::find(links.begin(), links.end(), page_name) == links.end()) links.push_back(page_name);
+}
+
+void FunctionFileRegistry::NoteInclude(std::string path, std::string header) {
+  includes_.emplace_back(std::move(path), std::move(header));
+}
+
+void FunctionFileRegistry::NoteVariable(std::string name, std::string path, bool is_static) {
+  variables_.push_back({std::move(name), std::move(path), is_static});
+}
+
+namespace {
+
+void RenameFunctionFiles(const std::string& from, const std::string& to) {
+  for (std::string_view folder : {work::kFuncAls, work::kSource, work::kSource2})
+    RenameFile(JoinPath(work::Path(folder), from), JoinPath(work::Path(folder), to));
+  RenameFile(JoinPath(work::Path(work::kHtml), from + ".html"), JoinPath(work::Path(work::kHtml), to + ".html"));
+}
+
+// Every "<A href= P.html>" of the page for a P in `targets` pointed at its
+// new page.
+void RepointLinks(const std::string& page, const std::vector<std::pair<std::string, std::string>>& targets) {
+  LineReader in;
+  if (in.OpenWorkFile(page) != ReadProblem::kNone) return;
+  std::string text = in.text();
+  for (const auto& [from, to] : targets) {
+    const std::string old_link = "<A href= " + from + ".html>";
+    const std::string new_link = "<A href= " + to + ".html>";
+    for (size_t at = text.find(old_link); at != std::string::npos; at = text.find(old_link, at + new_link.size()))
+      text.replace(at, old_link.size(), new_link);
+  }
+  TextWriter out(page, WriteMode::kTruncate);
+  out.Write(text);
+}
+
+}  // namespace
+
+// The record name of every variable of ValList.txt, in its order; empty
+// when no name is defined in more than one file. A file that declares a
+// name twice (int x; ... int x;) defines one variable.
+std::vector<std::string> FunctionFileRegistry::NameVariables(RunContext& ctx) const {
+  std::unordered_map<std::string, std::vector<size_t>> by_name;  // folded -> first variable of each file
+  std::vector<size_t> same_as(variables_.size());
+  std::vector<std::string> order;
+  for (size_t i = 0; i < variables_.size(); ++i) {
+    auto [it, inserted] = by_name.try_emplace(UpperCaseSjis(variables_[i].name));
+    if (inserted) order.push_back(it->first);
+    same_as[i] = i;
+    for (size_t j : it->second)
+      if (variables_[j].path == variables_[i].path) same_as[i] = j;
+    if (same_as[i] == i) it->second.push_back(i);
+  }
+  std::vector<std::string> records;
+  for (const std::string& folded : order) {
+    const std::vector<size_t>& group = by_name[folded];
+    if (group.size() < 2) continue;
+    if (records.empty()) {
+      records.reserve(variables_.size());
+      for (const Variable& v : variables_) records.push_back(v.name);
+    }
+    std::vector<Definition> named;
+    for (size_t i : group) named.push_back({'V', "", variables_[i].name, variables_[i].path, false, 0});
+    DefinitionIndex::NameRecords(named);
+    for (size_t k = 0; k < group.size(); ++k) {
+      records[group[k]] = named[k].record;
+      ctx.log.Finding(variables_[group[k]].path, 0, variables_[group[k]].name, SJ("同名変数 定義ごとの記録 ") + named[k].record);
+    }
+  }
+  for (size_t i = 0; i < records.size(); ++i) records[i] = records[same_as[i]];
+  return records;
+}
+
+void FunctionFileRegistry::FinishWalk(RunContext& ctx) {
+  if (ctx.deferred_files != nullptr)
+    for (const std::string& path : ctx.deferred_files->Drain()) ctx.log.Note(path, "FILE CREATE FAIL\n");
+  DefinitionIndex index;
+  std::vector<std::string> several;  // folded names with lasting names of their own
+  for (auto& [folded, entry] : entries_) {
+    if (entry.definitions.size() < 2) continue;
+    several.push_back(folded);
+  }
+  std::sort(several.begin(), several.end(), [this](const std::string& a, const std::string& b) {
+    return entries_[a].definitions.front() < entries_[b].definitions.front();
+  });
+  for (const std::string& folded : several) {
+    Entry& entry = entries_[folded];
+    std::vector<Definition> group;
+    for (size_t i : entry.definitions) group.push_back({'F', "", defined_[i].name, defined_[i].path, false, 0});
+    DefinitionIndex::NameRecords(group);
+    for (size_t k = 0; k < group.size(); ++k) {
+      Defined& d = defined_[entry.definitions[k]];
+      d.record = group[k].record;
+      RenameFunctionFiles(d.written, d.record);
+      ctx.log.Finding(d.path, 0, d.name, SJ("同名関数 定義ごとの記録 ") + d.record);
+    }
+  }
+  for (const Defined& d : defined_) index.Add({'F', d.record, d.name, d.path, d.is_static, 0});
+  for (const auto& [path, header] : includes_) index.AddInclude(path, header);
+  for (const Defined& d : defined_) {
+    std::vector<std::pair<std::string, std::string>> targets;
+    for (const std::string& page : d.links) {
+      auto it = entries_.find(UpperCaseSjis(page));
+      if (it == entries_.end() || it->second.definitions.size() < 2) continue;
+      targets.emplace_back(page, index.ResolveRecord('F', page, d.path));
+    }
+    if (!targets.empty()) RepointLinks(JoinPath(work::Path(work::kHtml), d.record + ".html"), targets);
+  }
+  const std::vector<std::string> variable_records = NameVariables(ctx);
+  // Without a name defined twice every use means the one definition of its
+  // name, and the run's files stay as they always were.
+  if (several.empty() && variable_records.empty()) return;
+  std::string list;
+  for (const Defined& d : defined_)
+    list += "F\t" + d.record + "\t" + d.name + "\t" + d.path + (d.is_static ? "\t1\n" : "\t0\n");
+  for (size_t i = 0; i < variables_.size(); ++i) {
+    const Variable& v = variables_[i];
+    const std::string& record = variable_records.empty() ? v.name : variable_records[i];
+    list += "V\t" + record + "\t" + v.name + "\t" + v.path + (v.is_static ? "\t1\n" : "\t0\n");
+  }
+  for (const auto& [path, header] : includes_) list += "I\t" + path + "\t" + header + "\n";
+  TextWriter out(work::Path(work::kFuncListRecords), WriteMode::kTruncate);
+  out.Write(list);
 }
 
 FunctionBodyAnalyzer::FunctionBodyAnalyzer(RunContext& ctx) : ctx_(ctx), lists_(ctx.log) {
@@ -117,8 +245,8 @@ FunctionBodyAnalyzer::FunctionBodyAnalyzer(RunContext& ctx) : ctx_(ctx), lists_(
 // Files
 
 bool FunctionBodyAnalyzer::OpenOutputs(const std::string& file_name) {
-  // Truncated on open: a function of the same name met earlier leaves no
-  // stale tail behind.
+  // Truncated on open: the placeholder page of a callee met earlier under
+  // this name leaves no stale tail behind.
   return record_.Open(JoinPath(work::Path(work::kFuncAls), file_name), WriteMode::kTruncate, ctx_.deferred_files) &&
          page_.Open(JoinPath(html_folder_, file_name + ".html"), WriteMode::kTruncate, ctx_.deferred_files) &&
          source_.Open(JoinPath(work::Path(work::kSource), file_name), WriteMode::kTruncate, ctx_.deferred_files) &&
@@ -255,10 +383,9 @@ int FunctionBodyAnalyzer::Analyze(LineReader& input, LineTokenizer& line, const 
         MakeFolder(work::Path(f));
       folders_made_ = true;
     }
-    FunctionFileRegistry::Claim claim = files_.ClaimFunction(function_name_, header.file_path);
-    if (claim.replaces)
-      ctx_.log.Finding(ctx_.position.current_file, ctx_.position.line_counter, function_name_,
-                       SJ("同名関数 記録置換 ") + claim.previous_source + " -> " + header.file_path);
+    bool is_static = false;
+    for (int i = 0; i < header.name_index && !is_static; ++i) is_static = header_tokens[static_cast<size_t>(i)] == "static";
+    FunctionFileRegistry::Claim claim = files_.ClaimFunction(function_name_, PathBelow(ctx_.mirror_root, header.file_path), is_static);
     if (!OpenOutputs(claim.file_name)) {
       CloseOutputs();
       return 255;
@@ -562,6 +689,7 @@ void FunctionBodyAnalyzer::RecordCall(int a, int b, int callee) {
   // differ only in letter case share one page (see FunctionFileRegistry).
   bool new_page = false;
   const std::string& page_name = files_.PageName(name, &new_page);
+  files_.NoteLink(page_name);
   page_.Write("<A href= ");
   page_.Write(page_name);
   page_.Write(".html>");

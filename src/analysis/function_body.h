@@ -44,26 +44,60 @@ struct FunctionHeader {
 // Which per-function files this run has written. Names are matched ignoring
 // ASCII case, as the files collide on a case-insensitive disk; the spelling
 // met first is the one on disk.
+//
+// Every definition gets files of its own. While the walk goes on, the first
+// definition of a name writes under the name and each later one under a
+// stand-in (name + "@" + its number); FinishWalk then gives the definitions
+// of a name met more than once their lasting names (run/definition_index.h),
+// renames their files and points the ◆ links of their callers' pages at the
+// definition each caller's file links to.
 class FunctionFileRegistry {
  public:
   struct Claim {
-    std::string file_name;        // the spelling to use for the files
-    std::string previous_source;  // the source of an earlier function of the name
-    bool replaces = false;        // an earlier function's files are replaced
+    std::string file_name;  // the name to use for the files now
   };
-  // A function's files are about to be written from `source_path`.
-  Claim ClaimFunction(std::string_view name, std::string_view source_path);
+  // A function's files are about to be written from `source_path` (the path
+  // below the project folder, "/" between folders).
+  Claim ClaimFunction(std::string_view name, std::string_view source_path, bool is_static = false);
   // The spelling of the page file HTML/<spelling>.html for a callee
   // `name`. `created` is set when no function page and no placeholder of that
   // name existed yet: the caller creates the placeholder now.
   const std::string& PageName(std::string_view name, bool* created);
+  // The function claimed last links to the page of `page_name`.
+  void NoteLink(const std::string& page_name);
+  // `path` has an #include of `header` (as written).
+  void NoteInclude(std::string path, std::string header);
+  // A file-level variable (its name as written) defined in `path`.
+  void NoteVariable(std::string name, std::string path, bool is_static);
+
+  // After the walk: the lasting names, the files renamed, the links
+  // followed, FuncList_Records.txt written; each renamed record logged.
+  void FinishWalk(RunContext& ctx);
 
  private:
   struct Entry {
     std::string spelling;
-    std::string source;  // empty for a placeholder page only
+    std::vector<size_t> definitions;  // into defined_; none for a placeholder page
   };
+  struct Defined {
+    std::string name;
+    std::string path;
+    bool is_static = false;
+    std::string written;  // the files' name during the walk
+    std::string record;   // the lasting name
+    std::vector<std::string> links;  // pages its page links to
+  };
+  std::vector<std::string> NameVariables(RunContext& ctx) const;
+
   std::unordered_map<std::string, Entry> entries_;
+  std::vector<Defined> defined_;
+  std::vector<std::pair<std::string, std::string>> includes_;
+  struct Variable {
+    std::string name;
+    std::string path;
+    bool is_static = false;
+  };
+  std::vector<Variable> variables_;
 };
 
 // ASCII letters upper-cased; the second byte of a Shift-JIS character is
@@ -159,6 +193,7 @@ class FunctionBodyAnalyzer {
   // `inf` is the open INF file of the source (the counts are appended).
   int Analyze(LineReader& input, LineTokenizer& line, const TokenList& header_tokens, const FunctionHeader& header,
               TextWriter& inf);
+  FunctionFileRegistry& files() { return files_; }
 
  private:
   struct CallFrame {

@@ -58,43 +58,57 @@ TEST(FunctionBodyTest, RegistryMatchesNamesIgnoringCase) {
   EXPECT_FALSE(created);
   FunctionFileRegistry::Claim first = files.ClaimFunction("foo", "a.c");
   EXPECT_EQ(first.file_name, "Foo");  // the placeholder's spelling is the file on disk
-  EXPECT_FALSE(first.replaces);
+  // A second definition writes beside the first until the walk has ended.
   FunctionFileRegistry::Claim second = files.ClaimFunction("FOO", "b.c");
-  EXPECT_TRUE(second.replaces);
-  EXPECT_EQ(second.previous_source, "a.c");
+  EXPECT_EQ(second.file_name, "Foo@2");
   EXPECT_EQ(files.PageName("foo", &created), "Foo");
   EXPECT_FALSE(created);
 }
 
-// Two static functions of one name: the later one's files replace the
-// earlier (longer) ones completely, and the log names both sources.
-TEST(FunctionBodyTest, SecondFunctionOfTheSameNameReplacesTheFirstCompletely) {
+// Two static functions of one name: each keeps files of its own, named
+// after its file, and the log names each record.
+TEST(FunctionBodyTest, FunctionsOfTheSameNameInTwoFilesGetARecordEach) {
   AnalysisRun run;
   run.AddSource("a.c", "static int helper(int a)\n{\n    /* long */\n" + Repeat("    total = total + a;\n", 30) +
-                           "    return total;\n}\n");
-  run.AddSource("b.c", "static int helper(void)\n{\n    return 2;\n}\n");
+                           "    return total;\n}\nint run_a(void)\n{\n    return helper(1);\n}\n");
+  run.AddSource("b.c", "static int helper(void)\n{\n    return 2;\n}\nint run_b(void)\n{\n    return helper();\n}\n");
   run.RunFileAls();
-  EXPECT_EQ(run.Text("func_als/helper"),
+  EXPECT_FALSE(Exists("vcwk012345/func_als/helper"));
+  EXPECT_EQ(Section(run.Text("func_als/helper@a.c"), "[ファイル名]"), V{"a.c"});
+  EXPECT_EQ(Section(run.Text("func_als/helper@a.c"), "[関数名称]"), V{"helper"});
+  EXPECT_EQ(run.Text("func_als/helper@b.c"),
             "[フォルダ名]\nPROJ\n\n[ファイル名]\nb.c\n\n[関数名称]\nhelper\n\n[引数定義]\nvoid\n\n"
             "[テンポラリ変数]\nNONE\n\n[コール関数]\nNONE\n\n[参照変数]\nNONE\n\n[書込み変数]\nNONE\n\n"
             "[戻り値]\n2\n\n[変数アクセス情報]\n2 [RET]\n\n");
-  EXPECT_EQ(run.Text("SOURCE/helper"), "[SOURCE]\nstatic int helper ( void ) {\n return 2;\n}");
-  EXPECT_EQ(run.Text("SOURCE2/helper"), "");
-  EXPECT_EQ(run.Text("HTML/helper.html"),
+  EXPECT_EQ(run.Text("SOURCE/helper@b.c"), "[SOURCE]\nstatic int helper ( void ) {\n return 2;\n}");
+  EXPECT_NE(run.Text("SOURCE/helper@a.c").find("total = total + a;"), std::string::npos);
+  EXPECT_TRUE(Exists("vcwk012345/SOURCE2/helper@a.c"));
+  EXPECT_EQ(run.Text("HTML/helper@b.c.html"),
             "<meta charset=\"Shift_JIS\"><BODY bgcolor=#CCFFFF><font size='2'>static　int　helper　(　void　)　{　<BR><BR>　　　　return　2;<BR>}");
+  // Each caller's ◆ goes to its own file's helper.
+  EXPECT_NE(run.Text("HTML/run_a.html").find("<A href= helper@a.c.html>"), std::string::npos);
+  EXPECT_NE(run.Text("HTML/run_b.html").find("<A href= helper@b.c.html>"), std::string::npos);
+  EXPECT_EQ(run.Text("FuncList_Records.txt"),
+            "F\thelper@a.c\thelper\ta.c\t1\nF\trun_a\trun_a\ta.c\t0\n"
+            "F\thelper@b.c\thelper\tb.c\t1\nF\trun_b\trun_b\tb.c\t0\n");
   std::string log = ReadSjisText("AnalyzeLog.txt");
-  EXPECT_EQ(log, "b : 37 : helper : 同名関数 記録置換 ./vcwk012345/DEF/proj/a.c -> ./vcwk012345/DEF/proj/b.c\n");
+  EXPECT_EQ(log, "a.c : 0 : helper : 同名関数 定義ごとの記録 helper@a.c\n"
+                 "b.c : 0 : helper : 同名関数 定義ごとの記録 helper@b.c\n");
 }
 
-TEST(FunctionBodyTest, NamesDifferingInCaseShareTheirFiles) {
+// Names that differ in letter case alone would share a file on a disk that
+// ignores case: they too get a record each.
+TEST(FunctionBodyTest, NamesDifferingInCaseGetARecordEach) {
   AnalysisRun run;
   run.AddSource("a.c", "void Reset(void)\n{\n    x = 1;\n    y = 2;\n}\nvoid reset(void)\n{\n}\n");
   run.RunFileAls();
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator("vcwk012345/func_als")) names.push_back(e.path().filename());
-  EXPECT_EQ(names, V{"Reset"});
-  EXPECT_EQ(Section(run.Text("func_als/Reset"), "[関数名称]"), V{"reset"});
-  EXPECT_EQ(Section(run.Text("func_als/Reset"), "[書込み変数]"), V{"NONE"});
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (V{"Reset@a.c", "reset@a.c-2"}));
+  EXPECT_EQ(Section(run.Text("func_als/reset@a.c-2"), "[関数名称]"), V{"reset"});
+  EXPECT_EQ(Section(run.Text("func_als/reset@a.c-2"), "[書込み変数]"), V{"NONE"});
+  EXPECT_EQ(Section(run.Text("func_als/Reset@a.c"), "[書込み変数]"), (V{"x", "y"}));
 }
 
 TEST(FunctionBodyTest, PlaceholderPagesOnlyForPagesThatDoNotExist) {

@@ -1,9 +1,11 @@
 #include "app/analyze_command.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
 #include "app/analyze_folders.h"
+#include "run/definition_index.h"
 #include "run/folder_utils.h"
 #include "run/work_folder.h"
 #include "platform/encoding.h"
@@ -264,13 +266,24 @@ std::vector<std::string> ReadFunctionNames() {
   return names;
 }
 
+// The written variables of ValList2.txt; a name several files define
+// stands as its records, one per definition (count@timer.c), the choice the
+// variable command takes.
 std::vector<std::string> ReadVariableNames() {
   std::vector<std::string> names;
+  DefinitionIndex definitions;
+  definitions.Load();
   LineReader in(work::Path(work::kValList2));
   std::string line;
   while (in.ReadLineNoEol(line)) {
     if (line == "@1END") break;
-    if (line.find('*') == std::string::npos) names.push_back(line);
+    if (line.find('*') != std::string::npos) continue;
+    if (!definitions.Several('V', line)) {
+      names.push_back(line);
+      continue;
+    }
+    for (const Definition* d : definitions.Definitions('V', line))
+      if (std::find(names.begin(), names.end(), d->record) == names.end()) names.push_back(d->record);
   }
   return names;
 }

@@ -22,6 +22,7 @@
 #include "app/progress_line.h"
 #include "app/run_summary.h"
 #include "report/report_commands.h"
+#include "run/definition_index.h"
 #include "xlsdoc/design_document_command.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
@@ -87,7 +88,8 @@ const char kTreeHelp[] =
     "usage: kavenor tree [--tree-lines N] [--open] FUNCTION OUTPUT_DIR\n"
     "\n"
     "Writes the call tree rooted at FUNCTION (from the last analysis in the\n"
-    "current directory) and copies it into OUTPUT_DIR.\n"
+    "current directory) and copies it into OUTPUT_DIR. A function several files\n"
+    "define is named by its record (helper@util.c); its plain name lists them.\n"
     "  --open          open the tree's index.html with xdg-open\n"
     "  --tree-lines N  lines written in full; a larger tree is written in brief\n"
     "                  form, each function expanded once (default 1000000)\n";
@@ -97,7 +99,8 @@ const char kVariableHelp[] =
     "\n"
     "Lists every function that accesses VARIABLE (a file-level variable of the\n"
     "last analysis in the current directory), marks the accesses in the call\n"
-    "tree and copies the result into OUTPUT_DIR.\n"
+    "tree and copies the result into OUTPUT_DIR. A variable several files\n"
+    "define is named by its record (count@timer.c); its plain name lists them.\n"
     "  --open  open the result's index.html with xdg-open\n";
 
 const char kDocsHelp[] =
@@ -337,6 +340,25 @@ int RunAnalyze(int argc, char** argv) {
   }
 }
 
+// A plain name that several files define names no one record: its records
+// are listed (with their files) for the user to choose, and the command is
+// a usage error (2). 0 for any other name.
+int ListDefinitionsOfAPlainName(char kind, const std::string& name) {
+  DefinitionIndex index;
+  if (!index.Load() || !index.Several(kind, name)) return 0;
+  const std::vector<const Definition*> found = index.Definitions(kind, name);
+  for (const Definition& d : index.entries())
+    if (d.kind == kind && d.record == name) return 0;
+  std::vector<std::pair<std::string, std::string>> records;  // record, path
+  for (const Definition* d : found)
+    if (std::find(records.begin(), records.end(), std::make_pair(d->record, d->path)) == records.end())
+      records.emplace_back(d->record, d->path);
+  std::fprintf(stderr, "kavenor: %s is defined in %zu places; name one of its records:\n", ToUtf8(name).c_str(),
+               records.size());
+  for (const auto& [record, path] : records) std::fprintf(stderr, "  %s\t%s\n", ToUtf8(record).c_str(), ToUtf8(path).c_str());
+  return 2;
+}
+
 // The three commands that work on the last analysis in the current
 // directory share this frame: one name or none, the output folder, Ctrl-C as
 // the stop button, exit 0 only when the command completed.
@@ -353,6 +375,11 @@ int RunResultCommand(int argc, char** argv, const char* help, bool takes_name) {
   if ((command == "docs" && args.options.count("--open")) || (command != "docs" && args.options.count("--show")) ||
       (command != "tree" && args.options.count("--tree-lines")))
     return UsageError(help, "unknown option");
+
+  if (command != "docs") {
+    const int ambiguous = ListDefinitionsOfAPlainName(command == "tree" ? 'F' : 'V', FromDiskName(args.positional[0]));
+    if (ambiguous != 0) return ambiguous;
+  }
 
   Session session;
   ConsoleUi ui({.answer_questions = true,

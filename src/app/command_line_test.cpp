@@ -154,6 +154,27 @@ TEST(CommandLineTest, HeaderOnlyProjectIsAnalysed) {
       << done.output;
 }
 
+// A plain name several files define is no choice: tree and variable list
+// its records with their files and end as a usage error; the record name is
+// taken.
+TEST(CommandLineTest, APlainNameWithSeveralDefinitionsListsThem) {
+  kv::testing::ScratchFolder scratch;
+  kv::testing::WriteFile("proj/a/x.c", "static int count;\nstatic int helper(void) { count = 1; return 1; }\n");
+  kv::testing::WriteFile("proj/b/x.c", "static int count;\nstatic int helper(void) { count = 2; return 2; }\n");
+  kv::testing::WriteFile("out/.keep", "");
+  ASSERT_EQ(Kavenor("analyze proj out").status, 0);
+  RunResult tree = Kavenor("tree helper out");
+  EXPECT_EQ(tree.status, 2);
+  EXPECT_EQ(tree.output,
+            "kavenor: helper is defined in 2 places; name one of its records:\n"
+            "  helper@a_x.c\ta/x.c\n  helper@b_x.c\tb/x.c\n");
+  RunResult variable = Kavenor("variable count out");
+  EXPECT_EQ(variable.status, 2);
+  EXPECT_NE(variable.output.find("  count@b_x.c\tb/x.c\n"), std::string::npos) << variable.output;
+  EXPECT_EQ(Kavenor("tree helper@b_x.c out").status, 0);
+  EXPECT_EQ(Kavenor("variable count@a_x.c out").status, 0);
+}
+
 // The findings by kind, one example each, every preprocessor finding at its
 // file and line; `kavenor log` prints the CP932 log as UTF-8.
 TEST(CommandLineTest, SummaryCountsFindingsByKind) {
@@ -165,9 +186,9 @@ TEST(CommandLineTest, SummaryCountsFindingsByKind) {
   RunResult done = Kavenor("analyze proj out");
   EXPECT_EQ(done.status, 0) << done.output;
   const std::string kinds =
-      "  findings in the log: 4 (" + CurrentPath() + "/AnalyzeLog.txt)\n"
-      "       1 functions defined more than once (the later record is kept)\n"
-      "           e.g. b : ";
+      "  findings in the log: 5 (" + CurrentPath() + "/AnalyzeLog.txt)\n"
+      "       2 functions defined more than once (one record per definition)\n"
+      "           e.g. a.c : 0 : f : ";
   EXPECT_NE(done.output.find(kinds), std::string::npos) << done.output;
   for (const char* part : {"       1 files with characters CP932 cannot hold (replaced by 〓)\n"
                            "           e.g. proj/u.c : 1 : 〓 : CP932にない文字を〓に置換\n",

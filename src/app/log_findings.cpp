@@ -19,7 +19,8 @@ struct KindRule {
 };
 
 const KindRule kRules[] = {
-    {"functions defined more than once (the later record is kept)", "", {"同名関数 記録置換"}},
+    {"functions defined more than once (one record per definition)", "", {"同名関数 定義ごとの記録"}},
+    {"calls of a name defined in several files, linked to the nearest definition", "", {"定義から最も近い記録"}},
     {"source files sharing one name (the later file's F_/INF_ files are kept)", "", {"同名ファイル F_/INF_置換"}},
     {"files with characters CP932 cannot hold (replaced by 〓)", "", {" : 〓 : "}},
     {"files with bytes that are no Shift-JIS text (失敗!)", "", {" : 失敗! : "}},

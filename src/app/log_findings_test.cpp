@@ -20,8 +20,8 @@ const char* const kLog[] = {
     "プリプロ解析 proj/d.c:3: Array 10000 Over : DefineDirective MORE",
     "proj/u.c : 2 : 〓 : CP932にない文字を〓に置換",
     "proj/s.c : 1 : 失敗! : NextToken",
-    "proj/b.c : 4 : f : 同名関数 記録置換 proj/a.c -> proj/b.c",
-    "proj/b.c : 9 : g : 同名関数 記録置換 proj/a.c -> proj/b.c",
+    "proj/a.c : 0 : f : 同名関数 定義ごとの記録 f@a.c",
+    "proj/b.c : 0 : f : 同名関数 定義ごとの記録 f@b.c",
     "proj/y/util.c : 0 : util.c : 同名ファイル F_/INF_置換 proj/x/util.c -> proj/y/util.c",
     "proj/e.c : 5 : operator/ : ファイル名に使えない関数名 出力せず",
     "SetValList : 0 : 例外発生080 : -",
@@ -39,7 +39,7 @@ TEST(LogFindingsTest, KindsCountTheirLinesAndKeepTheFirstAsExample) {
   std::vector<std::pair<std::string, long>> counts;
   for (const FindingKind& kind : tally.Kinds()) counts.emplace_back(kind.label, kind.count);
   EXPECT_EQ(counts, (std::vector<std::pair<std::string, long>>{
-                        {"functions defined more than once (the later record is kept)", 2},
+                        {"functions defined more than once (one record per definition)", 2},
                         {"source files sharing one name (the later file's F_/INF_ files are kept)", 1},
                         {"files with characters CP932 cannot hold (replaced by 〓)", 1},
                         {"files with bytes that are no Shift-JIS text (失敗!)", 1},
@@ -56,7 +56,7 @@ TEST(LogFindingsTest, KindsCountTheirLinesAndKeepTheFirstAsExample) {
                         {"other findings", 1},
                     }));
   const std::vector<FindingKind> kinds = tally.Kinds();
-  EXPECT_EQ(ToUtf8(kinds[0].example), "proj/b.c : 4 : f : 同名関数 記録置換 proj/a.c -> proj/b.c");
+  EXPECT_EQ(ToUtf8(kinds[0].example), "proj/a.c : 0 : f : 同名関数 定義ごとの記録 f@a.c");
   EXPECT_EQ(ToUtf8(kinds[4].example), "プリプロ解析 proj/a.c:12: #if IS_ENABLED(X) : EvaluateCondition Syntax Error");
 }
 

@@ -1,5 +1,8 @@
 #include "consolidate/call_list.h"
 
+#include <unordered_set>
+
+#include "run/definition_index.h"
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/record_descriptions.h"
@@ -39,6 +42,32 @@ std::vector<std::string> ReadCallEntries(LineReader& in) {
   return entries;
 }
 
+namespace {
+
+// The callers of the record `name`. A name with several definitions (one
+// per file or target) is called from each caller's file as it links: the
+// caller is listed under the definition its file reaches, and a choice
+// among several non-static ones is logged once per file and name.
+std::vector<size_t> CallersOf(RunContext& ctx, const DefinitionIndex& definitions, const CallerIndex& index,
+                              const std::string& name, std::unordered_set<std::string>& told) {
+  const Definition* own = definitions.ByRecord(name);
+  if (own == nullptr || !definitions.Several('F', own->name)) return index.Callers(name);
+  std::vector<size_t> callers = index.Callers(own->name);
+  std::erase_if(callers, [&](size_t caller) {
+    const Definition* from = definitions.ByRecord(index.name(caller));
+    const std::string_view path = from != nullptr ? std::string_view(from->path) : std::string_view();
+    const DefinitionIndex::Choice choice = definitions.Resolve('F', own->name, path);
+    if (choice.definition != own) return true;
+    if (choice.nearest && told.insert(std::string(path) + '\t' + own->name).second)
+      ctx.log.Finding(path, 0, own->name,
+                      SJ("同名関数 ") + std::to_string(choice.candidates) + SJ("定義から最も近い記録 ") + name);
+    return false;
+  });
+  return callers;
+}
+
+}  // namespace
+
 StageOutcome RunCallListStage(RunContext& ctx) {
   const std::string final_folder = work::Path(work::kFunctionList4);
   const std::string searched_folder = work::Path(work::kFuncAls2);
@@ -58,10 +87,13 @@ StageOutcome RunCallListStage(RunContext& ctx) {
     index.AddRecord(entry.name, std::move(calls));
   }
 
+  DefinitionIndex definitions;
+  definitions.Load();
+  std::unordered_set<std::string> told;  // (caller's file, name) choices already logged
   for (const std::string& name : finals) {
     if (ctx.StopRequested()) return StageOutcome::kStopRun;
     ctx.ShowDetail(name);
-    const std::vector<size_t> callers = index.Callers(name);
+    const std::vector<size_t> callers = CallersOf(ctx, definitions, index, name, told);
     TextWriter out(RecordPath(final_folder, name), WriteMode::kAppend);
     out.WriteLine(record_tag::Callers());
     if (callers.empty()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "run/definition_index.h"
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/definition_files.h"
@@ -144,7 +145,15 @@ void InterFileCheck::FunctionName(Record& r, LineReader& in, TextWriter& out) {
   if (!in.ReadLineNoEol(name)) return;
   out.WriteLine(name);
   out.WriteLine("");
-  std::optional<std::string> type = headers_.ReturnType(name);
+  // One of several definitions of the name: the nth of them (walk order)
+  // is the nth header of the name.
+  int nth = -1;
+  const Definition* own = index_ != nullptr ? index_->ByRecord(r.name) : nullptr;
+  if (own != nullptr && index_->Several('F', own->name)) {
+    const std::vector<const Definition*> all = index_->Definitions('F', own->name);
+    nth = static_cast<int>(std::find(all.begin(), all.end(), own) - all.begin());
+  }
+  std::optional<std::string> type = headers_.ReturnType(name, nth);
   if (!type) type = prototypes_.ReturnType(name);
   if (type) {
     out.WriteLine(record_tag::ReturnType());
@@ -282,6 +291,8 @@ StageOutcome RunFuncAls3Stage(RunContext& ctx) {
   ProjectMacros project_macros;
   project_macros.Load(work::Path(work::kDef3));
   InterFileCheck check(ctx, prototypes, headers, definitions, project_macros);
+  DefinitionIndex index;
+  if (index.Load()) check.set_definition_index(&index);
   return RewriteRecords(ctx, work::Path(work::kFuncAls2), work::Path(work::kFuncAls3), SJ("ファイル開けず STEP3"),
                         [&check](const std::string& name, LineReader& in, TextWriter& out) { check.Run(name, in, out); });
 }

@@ -18,6 +18,7 @@ namespace kv {
 class DefinitionFileCache;
 class LineReader;
 class DefinitionHeaders;
+class DefinitionIndex;
 class PrototypeList;
 class ProjectMacros;
 class RunContext;
@@ -54,6 +55,9 @@ class InterFileCheck {
         project_macros_(project_macros) {}
 
   void Run(const std::string& record, LineReader& in, TextWriter& out);
+  // Where each function is defined: a record of a name several files define
+  // takes the return type of its own definition's header.
+  void set_definition_index(const DefinitionIndex* index) { index_ = index; }
 
  private:
   struct Record;
@@ -69,6 +73,7 @@ class InterFileCheck {
   const DefinitionHeaders& headers_;
   DefinitionFileCache& definitions_;
   const ProjectMacros& project_macros_;
+  const DefinitionIndex* index_ = nullptr;
   std::unordered_set<std::string> sjis_reported_;  // definition files whose bad bytes were reported
 };
 

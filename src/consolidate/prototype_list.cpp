@@ -157,19 +157,24 @@ std::string WithoutLeadingInvocations(std::string_view type) {
 
 }  // namespace
 
-const std::string* DefinitionHeaders::Header(std::string_view function) const {
+const std::string* DefinitionHeaders::Header(std::string_view function, int nth) const {
   const std::vector<uint32_t> found =
       name_paren_.Find(function, static_cast<uint32_t>(lines_.size()), [&](uint32_t i, std::string_view key) {
         return ContainsWholeName(lines_[i], key, "\t(");
       });
+  if (nth >= 0) {
+    for (uint32_t i : found)
+      if (NameInHeader(lines_[i], function) != std::string_view::npos && nth-- == 0) return &lines_[i];
+    return nullptr;
+  }
   for (auto it = found.rbegin(); it != found.rend(); ++it) {
     if (NameInHeader(lines_[*it], function) != std::string_view::npos) return &lines_[*it];
   }
   return nullptr;
 }
 
-std::optional<std::string> DefinitionHeaders::ReturnType(std::string_view function) const {
-  const std::string* header = Header(function);
+std::optional<std::string> DefinitionHeaders::ReturnType(std::string_view function, int nth) const {
+  const std::string* header = Header(function, nth);
   if (header == nullptr) return std::nullopt;
   const size_t pos = NameInHeader(*header, function);
   if (pos == std::string::npos || pos == 0) return std::nullopt;

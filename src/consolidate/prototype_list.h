@@ -58,10 +58,12 @@ class DefinitionHeaders {
   // name followed by a tab and "(" (a later definition of a name replaces
   // the earlier one's record); nullptr when the project defines no function
   // of that name.
-  const std::string* Header(std::string_view function) const;
+  // With `nth` 0 or more: the nth such line (the nth definition of a name
+  // several files define, in walk order).
+  const std::string* Header(std::string_view function, int nth = -1) const;
   // The text before the name in that header less the tab before the name;
   // nullopt when there is no header or nothing stands before the name.
-  std::optional<std::string> ReturnType(std::string_view function) const;
+  std::optional<std::string> ReturnType(std::string_view function, int nth = -1) const;
 
  private:
   std::vector<std::string> lines_;

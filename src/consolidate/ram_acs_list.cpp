@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "run/definition_index.h"
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/file_level_variables.h"
@@ -24,18 +25,27 @@ std::string_view KeySuffix(std::string_view line) {
 // accesses the variable its name, its matching lines behind four blanks and
 // an empty line (a record of another file reaches no static variable). A name that cannot be a file name (it would leave RAM_ALL)
 // is logged and passed over.
+// A variable several files define has one file per definition, named by its
+// record, with the accesses of the functions whose file reaches that one
+// (see DefinitionIndex::Resolve).
 bool WriteAccessFile(RunContext& ctx, const AccessIndex& index, const FileLevelVariables& variables,
-                     const std::string& declaration, const std::string& variable) {
-  if (!work::IsSafeComponent(variable)) {
+                     const DefinitionIndex& definitions, const Definition* own, const std::string& declaration,
+                     const std::string& variable) {
+  const bool several = own != nullptr && definitions.Several('V', own->name);
+  const std::string& file_name = several ? own->record : variable;
+  if (!work::IsSafeComponent(file_name)) {
     ctx.log.Finding("RAM ACS LIST", 0, declaration, "FILE NAME REFUSED");
     return false;
   }
   TextWriter out;
-  out.Open(JoinPath(work::Path(work::kRamAll), variable), WriteMode::kTruncate, ctx.deferred_files);
+  out.Open(JoinPath(work::Path(work::kRamAll), file_name), WriteMode::kTruncate, ctx.deferred_files);
   out.WriteLine(SJ("変数アクセス箇所一覧"));
   out.WriteLine("");
   std::vector<AccessIndex::Match> matches = index.Matches(variable);
-  std::erase_if(matches, [&](const AccessIndex::Match& m) { return !variables.Reaches(variable, index.file(m.record)); });
+  std::erase_if(matches, [&](const AccessIndex::Match& m) {
+    if (several) return definitions.ResolveFromRecord('V', own->name, index.name(m.record)) != own->record;
+    return !variables.Reaches(variable, index.file(m.record));
+  });
   for (size_t i = 0; i < matches.size(); ++i) {
     const bool first_of_record = i == 0 || matches[i - 1].record != matches[i].record;
     const bool last_of_record = i + 1 == matches.size() || matches[i + 1].record != matches[i].record;
@@ -109,7 +119,9 @@ StageOutcome RunRamAcsListStage(RunContext& ctx) {
   FileLevelVariables variables;
   variables.Load(work::kRoot);
   const std::string folder = work::Path(work::kFunctionList4);
-  while (declarations.ReadLineNoEol(declaration)) {
+  DefinitionIndex definitions;
+  definitions.Load();
+  for (size_t line = 0; declarations.ReadLineNoEol(declaration); ++line) {
     if (!indexed) {
       // The final records, read once for all variables (the original read
       // them once per variable and reported a missing folder each time).
@@ -132,7 +144,7 @@ StageOutcome RunRamAcsListStage(RunContext& ctx) {
     SplitTypeAndName(declaration, type, variable);
     ctx.ShowDetail(variable);
     if (ctx.StopRequested()) return StageOutcome::kStopRun;
-    WriteAccessFile(ctx, index, variables, declaration, variable);
+    WriteAccessFile(ctx, index, variables, definitions, definitions.Variable(line), declaration, variable);
   }
   ctx.ShowStatus(SJ("RAMアクセス解析完了"));
   return StageOutcome::kContinue;

@@ -109,6 +109,7 @@ CallRecord ParseCallRecord(std::string_view text) {
 }
 
 RecordStore::RecordStore(std::string folder) : folder_(std::move(folder)) {
+  definitions_.Load();
   DirListing listing = ListDirectory(folder_, "*.*");
   found_ = listing.found;
   for (const DirEntry& entry : listing.entries) {
@@ -136,6 +137,17 @@ int RecordStore::Lookup(std::string_view name) const {
   return folded == folded_.end() ? -1 : folded->second;
 }
 
+int RecordStore::LookupCallee(int from, std::string_view callee) const {
+  if (definitions_.empty() || !definitions_.Several('F', callee)) return Lookup(callee);
+  return Lookup(definitions_.ResolveFromRecord('F', callee, names_[from]));
+}
+
+bool RecordStore::Qualified(int id) const {
+  if (definitions_.empty()) return false;
+  const Definition* own = definitions_.ByRecord(names_[id]);
+  return own != nullptr && definitions_.Several('F', own->name);
+}
+
 const CallRecord& RecordStore::Get(int id) {
   if (!loaded_[id]) {
     loaded_[id] = true;
@@ -147,7 +159,7 @@ const CallRecord& RecordStore::Get(int id) {
     CallRecord& record = records_[id];
     record.file_name = names_[id];
     record.callee_ids.reserve(record.callees.size());
-    for (const std::string& callee : record.callees) record.callee_ids.push_back(Lookup(callee));
+    for (const std::string& callee : record.callees) record.callee_ids.push_back(LookupCallee(id, callee));
   }
   return records_[id];
 }

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "run/definition_index.h"
+
 namespace kv {
 
 struct CallRecord {
@@ -48,7 +50,8 @@ CallRecord ParseCallRecord(std::string_view text);
 
 class RecordStore {
  public:
-  // Lists `folder` (an internal path) once with "*.*".
+  // Lists `folder` (an internal path) once with "*.*"; reads the run's
+  // list of definitions (FuncList_Records.txt) when there is one.
   explicit RecordStore(std::string folder);
 
   // The folder search found something ("." counts, as FindFirstFile's did):
@@ -62,6 +65,17 @@ class RecordStore {
   // The record of a function, as opening folder + "\" + name found it: the
   // exact name first, else the name ignoring ASCII case. -1 when none.
   int Lookup(std::string_view name) const;
+  // The record a call of `callee` from the record `from` reaches: a name
+  // with several definitions as the caller's file links it.
+  int LookupCallee(int from, std::string_view callee) const;
+  // The record is one of several definitions of its name: lists show its
+  // record name (which carries the file), not the bare name.
+  bool Qualified(int id) const;
+  // The name a list shows for the callee record `id` called as `called`.
+  std::string_view ShownCallee(int id, std::string_view called) const {
+    return id >= 0 && Qualified(id) ? std::string_view(names_[id]) : called;
+  }
+  const DefinitionIndex& definitions() const { return definitions_; }
   // The parsed record, read on first use, callee ids resolved.
   const CallRecord& Get(int id);
   // Registers a record file written after the listing (same folder).
@@ -77,6 +91,7 @@ class RecordStore {
 
  private:
   std::vector<Damaged> damaged_;
+  DefinitionIndex definitions_;
   std::string folder_;
   bool found_ = false;
   std::vector<std::string> names_;

@@ -88,7 +88,7 @@ void CallTreeWalker::WalkAt(int id, std::string_view name, int depth, TreeOutput
       if (track) listed_[id] = false;
       return;
     }
-    WalkAt(record.callee_ids[i], record.callees[i], depth + 1, out);
+    WalkAt(record.callee_ids[i], store_.ShownCallee(record.callee_ids[i], record.callees[i]), depth + 1, out);
   }
 }
 

@@ -310,6 +310,7 @@ class CodeLinks {
   const CodeIndex* index = nullptr;
   const std::vector<std::string>* c_names = nullptr;  // per record id
   const std::vector<std::string>* record_names = nullptr;
+  const DefinitionIndex* definitions = nullptr;  // names several files define
 };
 
 std::string LineAddress(const std::string& from_page, const std::string& page, int line) {
@@ -377,6 +378,18 @@ void PageWriter::Identifier(const std::vector<Token>& tokens, size_t k, bool dir
   auto macro = links_.macros.find(name);
   auto file_static = links_.statics.find(name);
   const bool prefer_function = function != links_.functions.end() && (call || (variable == links_.variables.end() && macro == links_.macros.end()));
+  if (prefer_function && links_.definitions != nullptr && links_.definitions->Several('F', name)) {
+    // Where the linker takes this file's use of the name.
+    const std::string record = links_.definitions->ResolveRecord('F', name, file_.path);
+    for (int id : function->second) {
+      if ((*links_.record_names)[static_cast<size_t>(id)] != record) continue;
+      const CodeLine& at = links_.index->functions[static_cast<size_t>(id)];
+      AppendLink(out, LineAddress(file_.page, at.page, at.line), name);
+      return;
+    }
+    out += name;
+    return;
+  }
   if (prefer_function) {
     int chosen = -1;
     for (int id : function->second) {
@@ -651,6 +664,7 @@ CodeIndex WriteCodeView(RunContext& ctx, RecordStore& records) {
   }
   links.c_names = &c_names;
   links.record_names = &record_names;
+  links.definitions = &records.definitions();
   for (const FileFacts& file : files) {
     for (const auto& [name, line] : file.macros) links.macros[name].push_back({&file, line});
     for (const FileFacts::Variable& v : file.variables) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <exception>
 
+#include "run/definition_index.h"
 #include "run/result_folder.h"
 #include "run/run_lock.h"
 #include "run/work_folder.h"
@@ -182,6 +183,19 @@ bool IsFileLevelVariable(const std::string& variable) {
   return false;
 }
 
+// A plain name several files define names no one record: the message
+// lists its records, one of which is to be chosen. False for other names.
+bool TellDefinitions(RunContext& ctx, const DefinitionIndex& definitions, char kind, const std::string& name) {
+  if (!definitions.Several(kind, name)) return false;
+  std::string text = SJ("同名の定義が複数あります。記録名で指定してください:");
+  for (const Definition* d : definitions.Definitions(kind, name)) {
+    const std::string entry = "\n" + d->record + "  (" + d->path + ")";
+    if (text.find(entry) == std::string::npos) text += entry;
+  }
+  ctx.Message(text);
+  return true;
+}
+
 // Records of the work folder that could not be read: one log line each and
 // one message. True when there was one: the command's result is then
 // incomplete and is not announced as a result.
@@ -210,6 +224,7 @@ bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source
   ResultFolder& folder = folders.own();
   RecordStore records(records_folder);
   const int id = records.Lookup(function);
+  if (id < 0 && TellDefinitions(ctx, records.definitions(), 'F', function)) return false;
   if (id < 0) {
     if (!WritingFailed(ctx, folder)) ctx.Message(SJ("該当関数が存在しません"));
     return false;
@@ -262,9 +277,15 @@ bool TreeCommand(RunContext& ctx, const std::string& function, NameSource source
 // The access scan over every record in listing order, then the annotated
 // copy of the whole-run tree. The key is the variable followed by a blank,
 // the variable standing whole.
-void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& variable, TextWriter& list,
-                  TextWriter& page, ResultFolder& folder, const std::string& annotated_name,
+// `chosen`, when set, is one of several definitions of the name: only the
+// functions whose file reaches it count.
+void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& variable, const Definition* chosen,
+                  TextWriter& list, TextWriter& page, ResultFolder& folder, const std::string& annotated_name,
                   std::vector<RecordStore::Damaged>& damaged) {
+  auto reaches = [&](int id) {
+    return chosen == nullptr ||
+           records.definitions().ResolveFromRecord('V', variable, records.name(id)) == chosen->record;
+  };
   if (!records.folder_found()) return;
   list.Write("\n");
   page.Write("<BR>\n");
@@ -274,6 +295,7 @@ void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& vari
     const std::string& name = records.name(id);
     ctx.ShowDetail(name);
     const CallRecord& record = records.Get(id);
+    if (!reaches(id)) continue;
     bool matched = false;
     for (const std::string& line : record.accesses) {
       if (FindWholeName(line, variable, " ") == std::string::npos) continue;
@@ -312,7 +334,7 @@ void ScanVariable(RunContext& ctx, RecordStore& records, const std::string& vari
     annotated.Write(line + "\n");
     int depth = 0;
     const int id = records.Lookup(TreeLineName(line, &depth));
-    if (id < 0) continue;
+    if (id < 0 || !reaches(id)) continue;
     for (const std::string& access : records.Get(id).accesses) {
       if (FindWholeName(access, variable, " ") == std::string::npos) continue;
       annotated.Write(std::string(depth + 2, '\t') + SJ("▲") + access + "\n");
@@ -329,7 +351,13 @@ bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource so
     return false;
   }
   ResultFolder& folder = folders.own();
-  if (!IsFileLevelVariable(variable)) {
+  // A variable several files define is chosen by its record name.
+  DefinitionIndex definitions;
+  definitions.Load();
+  const Definition* chosen = definitions.ByRecord(variable, 'V');
+  if (chosen != nullptr && !definitions.Several('V', chosen->name)) chosen = nullptr;
+  if (chosen == nullptr && TellDefinitions(ctx, definitions, 'V', variable)) return false;
+  if (!IsFileLevelVariable(chosen != nullptr ? chosen->name : variable)) {
     if (!WritingFailed(ctx, folder)) ctx.Message(SJ("該当変数が存在しません"));
     return false;
   }
@@ -346,7 +374,8 @@ bool VariableCommand(RunContext& ctx, const std::string& variable, NameSource so
     page.Write(std::string(kCommandBodyHead) + "\n");
     page.Write(HtmlText(variable) + SJ("コールツリー<BR><BR>\n"));
     try {
-      ScanVariable(ctx, records, variable, list, page, folder, base + "Tree.txt", damaged);
+      ScanVariable(ctx, records, chosen != nullptr ? chosen->name : variable, chosen, list, page, folder,
+                   base + "Tree.txt", damaged);
     } catch (const std::exception&) {
       ctx.log.Finding("SearchFile_RamAls_Btn8_DirectRAM", 0, SJ("例外発生280コールツリー"), "-");
     }

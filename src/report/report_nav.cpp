@@ -34,10 +34,12 @@ std::string JsQuoted(std::string_view text) {
   return out;
 }
 
-// The name the record gives itself, else its file's name (a placeholder).
+// The name the record gives itself, else its file's name (a placeholder);
+// one of several definitions of a name by its record name, which carries
+// its file.
 const std::string& ShownName(RecordStore& records, int id) {
   const CallRecord& record = records.Get(id);
-  return record.name.empty() ? records.name(id) : record.name;
+  return record.name.empty() || records.Qualified(id) ? records.name(id) : record.name;
 }
 
 std::string FilePlace(const CallRecord& record, const CodeLine& at) {
@@ -79,7 +81,7 @@ void WriteRecordPage(RecordStore& records, int id, const CodeIndex& code, const 
       out += "<b>" + HtmlText(line) + "</b>\n";
       continue;
     }
-    const int callee = calls && !line.empty() && line != "NONE" ? records.Lookup(SplitCallEntry(line).name) : -1;
+    const int callee = calls && !line.empty() && line != "NONE" ? records.LookupCallee(id, SplitCallEntry(line).name) : -1;
     if (callee >= 0 && !records.name(callee).empty()) {
       out += "<a href=\"../" + HrefText(records.name(callee)) + ".html\" target=view>" + HtmlText(line) + "</a>\n";
     } else {

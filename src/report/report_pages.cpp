@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "run/folder_utils.h"
+#include "run/definition_index.h"
 #include "run/work_folder.h"
 #include "platform/dir_listing.h"
 #include "platform/encoding.h"
@@ -115,7 +116,8 @@ void AddPrototypeRecords(RunContext& ctx, RecordStore& records) {
     if (line.empty()) continue;
     const std::string name = SplitPrototype(line).name;
     if (!CheckFileName(ctx, "Funclist.html", name)) continue;
-    if (records.Lookup(name) >= 0) continue;
+    // A name several files define has its records under their own names.
+    if (records.Lookup(name) >= 0 || records.definitions().Several('F', name)) continue;
     TextWriter record;
     if (CreateFile(record, JoinPath(work::Path(work::kFunctionList4), name))) {
       record.Write(kNotFound);
@@ -180,7 +182,9 @@ void WriteFunctionListPage(RunContext& ctx, RecordStore& records, const CodeInde
       const bool placed = static_cast<size_t>(id) < code.functions.size() && code.functions[static_cast<size_t>(id)].found();
       page.Write(" <font color='#666666'>");
       if (placed) page.Write("<A href='" + code.functions[static_cast<size_t>(id)].Address() + "' target='view'>");
-      WriteHtmlText(page, record.file);
+      // One of several definitions of its name: its path tells it apart.
+      const Definition* own = records.Qualified(id) ? records.definitions().ByRecord(file) : nullptr;
+      WriteHtmlText(page, own != nullptr ? own->path : record.file);
       if (placed) page.Write("</A>");
       page.Write("</font>");
     }
@@ -217,21 +221,42 @@ void WriteVariableListPage(RunContext& ctx, const CodeIndex& code) {
   // it (each a link to the line).
   std::sort(names.begin(), names.end(), NameLess);
   names.erase(std::unique(names.begin(), names.end()), names.end());
+  // A name several files define: an entry per definition, named by its
+  // record, with the sites in its own file.
+  DefinitionIndex definitions;
+  definitions.Load();
+  struct Entry {
+    std::string name;  // the list and page file's name
+    std::string path;  // of its definition; empty: every site
+  };
+  std::vector<Entry> entries;
   for (const std::string& variable : names) {
+    if (!definitions.Several('V', variable)) {
+      entries.push_back({variable, ""});
+      continue;
+    }
+    for (const Definition* d : definitions.Definitions('V', variable)) entries.push_back({d->record, d->path});
+  }
+  for (const Entry& entry : entries) {
     page.Write("<A href=\"javaScript:mysetFrame( '../RAM/");
-    page.Write(variable);
+    page.Write(entry.name);
     page.Write("','./RAM/");
-    page.Write(variable);
+    page.Write(entry.name);
     page.Write(".html')\">");
-    WriteHtmlText(page, variable);
+    WriteHtmlText(page, entry.name);
     page.Write("</A>");
-    auto sites = code.variables.find(variable);
+    auto sites = code.variables.find(entry.path.empty() ? entry.name : definitions.ByRecord(entry.name, 'V')->name);
     if (sites != code.variables.end()) {
       page.Write(" <font color='#666666'>");
+      bool first = true;
       for (size_t i = 0; i < sites->second.size(); ++i) {
         const CodeIndex::VariableSite& site = sites->second[i];
         const size_t slash = site.file.rfind('/');
-        if (i > 0) page.Write(" ");
+        if (!entry.path.empty() && site.file != entry.path &&
+            !(site.file.size() > entry.path.size() && site.file.ends_with("/" + entry.path)))
+          continue;
+        if (!first) page.Write(" ");
+        first = false;
         page.Write("<A href='" + site.where.Address() + "' target='view' title='");
         WriteHtmlText(page, site.file);
         page.Write("'>");

@@ -127,20 +127,31 @@ StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records,
   FileLevelVariables variables;  // a static variable is its own file's
   variables.Load(work::kRoot);
 
+  // A variable several files define: one list and page per definition,
+  // with the functions whose file reaches that definition.
+  const DefinitionIndex& definitions = records.definitions();
   std::string line, type, variable;
-  while (declarations.ReadLineNoEol(line)) {
+  for (size_t at = 0; declarations.ReadLineNoEol(line); ++at) {
     if (ctx.StopRequested()) return StageOutcome::kStopRun;
     if (line.empty()) continue;
     SplitTypeAndName(line, type, variable);
     ctx.ShowDetail(variable);
-    if (!CheckFileName(ctx, "RAM", variable)) continue;
+    const Definition* own = definitions.Variable(at);
+    const bool several = own != nullptr && definitions.Several('V', own->name);
+    const std::string& file_name = several ? own->record : variable;
+    auto reaches = [&](const TreeAccessIndex::Function& function) {
+      if (!several) return variables.Reaches(variable, function.file);
+      const int id = records.Lookup(function.name);
+      return id >= 0 && definitions.ResolveFromRecord('V', own->name, records.name(id)) == own->record;
+    };
+    if (!CheckFileName(ctx, "RAM", file_name)) continue;
     TextWriter text;
-    if (!CreateFile(text, JoinPath(ram_folder, variable), ctx.deferred_files)) {
+    if (!CreateFile(text, JoinPath(ram_folder, file_name), ctx.deferred_files)) {
       ctx.Message(SJ("RAMListが存在しません"));
       continue;
     }
     TextWriter page;
-    if (!CreatePage(page, JoinPath(page_folder, variable + ".html"), ctx.deferred_files)) {
+    if (!CreatePage(page, JoinPath(page_folder, file_name + ".html"), ctx.deferred_files)) {
       ctx.Message(SJ("RAM HTML作成失敗"));
       continue;
     }
@@ -157,7 +168,7 @@ StageOutcome WriteVariablePages(RunContext& ctx, RecordStore& records,
     };
     for (const TreeAccessIndex::Place& place : index.Matches(variable)) {
       const TreeAccessIndex::Function& function = functions[place.function];
-      if (!variables.Reaches(variable, function.file)) continue;
+      if (!reaches(function)) continue;
       if (place.function != current) {
         close_function();
         current = place.function;

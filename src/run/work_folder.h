@@ -23,6 +23,8 @@ inline constexpr std::string_view kTypedef = "Typedef.txt";
 inline constexpr std::string_view kFuncListProtType = "FuncList_ProtType.txt";
 inline constexpr std::string_view kFuncListBody = "FuncList_Body.txt";
 inline constexpr std::string_view kValList = "ValList.txt";
+// Where every function and file-level variable is defined (run/definition_index.h).
+inline constexpr std::string_view kFuncListRecords = "FuncList_Records.txt";
 inline constexpr std::string_view kValList2 = "ValList2.txt";
 inline constexpr std::string_view kFileInfo = "FILEINFO";
 inline constexpr std::string_view kFileFuncInfo = "FILEINFO/FileFuncInfo.txt";

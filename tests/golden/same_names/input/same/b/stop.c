@@ -1,0 +1,6 @@
+void _exit(int code);
+
+void stop_b(void)
+{
+    _exit(2);
+}

@@ -1,0 +1,5 @@
+int hgpk_init(void)
+{
+    int tries = 3;
+    return tries;
+}

@@ -1,0 +1,6 @@
+#include "hgpk.h"
+
+int mouse_probe(void)
+{
+    return hgpk_init();
+}
