@@ -132,6 +132,20 @@ void RenameFunctionFiles(const std::string& from, const std::string& to) {
   RenameFile(JoinPath(work::Path(work::kHtml), from + ".html"), JoinPath(work::Path(work::kHtml), to + ".html"));
 }
 
+// HTML/<name>.html of a name several files define: no record keeps the
+// plain name, yet a ◆ whose caller's file links none of the definitions
+// (each static elsewhere) still names it. The page lists the definitions,
+// so that such a link lands on a choice instead of a missing page.
+void WriteChoicePage(const std::string& spelling, const std::vector<Definition>& group) {
+  std::string page(work::kHtmlCharsetTag);
+  page += "<BODY bgcolor=#CCFFFF><font size='2'>";
+  page += HtmlText(spelling) + SJ("　同名の定義が複数あります") + "<BR>\n";
+  for (const Definition& d : group)
+    page += "<A href= " + d.record + ".html>" + HtmlText(d.record) + "</A>" + FullWidthSpace() + HtmlText(d.path) + "<BR>\n";
+  TextWriter out(JoinPath(work::Path(work::kHtml), spelling + ".html"), WriteMode::kTruncate);
+  out.Write(page);
+}
+
 // Every "<A href= P.html>" of the page for a P in `targets` pointed at its
 // new page.
 void RepointLinks(const std::string& page, const std::vector<std::pair<std::string, std::string>>& targets) {
@@ -208,6 +222,7 @@ void FunctionFileRegistry::FinishWalk(RunContext& ctx) {
       RenameFunctionFiles(d.written, d.record);
       ctx.log.Finding(d.path, 0, d.name, SJ("同名関数 定義ごとの記録 ") + d.record);
     }
+    WriteChoicePage(entry.spelling, group);
   }
   for (const Defined& d : defined_) index.Add({'F', d.record, d.name, d.path, d.is_static, 0});
   for (const auto& [path, header] : includes_) index.AddInclude(path, header);

@@ -41,6 +41,11 @@ TEST_F(SameNamesTest, EachDefinitionHasItsRecordAndEachCallItsTarget) {
                               "main.c : 0 : _exit : 同名関数 2定義から最も近い記録 _exit@a_board.c\n"})
     EXPECT_NE(log.find(finding), std::string::npos) << finding << log;
   EXPECT_EQ(log.find("b/stop.c : 0 : _exit : 同名関数 2定義から最も近い記録 _exit@a_board.c"), std::string::npos);
+  // The plain name's page lists the definitions: a ◆ that none of them
+  // answers (each static in another file) lands there, not on a missing page.
+  const std::string choice = testing::ReadSjisText("vcwk012345/HTML/helper.html");
+  EXPECT_NE(choice.find("<A href= helper@a_board.c.html>helper@a_board.c</A>"), std::string::npos) << choice;
+  EXPECT_NE(choice.find("<A href= helper@b_board.c.html>helper@b_board.c</A>"), std::string::npos) << choice;
 }
 
 // The commands take a record name; a plain name several files define is
