@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -106,11 +107,20 @@ bool TextWriter::Close() {
 }
 
 void StripCarriageReturnsInPlace(std::string& text) {
+  // Work files are written with CR LF on every line: move the runs between
+  // the pairs down whole rather than byte by byte.
   size_t to = text.find("\r\n");
   if (to == std::string::npos) return;
-  for (size_t from = to; from < text.size(); ++from) {
-    if (text[from] == '\r' && from + 1 < text.size() && text[from + 1] == '\n') continue;
-    text[to++] = text[from];
+  size_t from = to;
+  while (from < text.size()) {
+    ++from;  // past the "\r" of a pair; its "\n" starts the next run
+    size_t end = text.find("\r\n", from);
+    if (end == std::string::npos) end = text.size();
+    // The run moves down (to < from): a forward copy is safe.
+    std::copy(text.begin() + static_cast<std::ptrdiff_t>(from), text.begin() + static_cast<std::ptrdiff_t>(end),
+              text.begin() + static_cast<std::ptrdiff_t>(to));
+    to += end - from;
+    from = end;
   }
   text.resize(to);
 }
