@@ -166,14 +166,18 @@ int ResultFolder::CreateFile(std::string_view relative) {
   return fd;
 }
 
+// A source folder that could not be opened: missing (nothing to copy) or a
+// failure named like any other read.
+CopyResult ResultFolder::SourceNotOpened(int error, const std::string& source_disk) {
+  if (error == ENOENT || error == ENOTDIR) return CopyResult::kSourceMissing;
+  return FailReading(error, source_disk);
+}
+
 CopyResult ResultFolder::CopyContentsOf(const std::string& source, const StopTest& stop) {
   if (fd_ < 0) return Fail(EBADF, disk_path_);
   std::string source_disk = ResolveDiskPath(DropTrailingSeparator(source));
   Fd from(::open(source_disk.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (from.get() < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return CopyResult::kSourceMissing;
-    return FailReading(errno, source_disk);
-  }
+  if (from.get() < 0) return SourceNotOpened(errno, source_disk);
   return CopyTree(from.get(), fd_, disk_path_, stop);
 }
 
@@ -181,10 +185,7 @@ CopyResult ResultFolder::CopyFolderInto(const std::string& source, std::string_v
   if (fd_ < 0) return Fail(EBADF, disk_path_);
   std::string source_disk = ResolveDiskPath(DropTrailingSeparator(source));
   Fd from(::open(source_disk.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (from.get() < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return CopyResult::kSourceMissing;
-    return FailReading(errno, source_disk);
-  }
+  if (from.get() < 0) return SourceNotOpened(errno, source_disk);
   std::string where = disk_path_ + (into.empty() ? "" : "/" + ToDiskPath(into));
   Fd to_parent(OpenSubFolder(ToDiskPath(into)));
   if (to_parent.get() < 0) return Fail(errno, where);

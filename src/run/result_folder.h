@@ -74,6 +74,7 @@ class ResultFolder {
   int OpenSubFolder(const std::string& disk_relative);
   CopyResult Fail(int error, const std::string& what);
   CopyResult FailReading(int error, const std::string& what);
+  CopyResult SourceNotOpened(int error, const std::string& source_disk);
   CopyResult CopyTree(int from_fd, int to_fd, const std::string& where, const StopTest& stop);
   CopyResult CopyEntry(int from_dir, const char* name, int to_dir, const std::string& where);
 
