@@ -128,7 +128,7 @@ bool ReadFolderEntries(int folder_fd, std::vector<DirEntry>& entries) {
     if (entry == nullptr) break;
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    entries.push_back({std::string(name), entry->d_type == DT_DIR});
+    entries.push_back({std::string(name), entry->d_type == DT_DIR, entry->d_type == DT_REG});
   }
   const int error = errno;
   ::closedir(dir);

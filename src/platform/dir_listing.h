@@ -13,6 +13,9 @@ namespace kv {
 struct DirEntry {
   std::string name;  // CP932, as the program uses names
   bool is_dir = false;
+  // ReadFolderEntries only: the listing's type says a regular file (false
+  // when it does not know).
+  bool is_file = false;
 };
 
 struct DirListing {
@@ -27,8 +30,8 @@ struct DirListing {
 };
 
 // The entries of an open folder as readdir gives them ("." and ".." left
-// out; names as on disk, is_dir as the listing's type says, false when it
-// does not know). The descriptor is duplicated, so the caller's stays
+// out; names as on disk, is_dir and is_file as the listing's type says,
+// false when it does not know). The descriptor is duplicated, so the caller's stays
 // open. False with errno set when the folder cannot be listed completely.
 bool ReadFolderEntries(int folder_fd, std::vector<DirEntry>& entries);
 
