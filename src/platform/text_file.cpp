@@ -142,10 +142,10 @@ std::string StripCarriageReturns(std::string_view bytes) {
 namespace {
 
 // Opens a file for reading without blocking on a pipe; -1 with errno set.
-int OpenForRead(std::string_view path, int extra_flags) {
+int OpenForRead(std::string_view path, int extra_flags, WorkName lookup = WorkName::kAnyCase) {
   const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | extra_flags;
   int fd = ::open(ToDiskPath(path).c_str(), flags);
-  if (fd < 0 && errno == ENOENT) fd = ::open(ResolveDiskPath(path).c_str(), flags);
+  if (fd < 0 && errno == ENOENT && lookup == WorkName::kAnyCase) fd = ::open(ResolveDiskPath(path).c_str(), flags);
   return fd;
 }
 
@@ -202,8 +202,8 @@ bool ReadFileBytes(std::string_view path, std::string& bytes) {
   return problem == ReadProblem::kNone;
 }
 
-ReadProblem ReadWorkFileBytes(std::string_view path, std::string& bytes, size_t max_bytes) {
-  int fd = OpenForRead(path, O_NOFOLLOW);
+ReadProblem ReadWorkFileBytes(std::string_view path, std::string& bytes, size_t max_bytes, WorkName lookup) {
+  int fd = OpenForRead(path, O_NOFOLLOW, lookup);
   if (fd < 0) {
     if (errno == ELOOP) return ReadProblem::kNotRegular;
     if (IsAbsence(errno)) return ReadProblem::kMissing;
@@ -261,10 +261,10 @@ bool LineReader::Open(std::string_view path) {
   return true;
 }
 
-ReadProblem LineReader::OpenWorkFile(std::string_view path) {
+ReadProblem LineReader::OpenWorkFile(std::string_view path, WorkName lookup) {
   Close();
   std::string bytes;
-  ReadProblem problem = ReadWorkFileBytes(path, bytes);
+  ReadProblem problem = ReadWorkFileBytes(path, bytes, kMaxWorkFileBytes, lookup);
   if (problem != ReadProblem::kNone) return problem;
   StripCarriageReturnsInPlace(bytes);
   text_ = std::move(bytes);

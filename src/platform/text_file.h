@@ -83,6 +83,10 @@ bool WriteAll(int fd, const char* data, size_t size);
 // A file that is missing or not a regular file does not open; one that
 // exists but cannot be read (no permission, no descriptor left, a read
 // error) does not open either and is noted as a storage failure.
+// How a work-folder file is looked up: a missing name again ignoring case
+// (which lists its folder), or under its exact name only.
+enum class WorkName { kAnyCase, kExact };
+
 class LineReader {
  public:
   LineReader() = default;
@@ -91,7 +95,7 @@ class LineReader {
   // `path` is an internal path, looked up ignoring case when needed.
   bool Open(std::string_view path);
   // A file of the work folder, read as ReadWorkFileBytes reads it.
-  ReadProblem OpenWorkFile(std::string_view path);
+  ReadProblem OpenWorkFile(std::string_view path, WorkName lookup = WorkName::kAnyCase);
   // Takes text already in memory (for tests and in-memory passes).
   void OpenText(std::string text);
   bool is_open() const { return open_; }
@@ -139,7 +143,8 @@ inline constexpr size_t kMaxWorkFileBytes = size_t{512} << 20;
 // The bytes of a work-folder file: a regular file only, the last component
 // never followed as a symlink, at most `max_bytes` bytes. A failure to read
 // an existing file is noted as a storage failure.
-ReadProblem ReadWorkFileBytes(std::string_view path, std::string& bytes, size_t max_bytes = kMaxWorkFileBytes);
+ReadProblem ReadWorkFileBytes(std::string_view path, std::string& bytes, size_t max_bytes = kMaxWorkFileBytes,
+                              WorkName lookup = WorkName::kAnyCase);
 
 // Windows text-mode translation of raw bytes: CR LF -> LF.
 std::string StripCarriageReturns(std::string_view bytes);

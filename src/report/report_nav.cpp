@@ -118,12 +118,15 @@ std::string ShowRecordScript(const std::string& record_page) {
 // The placeholder pages of callees without a body ("Not Found Function"):
 // they too show their record (or that there is none) beside them, so that
 // a ◆ link never leaves the previous function's record in place.
-void AddPlaceholderScripts(RunContext& ctx, RecordStore& records, const std::string& html) {
+// `linked`: the pages AddSourcePageLinks gave their links (none of them a
+// placeholder), by their names on disk.
+void AddPlaceholderScripts(RunContext& ctx, RecordStore& records, const std::string& html,
+                           const std::unordered_set<std::string>& linked) {
   // The body analysis writes the bare text, the function list the page.
   const std::string page = std::string(work::kHtmlCharsetTag) + std::string(kNotFound);
   for (const DirEntry& entry : ListDirectory(html, "*.html").entries) {
     if (ctx.StopRequested()) return;
-    if (entry.is_dir) continue;
+    if (entry.is_dir || linked.count(entry.name) > 0) continue;
     const std::string path = JoinPath(html, entry.name);
     std::error_code error;
     if (std::filesystem::file_size(ToDiskPath(path), error) > page.size() + 2 || error) continue;  // a page of its own
@@ -137,14 +140,6 @@ void AddPlaceholderScripts(RunContext& ctx, RecordStore& records, const std::str
   }
 }
 
-// Whether a file the report wrote stands under its exact name. (PathExists
-// would look a missing name up ignoring case, listing its folder: once per
-// function, a folder of tens of thousands of pages.)
-bool WrittenExactly(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(ToDiskPath(path), error);
-}
-
 void AddSourcePageLinks(RunContext& ctx, RecordStore& records, const CodeIndex& code) {
   const std::string html = work::Path(work::kHtml);
   const std::string head = "<font size='2'>";
@@ -152,16 +147,21 @@ void AddSourcePageLinks(RunContext& ctx, RecordStore& records, const CodeIndex& 
   std::unordered_set<std::string> pictures;
   if (IsDirectory(work::Path(kGraphFolder)))
     for (const DirEntry& entry : ListDirectory(work::Path(kGraphFolder), "*.svg").entries) pictures.insert(entry.name);
+  std::unordered_set<std::string> linked;
+  LineReader in;
   for (int id = 0; id < records.size(); ++id) {
     if (ctx.StopRequested()) return;
     const std::string& name = records.name(id);
     if (!work::IsSafeComponent(name)) continue;
     const std::string path = JoinPath(html, name + ".html");
-    LineReader in;
-    if (!WrittenExactly(path) || in.OpenWorkFile(path) != ReadProblem::kNone) continue;
+    // The page under its exact name only: a missing name looked up ignoring
+    // case would list the folder, once per function, a folder of tens of
+    // thousands of pages.
+    if (in.OpenWorkFile(path, WorkName::kExact) != ReadProblem::kNone) continue;
     std::string text = in.text();
     const size_t after = text.find(head);
     if (after == std::string::npos || text.find(kNotFound) != std::string::npos) continue;
+    linked.insert(name + ".html");
     std::string nav = "<div style='font:12px sans-serif;margin:2px 0 6px'>";
     const CodeLine& at = code.functions[static_cast<size_t>(id)];
     if (at.found()) nav += "<A href='" + at.Address() + "'>" + HtmlText(FilePlace(records.Get(id), at)) + "</A>";
@@ -178,7 +178,7 @@ void AddSourcePageLinks(RunContext& ctx, RecordStore& records, const CodeIndex& 
     TextWriter out;
     if (CreateFile(out, path, ctx.deferred_files)) out.Write(text);
   }
-  AddPlaceholderScripts(ctx, records, html);
+  AddPlaceholderScripts(ctx, records, html, linked);
 }
 
 void WriteFoldingTree(RunContext&, RecordStore& records, const std::vector<std::string>& roots) {
