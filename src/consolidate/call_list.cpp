@@ -89,22 +89,31 @@ StageOutcome RunCallListStage(RunContext& ctx) {
 
   DefinitionIndex definitions;
   definitions.Load();
+  const DescriptionIndex descriptions(work::Path(work::kComment));
   std::unordered_set<std::string> told;  // (caller's file, name) choices already logged
+  std::string bytes;
   for (const std::string& name : finals) {
     if (ctx.StopRequested()) return StageOutcome::kStopRun;
     ctx.ShowDetail(name);
     const std::vector<size_t> callers = CallersOf(ctx, definitions, index, name, told);
-    TextWriter out(RecordPath(final_folder, name), WriteMode::kAppend);
-    out.WriteLine(record_tag::Callers());
-    if (callers.empty()) {
-      out.WriteLine("NONE_CALLER");
-      continue;
+    std::string added = record_tag::Callers() + "\n";
+    if (callers.empty()) added += "NONE_CALLER\n";
+    for (size_t caller : callers) added += index.name(caller) + "\n";
+    if (!callers.empty()) added += "\n";
+    // Then what the comments say, after every section the other passes know
+    // (a record missing here is the callers' section alone; one that cannot
+    // be read gets no description).
+    const std::string path = RecordPath(final_folder, name);
+    bytes.clear();
+    const ReadProblem problem = ReadWorkFileBytes(path, bytes);
+    if (problem == ReadProblem::kNone || problem == ReadProblem::kMissing) {
+      StripCarriageReturnsInPlace(bytes);
+      bytes += added;
+      added += RecordDescriptionSections(descriptions, bytes);
     }
-    for (size_t caller : callers) out.WriteLine(index.name(caller));
-    out.WriteLine("");
+    TextWriter out(path, WriteMode::kAppend);
+    out.Write(added);
   }
-  // Then what the comments say, after every section the other passes know.
-  AppendRecordDescriptions(ctx, final_folder, finals);
   if (ctx.StopRequested()) return StageOutcome::kStopRun;
   return StageOutcome::kContinue;
 }

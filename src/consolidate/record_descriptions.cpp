@@ -168,21 +168,13 @@ FunctionDescription DescriptionIndex::Describe(const RecordHead& head) const {
   return d;
 }
 
-void AppendRecordDescriptions(RunContext& ctx, const std::string& folder, const std::vector<std::string>& names) {
-  const DescriptionIndex index(work::Path(work::kComment));
-  for (const std::string& name : names) {
-    if (ctx.StopRequested()) return;
-    const std::string path = RecordPath(folder, name);
-    std::string bytes;
-    if (ReadWorkFileBytes(path, bytes) != ReadProblem::kNone) continue;
-    const RecordHead head = ReadRecordHead(StripCarriageReturns(bytes));
-    const FunctionDescription description = index.Describe(head);
-    if (description.empty()) continue;  // nothing said: the record keeps its bytes
-    std::string sections = head.ends_with_empty_line ? "" : "\n";
-    AppendDescriptionSections(sections, description);
-    TextWriter out(path, WriteMode::kAppend);
-    out.Write(sections);
-  }
+std::string RecordDescriptionSections(const DescriptionIndex& index, std::string_view record) {
+  const RecordHead head = ReadRecordHead(record);
+  const FunctionDescription description = index.Describe(head);
+  if (description.empty()) return {};  // nothing said: the record keeps its bytes
+  std::string sections = head.ends_with_empty_line ? "" : "\n";
+  AppendDescriptionSections(sections, description);
+  return sections;
 }
 
 }  // namespace kv

@@ -57,9 +57,9 @@ class DescriptionIndex {
   std::unordered_map<std::string, std::vector<Entry>> prototypes_;  // by name, in file order
 };
 
-// Appends the sections to the records `names` of `folder`: all six when the
-// comments say anything about the function ("NONE" in those they leave
-// empty), none otherwise; a record that cannot be read is left as it is.
-void AppendRecordDescriptions(RunContext& ctx, const std::string& folder, const std::vector<std::string>& names);
+// The sections to append to a record whose text (carriage returns stripped)
+// is `record`: all six when the comments say anything about the function
+// ("NONE" in those they leave empty), nothing otherwise.
+std::string RecordDescriptionSections(const DescriptionIndex& index, std::string_view record);
 
 }  // namespace kv
