@@ -131,7 +131,7 @@ int RecordStore::Add(const std::string& file_name) {
 }
 
 int RecordStore::Lookup(std::string_view name) const {
-  auto exact = exact_.find(std::string(name));
+  auto exact = exact_.find(name);
   if (exact != exact_.end()) return exact->second;
   auto folded = folded_.find(UpperAscii(name));
   return folded == folded_.end() ? -1 : folded->second;

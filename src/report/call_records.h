@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "lex/keyword_tables.h"
 #include "run/definition_index.h"
 
 namespace kv {
@@ -97,8 +98,8 @@ class RecordStore {
   std::vector<std::string> names_;
   std::deque<CallRecord> records_;  // references stay valid while records are added
   std::vector<bool> loaded_;
-  std::unordered_map<std::string, int> exact_;
-  std::unordered_map<std::string, int> folded_;
+  std::unordered_map<std::string, int, TransparentHash, std::equal_to<>> exact_;
+  std::unordered_map<std::string, int, TransparentHash, std::equal_to<>> folded_;
 };
 
 }  // namespace kv

@@ -19,6 +19,31 @@ std::string Folded(std::string_view text) {
 
 std::string Key(char kind, std::string_view name) { return std::string(1, kind) + Folded(name); }
 
+// A lookup key (kind, then the name, folded or as written) built on the
+// stack when it is short: the reports look names up once per call entry.
+class LookupKey {
+ public:
+  LookupKey(char kind, std::string_view name, bool fold) {
+    if (name.size() >= sizeof small_) {
+      large_ = std::string(1, kind) + (fold ? Folded(name) : std::string(name));
+      view_ = large_;
+      return;
+    }
+    small_[0] = kind;
+    for (size_t i = 0; i < name.size(); ++i) {
+      const char c = name[i];
+      small_[i + 1] = fold && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    view_ = std::string_view(small_, name.size() + 1);
+  }
+  std::string_view view() const { return view_; }
+
+ private:
+  char small_[128];
+  std::string large_;
+  std::string_view view_;
+};
+
 std::string_view FileNameOf(std::string_view path) {
   const size_t slash = path.find_last_of("/\\");
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
@@ -102,7 +127,9 @@ void DefinitionIndex::Add(Definition definition) {
   // A variable declared twice in its file is one definition.
   if (by_record_.emplace(std::string(1, definition.kind) + definition.record, at).second) {
     paths_by_file_[Folded(FileNameOf(definition.path))].push_back(definition.path);
-    by_folded_[Key(definition.kind, definition.name)].push_back(at);
+    std::vector<size_t>& same = by_folded_[Key(definition.kind, definition.name)];
+    same.push_back(at);
+    if (same.size() == 2) ++several_;
   }
   entries_.push_back(std::move(definition));
 }
@@ -142,13 +169,13 @@ void DefinitionIndex::NameRecords(std::vector<Definition>& definitions) {
 }
 
 const Definition* DefinitionIndex::ByRecord(std::string_view record, char kind) const {
-  auto it = by_record_.find(std::string(1, kind) + std::string(record));
+  auto it = by_record_.find(LookupKey(kind, record, false).view());
   return it == by_record_.end() ? nullptr : &entries_[it->second];
 }
 
 std::vector<const Definition*> DefinitionIndex::Definitions(char kind, std::string_view name) const {
   std::vector<const Definition*> exact, folded;
-  auto it = by_folded_.find(Key(kind, name));
+  auto it = by_folded_.find(LookupKey(kind, name, true).view());
   if (it == by_folded_.end()) return exact;
   for (size_t i : it->second) {
     folded.push_back(&entries_[i]);
@@ -158,7 +185,8 @@ std::vector<const Definition*> DefinitionIndex::Definitions(char kind, std::stri
 }
 
 bool DefinitionIndex::Several(char kind, std::string_view name) const {
-  auto it = by_folded_.find(Key(kind, name));
+  if (several_ == 0) return false;
+  auto it = by_folded_.find(LookupKey(kind, name, true).view());
   return it != by_folded_.end() && it->second.size() > 1;
 }
 

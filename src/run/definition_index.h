@@ -29,6 +29,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "lex/keyword_tables.h"
+
 namespace kv {
 
 struct Definition {
@@ -81,8 +83,9 @@ class DefinitionIndex {
 
   std::vector<Definition> entries_;
   std::vector<size_t> variables_;  // the 'V' entries, in order
-  std::unordered_map<std::string, size_t> by_record_;
-  std::unordered_map<std::string, std::vector<size_t>> by_folded_;  // kind + folded name
+  std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> by_record_;  // kind + record
+  std::unordered_map<std::string, std::vector<size_t>, TransparentHash, std::equal_to<>> by_folded_;  // kind + folded name
+  size_t several_ = 0;  // folded names with more than one definition
   std::unordered_map<std::string, std::vector<std::string>> includes_;  // path -> headers' file names
   std::unordered_map<std::string, std::vector<std::string>> paths_by_file_;  // folded file name -> paths
   // Per file, the folded names of the headers it reaches (filled on first
