@@ -149,19 +149,29 @@ bool RecordStore::Qualified(int id) const {
 }
 
 const CallRecord& RecordStore::Get(int id) {
-  if (!loaded_[id]) {
-    loaded_[id] = true;
-    LineReader in;
-    const ReadProblem problem = in.OpenWorkFile(JoinPath(folder_, names_[id]));
-    if (problem != ReadProblem::kNone && problem != ReadProblem::kMissing)
-      damaged_.push_back({JoinPath(folder_, names_[id]), ReadProblemText(problem)});
-    records_[id] = ParseCallRecord(in.text());
-    CallRecord& record = records_[id];
-    record.file_name = names_[id];
-    record.callee_ids.reserve(record.callees.size());
-    for (const std::string& callee : record.callees) record.callee_ids.push_back(LookupCallee(id, callee));
+  std::string text;
+  bool read = false;
+  return Get(id, text, read);
+}
+
+const CallRecord& RecordStore::Get(int id, std::string& text, bool& read) {
+  read = false;
+  if (loaded_[id]) return records_[id];
+  loaded_[id] = true;
+  LineReader in;
+  const ReadProblem problem = in.OpenWorkFile(JoinPath(folder_, names_[id]));
+  if (problem != ReadProblem::kNone && problem != ReadProblem::kMissing)
+    damaged_.push_back({JoinPath(folder_, names_[id]), ReadProblemText(problem)});
+  records_[id] = ParseCallRecord(in.text());
+  CallRecord& record = records_[id];
+  record.file_name = names_[id];
+  record.callee_ids.reserve(record.callees.size());
+  for (const std::string& callee : record.callees) record.callee_ids.push_back(LookupCallee(id, callee));
+  if (problem == ReadProblem::kNone) {
+    text = in.text();
+    read = true;
   }
-  return records_[id];
+  return record;
 }
 
 }  // namespace kv

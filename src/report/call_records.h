@@ -79,6 +79,9 @@ class RecordStore {
   const DefinitionIndex& definitions() const { return definitions_; }
   // The parsed record, read on first use, callee ids resolved.
   const CallRecord& Get(int id);
+  // As Get; when this call is the one that reads the record, and it could be
+  // read, `text` is its text (carriage returns stripped) and `read` true.
+  const CallRecord& Get(int id, std::string& text, bool& read);
   // Registers a record file written after the listing (same folder).
   int Add(const std::string& file_name);
 

@@ -311,6 +311,21 @@ class CodeLinks {
   const std::vector<std::string>* c_names = nullptr;  // per record id
   const std::vector<std::string>* record_names = nullptr;
   const DefinitionIndex* definitions = nullptr;  // names several files define
+  // Each name of the four maps above with what they hold for it: a page's
+  // identifier is looked up once (the views name the maps' own keys).
+  struct Named {
+    const std::vector<int>* functions = nullptr;
+    const std::vector<Site>* variables = nullptr;
+    const std::vector<Site>* statics = nullptr;
+    const std::vector<Site>* macros = nullptr;
+  };
+  std::unordered_map<std::string_view, Named> names;
+  void IndexNames() {
+    for (const auto& [name, ids] : functions) names[name].functions = &ids;
+    for (const auto& [name, sites] : variables) names[name].variables = &sites;
+    for (const auto& [name, sites] : statics) names[name].statics = &sites;
+    for (const auto& [name, sites] : macros) names[name].macros = &sites;
+  }
 };
 
 std::string LineAddress(const std::string& from_page, const std::string& page, int line) {
@@ -353,7 +368,7 @@ void AppendLink(std::string& out, std::string_view href, std::string_view text, 
 
 void PageWriter::Identifier(const std::vector<Token>& tokens, size_t k, bool directive, int line, bool member,
                             std::string& out) {
-  const std::string name(tokens[k].text);
+  const std::string_view name = tokens[k].text;
   if (member) {
     out += name;
     return;
@@ -373,15 +388,17 @@ void PageWriter::Identifier(const std::vector<Token>& tokens, size_t k, bool dir
       return;
     }
   }
-  auto function = links_.functions.find(name);
-  auto variable = links_.variables.find(name);
-  auto macro = links_.macros.find(name);
-  auto file_static = links_.statics.find(name);
-  const bool prefer_function = function != links_.functions.end() && (call || (variable == links_.variables.end() && macro == links_.macros.end()));
+  auto named = links_.names.find(name);
+  if (named == links_.names.end()) {
+    out += name;
+    return;
+  }
+  const CodeLinks::Named& n = named->second;
+  const bool prefer_function = n.functions != nullptr && (call || (n.variables == nullptr && n.macros == nullptr));
   if (prefer_function && links_.definitions != nullptr && links_.definitions->Several('F', name)) {
     // Where the linker takes this file's use of the name.
     const std::string record = links_.definitions->ResolveRecord('F', name, file_.path);
-    for (int id : function->second) {
+    for (int id : *n.functions) {
       if ((*links_.record_names)[static_cast<size_t>(id)] != record) continue;
       const CodeLine& at = links_.index->functions[static_cast<size_t>(id)];
       AppendLink(out, LineAddress(file_.page, at.page, at.line), name);
@@ -392,7 +409,7 @@ void PageWriter::Identifier(const std::vector<Token>& tokens, size_t k, bool dir
   }
   if (prefer_function) {
     int chosen = -1;
-    for (int id : function->second) {
+    for (int id : *n.functions) {
       const CodeLine& at = links_.index->functions[static_cast<size_t>(id)];
       if (at.page == file_.page) {
         chosen = id;
@@ -405,11 +422,11 @@ void PageWriter::Identifier(const std::vector<Token>& tokens, size_t k, bool dir
     return;
   }
   const Site* site = nullptr;
-  if (file_static != links_.statics.end())
-    for (const Site& s : file_static->second)
+  if (n.statics != nullptr)
+    for (const Site& s : *n.statics)
       if (s.file == &file_) site = &s;
-  if (site == nullptr && variable != links_.variables.end()) site = ChooseSite(variable->second, file_);
-  if (site == nullptr && macro != links_.macros.end()) site = ChooseSite(macro->second, file_);
+  if (site == nullptr && n.variables != nullptr) site = ChooseSite(*n.variables, file_);
+  if (site == nullptr && n.macros != nullptr) site = ChooseSite(*n.macros, file_);
   if (site == nullptr || (site->file == &file_ && site->line == line)) {
     out += name;
     return;
@@ -606,7 +623,7 @@ std::string RenderCodeLineForTest(std::string_view line, bool& in_comment) {
   return out;
 }
 
-CodeIndex WriteCodeView(RunContext& ctx, RecordStore& records) {
+CodeIndex WriteCodeView(RunContext& ctx, RecordStore& records, const RecordReadHook& on_read) {
   CodeIndex index;
   index.functions.resize(static_cast<size_t>(records.size()));
   const std::string folder = work::Path(kCodeFolder);
@@ -650,16 +667,21 @@ CodeIndex WriteCodeView(RunContext& ctx, RecordStore& records) {
   std::vector<std::string> record_names(static_cast<size_t>(records.size()));
   std::unordered_map<std::string, std::unordered_map<int, std::vector<int>>> defined_at;  // page -> line -> ids
   const FilesByName files_by_name = IndexFilesByName(files);
+  std::string text;
   for (int id = 0; id < records.size(); ++id) {
-    const CallRecord& record = records.Get(id);
+    bool read = false;
+    const CallRecord& record = records.Get(id, text, read);
     record_names[static_cast<size_t>(id)] = records.name(id);
-    if (record.name.empty()) continue;
-    const std::string c_name = record.name.substr(0, record.name.find('('));
-    c_names[static_cast<size_t>(id)] = c_name;
-    const CodeLine at = PlaceFunction(record, files_by_name, c_name);
+    CodeLine at;
+    if (!record.name.empty()) {
+      const std::string c_name = record.name.substr(0, record.name.find('('));
+      c_names[static_cast<size_t>(id)] = c_name;
+      at = PlaceFunction(record, files_by_name, c_name);
+    }
+    if (read && on_read) on_read(id, text, at);
     if (!at.found()) continue;
     index.functions[static_cast<size_t>(id)] = at;
-    links.functions[c_name].push_back(id);
+    links.functions[c_names[static_cast<size_t>(id)]].push_back(id);
     defined_at[at.page][at.line].push_back(id);
   }
   links.c_names = &c_names;
@@ -676,6 +698,7 @@ CodeIndex WriteCodeView(RunContext& ctx, RecordStore& records) {
   // else defined is still the best guess for its other files.
   for (auto& [name, sites] : links.statics)
     if (links.variables.count(name) == 0) links.variables[name] = sites;
+  links.IndexNames();
 
   for (const FileFacts& file : files) {
     if (ctx.StopRequested()) return index;

@@ -19,6 +19,7 @@
 // line.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -61,9 +62,14 @@ struct CodeIndex {
 // `in_comment` carries a block comment from line to line.
 std::string RenderCodeLineForTest(std::string_view line, bool& in_comment);
 
+// Called for each record the code view reads first (and could read), with
+// its text and where its function is: the report's other users of the
+// record's text need not read it again.
+using RecordReadHook = std::function<void(int id, const std::string& text, const CodeLine& at)>;
+
 // Writes every page of HTML/CODE (removed first) and its style sheet, and
 // returns where things are. Without a copy of the sources nothing is
-// written and nothing is found.
-CodeIndex WriteCodeView(RunContext& ctx, RecordStore& records);
+// written and nothing is found (and no record is read).
+CodeIndex WriteCodeView(RunContext& ctx, RecordStore& records, const RecordReadHook& on_read = {});
 
 }  // namespace kv

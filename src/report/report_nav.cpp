@@ -58,18 +58,15 @@ constexpr std::string_view kRecordStyle =
     "<style>body{margin:4px;font-size:13px}pre{font:12px/1.3 monospace;margin:4px 0}b{color:#036}"
     "div{font:12px sans-serif}</style>\n";
 
-void WriteRecordPage(RecordStore& records, int id, const CodeIndex& code, const std::string& folder,
+void WriteRecordPage(RecordStore& records, int id, LineReader& in, const CodeLine& at, const std::string& folder,
                      FileWriteQueue* queue) {
   const std::string& name = records.name(id);
   const CallRecord& record = records.Get(id);
-  LineReader in;
-  if (in.OpenWorkFile(JoinPath(work::Path(work::kFunctionList4), name)) != ReadProblem::kNone) return;
   TextWriter page;
   if (!CreatePage(page, JoinPath(folder, name + ".html"), queue)) return;
   std::string out = "<title>" + HtmlText(ShownName(records, id)) + "</title>\n";
   out += kRecordStyle;
   out += "<div><b>" + HtmlText(ShownName(records, id)) + "</b>";
-  const CodeLine& at = code.functions[static_cast<size_t>(id)];
   if (at.found()) out += SJ("　<a href=\"../") + at.Address() + "\" target=view>" + HtmlText(FilePlace(record, at)) + "</a>";
   out += SJ("　<a href=\"../../index.html#") + HrefText(name) + SJ("\" target=_top>[リンク]</a>");
   out += SJ("　<a href=\"../../FunctionList4/") + HrefText(name) + SJ("\">[テキスト]</a></div>\n<pre>");
@@ -94,20 +91,42 @@ void WriteRecordPage(RecordStore& records, int id, const CodeIndex& code, const 
 
 }  // namespace
 
+RecordPages::RecordPages(RunContext& ctx, RecordStore& records)
+    : ctx_(ctx), records_(records), folder_(work::Path(kRecordPageFolder)) {
+  RemoveFolderTree(folder_);
+  if (!MakeFolder(folder_)) return;
+  ready_ = true;
+  written_.assign(static_cast<size_t>(records.size()), false);
+  TextWriter none;
+  if (CreatePage(none, JoinPath(folder_, kNoRecordPage)))
+    none.Write(SJ("<div style='font:12px sans-serif'>記録なし: プロジェクトに本体のない関数です（ライブラリ関数など）。</div>\n"));
+}
+
+void RecordPages::Write(int id, const std::string& text, const CodeLine& at) {
+  const auto i = static_cast<size_t>(id);
+  if (!ready_ || i >= written_.size() || !work::IsSafeComponent(records_.name(id))) return;
+  written_[i] = true;
+  LineReader in;
+  in.OpenText(text);
+  WriteRecordPage(records_, id, in, at, folder_, ctx_.deferred_files);
+}
+
+void RecordPages::Finish(const CodeIndex& code) {
+  if (!ready_) return;
+  for (int id = 0; id < records_.size(); ++id) {
+    if (ctx_.StopRequested()) return;
+    const auto i = static_cast<size_t>(id);
+    if ((i < written_.size() && written_[i]) || !work::IsSafeComponent(records_.name(id))) continue;
+    LineReader in;
+    if (in.OpenWorkFile(JoinPath(records_.folder(), records_.name(id))) != ReadProblem::kNone) continue;
+    const CodeLine none;
+    WriteRecordPage(records_, id, in, i < code.functions.size() ? code.functions[i] : none, folder_, ctx_.deferred_files);
+  }
+}
+
 void WriteRecordPages(RunContext& ctx, RecordStore& records, const CodeIndex& code) {
-  const std::string folder = work::Path(kRecordPageFolder);
-  RemoveFolderTree(folder);
-  if (!MakeFolder(folder)) return;
-  {
-    TextWriter none;
-    if (CreatePage(none, JoinPath(folder, kNoRecordPage)))
-      none.Write(SJ("<div style='font:12px sans-serif'>記録なし: プロジェクトに本体のない関数です（ライブラリ関数など）。</div>\n"));
-  }
-  for (int id = 0; id < records.size(); ++id) {
-    if (ctx.StopRequested()) return;
-    if (!work::IsSafeComponent(records.name(id))) continue;
-    WriteRecordPage(records, id, code, folder, ctx.deferred_files);
-  }
+  RecordPages pages(ctx, records);
+  pages.Finish(code);
 }
 
 std::string ShowRecordScript(const std::string& record_page) {

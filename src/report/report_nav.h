@@ -22,10 +22,29 @@ namespace kv {
 
 class RecordStore;
 struct CodeIndex;
+struct CodeLine;
 
 inline constexpr std::string_view kRecordPageFolder = "HTML/REC";
 
-// HTML/REC/<record>.html for every record.
+// HTML/REC/<record>.html for every record. The folder is made anew when
+// the pages are begun; a page is written from the record's text when a
+// reader of the records has it at hand (the code view reads each record
+// once), and Finish reads the records whose page is still missing.
+class RecordPages {
+ public:
+  RecordPages(RunContext& ctx, RecordStore& records);
+  void Write(int id, const std::string& text, const CodeLine& at);
+  void Finish(const CodeIndex& code);
+
+ private:
+  RunContext& ctx_;
+  RecordStore& records_;
+  std::string folder_;
+  bool ready_ = false;
+  std::vector<bool> written_;  // per record id
+};
+
+// Every record page, each record read here.
 void WriteRecordPages(RunContext& ctx, RecordStore& records, const CodeIndex& code);
 
 // The additions to every function's source page (not to placeholders):

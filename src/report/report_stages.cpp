@@ -104,7 +104,12 @@ StageOutcome RunReportStage(RunContext& ctx) {
   // stage runs without it (its tests), they start here and are laid out while
   // the pages below are written.
   StartCallGraphs(ctx);
-  const CodeIndex code = WriteCodeView(ctx, records);
+  // The code view reads each record first: its page in the record frame is
+  // written from the same text.
+  RecordPages record_pages(ctx, records);
+  const CodeIndex code = WriteCodeView(ctx, records, [&record_pages](int id, const std::string& text, const CodeLine& at) {
+    record_pages.Write(id, text, at);
+  });
   WriteFunctionListPage(ctx, records, code);
   WriteVariableListPage(ctx, code);
   if (WriteDefinitionPages(ctx) == StageOutcome::kStopRun) return StageOutcome::kStopRun;
@@ -117,7 +122,7 @@ StageOutcome RunReportStage(RunContext& ctx) {
   WriteFoldingTree(ctx, records, roots);
   StageOutcome pages = WriteVariablePages(ctx, records, first_lines);
   if (pages != StageOutcome::kContinue) return pages;
-  WriteRecordPages(ctx, records, code);
+  record_pages.Finish(code);
   if (!WriteSearchPages(ctx, records)) ctx.log.Note(work::Path("HTML/search_index.js"), "FILE CREATE FAIL\n");
   const StageOutcome graphs = FinishCallGraphs(ctx);
   if (graphs != StageOutcome::kContinue) return graphs;
