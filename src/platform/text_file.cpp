@@ -68,14 +68,19 @@ void TextWriter::Adopt(int fd, std::string_view path) {
 
 void TextWriter::Write(std::string_view text) {
   if (!is_open()) return;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\n') continue;
-    buffer_.append(text.data() + start, i - start);
-    buffer_.append("\r\n");
-    start = i + 1;
+  // The runs between line ends are copied whole (memchr finds the ends).
+  const char* run = text.data();
+  const char* const end = run + text.size();
+  while (run < end) {
+    const auto* line_end = static_cast<const char*>(std::memchr(run, '\n', static_cast<size_t>(end - run)));
+    if (line_end == nullptr) {
+      buffer_.append(run, static_cast<size_t>(end - run));
+      break;
+    }
+    buffer_.append(run, static_cast<size_t>(line_end - run));
+    buffer_.append("\r\n", 2);
+    run = line_end + 1;
   }
-  buffer_.append(text.data() + start, text.size() - start);
   if (!queued_open_ && buffer_.size() >= kFlushSize) Flush();
 }
 

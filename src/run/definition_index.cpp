@@ -127,9 +127,10 @@ void DefinitionIndex::Add(Definition definition) {
   // A variable declared twice in its file is one definition.
   if (by_record_.emplace(std::string(1, definition.kind) + definition.record, at).second) {
     paths_by_file_[Folded(FileNameOf(definition.path))].push_back(definition.path);
-    std::vector<size_t>& same = by_folded_[Key(definition.kind, definition.name)];
+    std::string key = Key(definition.kind, definition.name);
+    std::vector<size_t>& same = by_folded_[key];
     same.push_back(at);
-    if (same.size() == 2) ++several_;
+    if (same.size() == 2) several_.insert(std::move(key));
   }
   entries_.push_back(std::move(definition));
 }
@@ -185,9 +186,7 @@ std::vector<const Definition*> DefinitionIndex::Definitions(char kind, std::stri
 }
 
 bool DefinitionIndex::Several(char kind, std::string_view name) const {
-  if (several_ == 0) return false;
-  auto it = by_folded_.find(LookupKey(kind, name, true).view());
-  return it != by_folded_.end() && it->second.size() > 1;
+  return !several_.empty() && several_.count(LookupKey(kind, name, true).view()) > 0;
 }
 
 // Whether `from_path` includes the file at `header_path`, directly or

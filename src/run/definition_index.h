@@ -85,7 +85,9 @@ class DefinitionIndex {
   std::vector<size_t> variables_;  // the 'V' entries, in order
   std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> by_record_;  // kind + record
   std::unordered_map<std::string, std::vector<size_t>, TransparentHash, std::equal_to<>> by_folded_;  // kind + folded name
-  size_t several_ = 0;  // folded names with more than one definition
+  // The keys of by_folded_ with more than one definition: few, so that the
+  // question asked of every call is answered from a small table.
+  std::unordered_set<std::string, TransparentHash, std::equal_to<>> several_;
   std::unordered_map<std::string, std::vector<std::string>> includes_;  // path -> headers' file names
   std::unordered_map<std::string, std::vector<std::string>> paths_by_file_;  // folded file name -> paths
   // Per file, the folded names of the headers it reaches (filled on first
