@@ -169,11 +169,16 @@ ReadProblem ReadOpenFile(int fd, std::string_view path, std::string& bytes, size
   }
   if (!S_ISREG(st.st_mode)) return ReadProblem::kNotRegular;
   if (static_cast<unsigned long long>(st.st_size) > max_bytes) return ReadProblem::kTooLarge;
-  // Read straight into the string: sized one byte past the file, so that
-  // the second read() already sees the end (or a file that grew).
-  bytes.assign(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536, '\0');
+  // Read straight into the string, sized one byte past the file. A file
+  // that gave the size it stated is read: no second read() asks for the end
+  // (the run reads hundreds of thousands of files; one that grows meanwhile
+  // is taken as it was when its size was looked at). A size of 0 says
+  // nothing (such files are read to their end).
+  const size_t stated = static_cast<size_t>(st.st_size);
+  bytes.assign(stated > 0 ? stated + 1 : 65536, '\0');
   size_t used = 0;
   for (;;) {
+    if (stated > 0 && used == stated) break;
     if (used == bytes.size()) bytes.resize(bytes.size() * 2);
     ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
     if (n < 0) {
