@@ -38,7 +38,17 @@ void FileWriteQueue::Submit(std::string path, WriteMode mode, std::string bytes)
   const size_t size = bytes.size();
   {
     std::unique_lock<std::mutex> lock(state_mutex_);
-    state_changed_.wait(lock, [&] { return pending_bytes_ == 0 || pending_bytes_ + size <= max_pending_; });
+    auto room = [&] { return pending_bytes_ == 0 || pending_bytes_ + size <= max_pending_; };
+    if (!room()) {
+      // The threads may be sleeping on jobs short of a batch: they are woken
+      // (outside this lock: a thread holds its lane's lock when it takes it).
+      lock.unlock();
+      WakeAll();
+      lock.lock();
+      ++waiting_submits_;
+      state_changed_.wait(lock, room);
+      --waiting_submits_;
+    }
     pending_bytes_ += size;
     ++pending_jobs_;
   }
@@ -50,16 +60,34 @@ void FileWriteQueue::Submit(std::string path, WriteMode mode, std::string bytes)
   const std::string_view folder =
       separator == std::string::npos ? std::string_view() : std::string_view(path).substr(0, separator);
   Lane& lane = lanes_[std::hash<std::string_view>{}(folder) % lanes_.size()];
+  size_t waiting = 0;
   {
     std::lock_guard<std::mutex> lock(lane.mutex);
     lane.jobs.push_back(Job{std::move(path), mode, std::move(bytes)});
+    waiting = lane.jobs.size();
   }
-  lane.wake.notify_one();
+  // A lane's thread is woken for a batch of files, not for each one: waking
+  // a sleeping thread is a system call on both sides, and a run hands
+  // hundreds of thousands of files over. Drain wakes it for the rest; a file
+  // handed over while a Drain waits wakes it at once (the flag is read after
+  // the job is in place, WakeAll notifies under the lane's lock: one of the
+  // two sees the other).
+  if (waiting >= kWakeBatch || draining_.load() > 0) lane.wake.notify_one();
+}
+
+void FileWriteQueue::WakeAll() {
+  for (Lane& lane : lanes_) {
+    std::lock_guard<std::mutex> lock(lane.mutex);
+    lane.wake.notify_one();
+  }
 }
 
 std::vector<std::string> FileWriteQueue::Drain() {
+  ++draining_;
+  WakeAll();
   std::unique_lock<std::mutex> lock(state_mutex_);
   state_changed_.wait(lock, [&] { return pending_jobs_ == 0; });
+  --draining_;
   std::vector<std::string> failed;
   failed.swap(failed_);
   return failed;
@@ -86,7 +114,8 @@ void FileWriteQueue::Run(Lane& lane) {
     if (!ok) failed_.push_back(job.path);
     pending_bytes_ -= job.bytes.size();
     --pending_jobs_;
-    state_changed_.notify_all();
+    // Drain waits for the last file; a Submit may wait for room.
+    if (pending_jobs_ == 0 || waiting_submits_ > 0) state_changed_.notify_all();
   }
 }
 

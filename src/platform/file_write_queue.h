@@ -54,7 +54,11 @@ class FileWriteQueue {
     std::thread thread;
   };
 
+  // Files a lane gathers before its thread is woken.
+  static constexpr size_t kWakeBatch = 32;
+
   void Run(Lane& lane);
+  void WakeAll();
   bool Abandoned() const { return abandon_flag_ != nullptr && abandon_flag_->load() != 0; }
   static bool WriteFile(const Job& job);
 
@@ -64,6 +68,8 @@ class FileWriteQueue {
   std::condition_variable state_changed_;
   size_t pending_bytes_ = 0;
   size_t pending_jobs_ = 0;
+  size_t waiting_submits_ = 0;  // Submits waiting for room
+  std::atomic<int> draining_{0};  // Drains waiting
   bool stopping_ = false;
   std::vector<std::string> failed_;
   const std::atomic<int>* abandon_flag_ = nullptr;
