@@ -64,19 +64,19 @@ std::string NameOf(const std::string& declaration) {
 
 RecordHead ReadRecordHead(std::string_view text) {
   RecordHead head;
-  std::string section;
-  std::string last;
+  std::string_view section;
+  std::string_view last;
   size_t pos = 0;
   bool at_tag = true;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
-    std::string line(text.substr(pos, end - pos));
+    const std::string_view line = text.substr(pos, end - pos);
     pos = end + 1;
     last = line;
     if (line.empty()) {
       at_tag = true;
-      section.clear();
+      section = {};
       continue;
     }
     if (at_tag) {
@@ -91,9 +91,9 @@ RecordHead ReadRecordHead(std::string_view text) {
     } else if (section == record_tag::FunctionName() && head.function_name.empty()) {
       head.function_name = line;
     } else if (section == record_tag::Arguments() && line != "void") {
-      head.parameters.push_back(NameOf(line));
+      head.parameters.push_back(NameOf(std::string(line)));
     } else if (section == record_tag::Temporaries() && line != record_tag::kNone) {
-      head.locals.push_back(NameOf(line));
+      head.locals.push_back(NameOf(std::string(line)));
     }
     // Each section is read once: a second section of the same tag (none is
     // written) is not taken.
