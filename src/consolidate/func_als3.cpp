@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "run/definition_file_names.h"
 #include "run/definition_index.h"
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
@@ -176,7 +177,9 @@ void InterFileCheck::Locals(Record& r, LineReader& in, TextWriter& out) {
 const DefinitionFile* InterFileCheck::Definitions(Record& r) {
   if (r.definitions_looked_up) return r.definitions;
   r.definitions_looked_up = true;
-  const std::string file = DefinitionFileName(r.source_file);
+  const Definition* own = index_ != nullptr ? index_->ByRecord(r.name) : nullptr;
+  const std::string file = own != nullptr && file_paths_ != nullptr ? file_paths_->NameFor(own->path, r.source_file)
+                                                                    : PlainDefinitionFileName(r.source_file);
   const std::string path = file.empty() ? std::string() : JoinPath(work::Path(work::kDef3), file);
   r.definitions_path = path;
   if (!path.empty()) r.definitions = definitions_.Get(path);
@@ -293,6 +296,9 @@ StageOutcome RunFuncAls3Stage(RunContext& ctx) {
   InterFileCheck check(ctx, prototypes, headers, definitions, project_macros);
   DefinitionIndex index;
   if (index.Load()) check.set_definition_index(&index);
+  DefinitionFilePaths file_paths;
+  file_paths.Load();
+  check.set_definition_file_paths(&file_paths);
   return RewriteRecords(ctx, work::Path(work::kFuncAls2), work::Path(work::kFuncAls3), SJ("ファイル開けず STEP3"),
                         [&check](const std::string& name, LineReader& in, TextWriter& out) { check.Run(name, in, out); });
 }

@@ -19,6 +19,7 @@ class DefinitionFileCache;
 class LineReader;
 class DefinitionHeaders;
 class DefinitionIndex;
+class DefinitionFilePaths;
 class PrototypeList;
 class ProjectMacros;
 class RunContext;
@@ -58,6 +59,8 @@ class InterFileCheck {
   // Where each function is defined: a record of a name several files define
   // takes the return type of its own definition's header.
   void set_definition_index(const DefinitionIndex* index) { index_ = index; }
+  // The DEF3 tables of source files that share a base name.
+  void set_definition_file_paths(const DefinitionFilePaths* paths) { file_paths_ = paths; }
 
  private:
   struct Record;
@@ -74,6 +77,7 @@ class InterFileCheck {
   DefinitionFileCache& definitions_;
   const ProjectMacros& project_macros_;
   const DefinitionIndex* index_ = nullptr;
+  const DefinitionFilePaths* file_paths_ = nullptr;
   std::unordered_set<std::string> sjis_reported_;  // definition files whose bad bytes were reported
 };
 

@@ -63,14 +63,6 @@ TEST(ReplaceWholeNameTest, ReplacesOnlyWholeOccurrences) {
   EXPECT_EQ(ReplaceWholeName("f(x)", "", "y"), "f(x)");
 }
 
-TEST(DefinitionFileTest, NamesItsFileLikeThePreprocessor) {
-  EXPECT_EQ(DefinitionFileName("main.c"), "main_DEF_C.dat");
-  EXPECT_EQ(DefinitionFileName("util.h"), "util_DEF_H.dat");
-  EXPECT_EQ(DefinitionFileName("UTIL.H"), "UTIL_DEF_H.dat");
-  EXPECT_EQ(DefinitionFileName("a.b.cpp"), "a.b_DEF_C.dat");
-  EXPECT_EQ(DefinitionFileName("../evil.c"), "");
-}
-
 // Every definition of the file is a macro of its name, in the records'
 // form (a tab between the name and each value token) and in DefList.txt's
 // (MAX(a,b) then a tab and the body); the body is the first token after a
