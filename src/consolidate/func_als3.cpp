@@ -4,6 +4,7 @@
 
 #include "run/definition_file_names.h"
 #include "run/definition_index.h"
+#include "run/member_names.h"
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/definition_files.h"
@@ -64,23 +65,31 @@ void EmptyAccessBrackets(std::string& line) {
   EmptyPairs(line, [last](size_t close) { return close == last; });
 }
 
-void AddMemberArguments(std::string_view call, size_t open, const std::vector<size_t>& positions,
-                        std::unordered_set<std::string>& words) {
-  if (positions.empty()) return;
+std::vector<std::string_view> CallArguments(std::string_view call, size_t open) {
+  std::vector<std::string_view> arguments;
   int depth = 0;
-  size_t position = 0, start = open + 1;
+  size_t start = open + 1;
   for (size_t i = open; i < call.size(); ++i) {
     const char c = call[i];
     if (c == '(' || c == '[') ++depth;
     const bool closes = (c == ')' || c == ']') && --depth == 0;
     if (!closes && !(c == ',' && depth == 1)) continue;
-    const std::string_view argument = call.substr(start, i - start);
-    if (std::find(positions.begin(), positions.end(), position) != positions.end() && !argument.empty())
-      words.emplace(argument);
-    ++position;
+    std::string_view argument = call.substr(start, i - start);
+    while (!argument.empty() && argument.front() == ' ') argument.remove_prefix(1);
+    while (!argument.empty() && argument.back() == ' ') argument.remove_suffix(1);
+    arguments.push_back(argument);
     start = i + 1;
     if (closes) break;
   }
+  return arguments;
+}
+
+void AddMemberArguments(std::string_view call, size_t open, const std::vector<size_t>& positions,
+                        std::unordered_set<std::string>& words) {
+  if (positions.empty()) return;
+  const std::vector<std::string_view> arguments = CallArguments(call, open);
+  for (size_t position : positions)
+    if (position < arguments.size() && !arguments[position].empty()) words.emplace(arguments[position]);
 }
 
 std::string ReplaceWholeName(std::string_view text, std::string_view name, std::string_view replacement) {
@@ -247,6 +256,7 @@ void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
       out.WriteLine(entry);
       continue;
     }
+    MemberDesignators(r, entry, paren);
     const DefinitionFile* definitions = Definitions(r);
     std::optional<DefinitionFile::Macro> macro = definitions != nullptr ? definitions->FindMacro(name) : std::nullopt;
     if (!macro) {
@@ -271,6 +281,27 @@ void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
   WriteList(out, record_tag::DefinedCalls(), defined);
   WriteList(out, record_tag::UndefinedCalls(), undefined);
   WriteList(out, record_tag::MacroCalls(), macros);
+}
+
+// Only a macro takes a member's name as an argument. A bare argument of a
+// callee the project does not define as a function is one when the bodies
+// use it as a member, the project has no variable of that name, the function
+// none either, and another argument is a struct or union of the function:
+// list_for_each_entry(pos, head, link), from_timer(p, t, watch_timer), with
+// the macros' definitions outside the project. time_after(jiffies, t) keeps
+// jiffies: no argument there is a struct.
+void InterFileCheck::MemberDesignators(Record& r, std::string_view entry, size_t open) {
+  if (members_ == nullptr || members_->size() == 0 || r.locals.empty()) return;
+  const std::vector<std::string_view> arguments = CallArguments(entry, open);
+  if (arguments.size() < 2) return;
+  if (std::none_of(arguments.begin(), arguments.end(),
+                   [&r](std::string_view a) { return r.locals.DeclaresAggregate(a); }))
+    return;
+  for (std::string_view a : arguments) {
+    if (a.empty() || !IsCalleeName(a) || !members_->Contains(a) || r.locals.Declares(a)) continue;
+    if (index_ != nullptr && !index_->Definitions('V', a).empty()) continue;
+    r.member_words.emplace(a);
+  }
 }
 
 // Subscripts of the access lines emptied; the closing "NONE" (or empty line)
@@ -299,6 +330,9 @@ StageOutcome RunFuncAls3Stage(RunContext& ctx) {
   DefinitionFilePaths file_paths;
   file_paths.Load();
   check.set_definition_file_paths(&file_paths);
+  MemberNames members;
+  members.Load();
+  check.set_member_names(&members);
   return RewriteRecords(ctx, work::Path(work::kFuncAls2), work::Path(work::kFuncAls3), SJ("ファイル開けず STEP3"),
                         [&check](const std::string& name, LineReader& in, TextWriter& out) { check.Run(name, in, out); });
 }

@@ -226,6 +226,24 @@ TEST_F(FuncAls3StageTest, MemberNamesPassedToMacrosAreNoVariables) {
   EXPECT_NE(out.find("[マクロ関数]\nDO\tfwrite\nTR\tbuf\nUSE\tuse\n"), std::string::npos) << out;
 }
 
+// A member's name passed to a macro the project does not define
+// (list_for_each_entry(pos, head, link)) is no variable when the bodies
+// use it as a member, another argument is a struct of the function, and
+// neither the function nor the project has a variable of that name.
+TEST_F(FuncAls3StageTest, MemberDesignatorsBesideAStructArgumentAreNoVariables) {
+  WriteSjisText("vcwk012345/MemberNames.txt", "count\njiffies\nlink\nnode\nwatch_timer\n");
+  WriteSjisText("vcwk012345/FuncList_Records.txt", "V\tcount\tcount\tm.c\t0\n");
+  WriteSjisText("vcwk012345/func_als2/f",
+                "[ファイル名]\nm.c\n\n[引数定義]\nstruct\ttimer_list\t*\tt\t\n\n"
+                "[テンポラリ変数]\nstruct\tmsg\t*\tpos\nunsigned\tlong\tto\nint\tnode\n\n"
+                "[コール関数]\nlist_for_each_entry(pos,head,link)\nfrom_timer(pos, t, watch_timer)\n"
+                "time_after(jiffies,to)\nwalk(pos,count)\nvisit(pos,node)\n\n"
+                "[参照変数]\nhead\nlink\nwatch_timer\njiffies\ncount\nnode\n\n");
+  WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat", "N\t1\t\n");
+  const std::string out = Run(true);
+  EXPECT_NE(out.find("[参照変数]\nhead\njiffies\ncount\nnode\n\n"), std::string::npos) << out;
+}
+
 TEST_F(FuncAls3StageTest, RunawayMacroLineIsLoggedOncePerCall) {
   WriteSjisText("vcwk012345/func_als2/f", "[ファイル名]\nm.c\n\n[コール関数]\nM(a)\nM(b)\n\n");
   std::string line = "M(";
