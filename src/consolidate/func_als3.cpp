@@ -285,8 +285,9 @@ void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
 
 // Only a macro takes a member's name as an argument. A bare argument of a
 // callee the project does not define as a function is one when the bodies
-// use it as a member, the project has no variable of that name, the function
-// none either, and another argument is a struct or union of the function:
+// use it as a member, no variable of that name is in reach (the function's
+// own, or a file-level one its file sees: a static one of another file is
+// not), and another argument is a struct or union of the function:
 // list_for_each_entry(pos, head, link), from_timer(p, t, watch_timer), with
 // the macros' definitions outside the project. time_after(jiffies, t) keeps
 // jiffies: no argument there is a struct.
@@ -297,9 +298,12 @@ void InterFileCheck::MemberDesignators(Record& r, std::string_view entry, size_t
   if (std::none_of(arguments.begin(), arguments.end(),
                    [&r](std::string_view a) { return r.locals.DeclaresAggregate(a); }))
     return;
+  const Definition* own = index_ != nullptr ? index_->ByRecord(r.name) : nullptr;
   for (std::string_view a : arguments) {
     if (a.empty() || !IsCalleeName(a) || !members_->Contains(a) || r.locals.Declares(a)) continue;
-    if (index_ != nullptr && !index_->Definitions('V', a).empty()) continue;
+    // A variable the function can see (a static one of another file it cannot).
+    if (own != nullptr && index_->Resolve('V', a, own->path).definition != nullptr) continue;
+    if (own == nullptr && index_ != nullptr && !index_->Definitions('V', a).empty()) continue;
     r.member_words.emplace(a);
   }
 }

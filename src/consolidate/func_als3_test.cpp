@@ -231,14 +231,15 @@ TEST_F(FuncAls3StageTest, MemberNamesPassedToMacrosAreNoVariables) {
 // use it as a member, another argument is a struct of the function, and
 // neither the function nor the project has a variable of that name.
 TEST_F(FuncAls3StageTest, MemberDesignatorsBesideAStructArgumentAreNoVariables) {
-  WriteSjisText("vcwk012345/MemberNames.txt", "count\njiffies\nlink\nnode\nwatch_timer\n");
-  WriteSjisText("vcwk012345/FuncList_Records.txt", "V\tcount\tcount\tm.c\t0\n");
+  WriteSjisText("vcwk012345/MemberNames.txt", "count\njiffies\nlink\nlock\nnode\nwatch_timer\n");
+  WriteSjisText("vcwk012345/FuncList_Records.txt",
+                "F\tf\tf\tm.c\t0\nV\tcount\tcount\tm.c\t0\nV\tlock\tlock\tother.c\t1\n");
   WriteSjisText("vcwk012345/func_als2/f",
                 "[ファイル名]\nm.c\n\n[引数定義]\nstruct\ttimer_list\t*\tt\t\n\n"
                 "[テンポラリ変数]\nstruct\tmsg\t*\tpos\nunsigned\tlong\tto\nint\tnode\n\n"
                 "[コール関数]\nlist_for_each_entry(pos,head,link)\nfrom_timer(pos, t, watch_timer)\n"
-                "time_after(jiffies,to)\nwalk(pos,count)\nvisit(pos,node)\n\n"
-                "[参照変数]\nhead\nlink\nwatch_timer\njiffies\ncount\nnode\n\n");
+                "time_after(jiffies,to)\nwalk(pos,count)\nvisit(pos,node)\nACCESS_PRIVATE(t,lock)\n\n"
+                "[参照変数]\nhead\nlink\nwatch_timer\njiffies\ncount\nnode\nlock\n\n");
   WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat", "N\t1\t\n");
   const std::string out = Run(true);
   EXPECT_NE(out.find("[参照変数]\nhead\njiffies\ncount\nnode\n\n"), std::string::npos) << out;
