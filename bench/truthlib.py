@@ -594,8 +594,10 @@ def blank_directive(text, out, i):
 
 
 def literal_end(text, i):
+    """Past the literal that opens at i. A string may run over line ends, as
+    old compilers let asm strings do; a character literal ends with its line."""
     quote, j, n = text[i], i + 1, len(text)
-    while j < n and text[j] != quote and text[j] != '\n':
+    while j < n and text[j] != quote and (quote == '"' or text[j] != '\n'):
         j += 2 if text[j] == '\\' else 1
     return min(j + 1, n)
 
