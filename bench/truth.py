@@ -344,7 +344,9 @@ def function_types(corpus, functions, project, prototypes_by_name, listed_protot
         heads += [project.source(p.path).header_prefix(p)
                   for p in prototypes_by_name.get(fn.definition.ctags_name, [])]
         heads += [T.declared_type(l, project) for l in listed_prototypes.get(fn.definition.ctags_name, [])]
-        if not any(h is not None and want and squeeze(h).endswith(want) for h in heads):
+        # A definition with no type before its name (K&R) returns int.
+        implicit_int = heads[0] is not None and not squeeze(heads[0]) and want == 'int'
+        if not implicit_int and not any(h is not None and want and squeeze(h).endswith(want) for h in heads):
             wrong += 1
             shown.append('%s (%s): [関数型] %r, header %r' % (
                 fn.record.name, fn.definition.path, kind[:80], (heads[0] or '').strip()))

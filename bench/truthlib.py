@@ -484,6 +484,7 @@ class CodeText:
 
     def __init__(self, text):
         self.raw = text
+        self.code_literals = None  # comments and directives blanked only
         code = list(blank_noncode(text))
         self.asm_lines = set()
         joined = ''.join(code)
@@ -525,19 +526,26 @@ class CodeText:
         """The declaration text before a definition's or prototype's name:
         from the end of the previous statement, block or directive."""
         first = max(1, definition.line - lines_before)
-        text = self.lines(first, definition.line)
-        m = None
-        for m in re.finditer(r'\b' + re.escape(definition.ctags_name) + r'\s*\(', text):
-            pass
+        # The name may end its line, its "(" beginning the next.
+        text = self.lines(first, definition.line + 1)
+        end = len(self.lines(first, definition.line))
+        found = [m for m in re.finditer(r'\b' + re.escape(definition.ctags_name) + r'\s*\(', text)
+                 if m.start() < end]
+        m = found[-1] if found else None
         if not m:
             return None
         before = text[:m.start()]
         cut = max(before.rfind(';'), before.rfind('}'), before.rfind('{'))
-        return before[cut + 1:]
+        # The records keep a header's literals as written (section ("x")).
+        if self.code_literals is None:
+            self.code_literals = blank_noncode(self.raw, keep_literals=True)
+        start = self.offset(first)
+        return self.code_literals[start + cut + 1:start + m.start()]
 
 
-def blank_noncode(text):
-    """text with comments, literal contents and directive lines blanked."""
+def blank_noncode(text, keep_literals=False):
+    """text with comments, literal contents (unless kept) and directive
+    lines blanked."""
     out = list(text)
     i, n = 0, len(text)
     at_line_start = True
@@ -566,7 +574,8 @@ def blank_noncode(text):
             i = j
         elif c in '"\'':
             j = literal_end(text, i)
-            blank(out, i + 1, j - 1)
+            if not keep_literals:
+                blank(out, i + 1, j - 1)
             i = j
         else:
             i += 1
@@ -585,8 +594,10 @@ def blank_directive(text, out, i):
 
 
 def literal_end(text, i):
+    """Past the literal that opens at i. A string may run over line ends, as
+    old compilers let asm strings do; a character literal ends with its line."""
     quote, j, n = text[i], i + 1, len(text)
-    while j < n and text[j] != quote and text[j] != '\n':
+    while j < n and text[j] != quote and (quote == '"' or text[j] != '\n'):
         j += 2 if text[j] == '\\' else 1
     return min(j + 1, n)
 

@@ -229,6 +229,38 @@ std::vector<std::string> KnrTexts(const Tokens& t, const Group& g, size_t decl_b
 
 // The record name of a wrapper: the call as written, tokens joined without
 // separators (two words kept apart by "_"), made a safe file name.
+// Argument texts of a definition wrapped in a macro call whose arguments
+// after the name come in (type, name) pairs: SYSCALL_DEFINE2(munlock,
+// unsigned long, start, size_t, len) declares start and len. Any other
+// shape (ISR(TIMER0_OVF_vect), ISR(v, ISR_NOBLOCK)) declares none.
+std::vector<std::string> WrapperParameterTexts(const Tokens& t, const Group& g) {
+  std::vector<std::pair<size_t, size_t>> parts;  // [begin, end) of each argument
+  size_t start = g.open + 1;
+  int depth = 0;
+  for (size_t i = g.open + 1; i <= g.close; ++i) {
+    if (t[i] == "(" || t[i] == "[") ++depth;
+    if ((t[i] == ")" || t[i] == "]") && i != g.close) --depth;
+    if (i != g.close && !(t[i] == "," && depth == 0)) continue;
+    parts.emplace_back(start, i);
+    start = i + 1;
+  }
+  std::vector<std::string> out;
+  if (parts.size() < 3 || parts.size() % 2 == 0) return out;
+  for (size_t k = 1; k + 1 < parts.size(); k += 2) {
+    const auto [type_begin, type_end] = parts[k];
+    const auto [name_begin, name_end] = parts[k + 1];
+    if (type_begin == type_end || name_end != name_begin + 1 || !IsWord(t[name_begin]) || IsReserved(t[name_begin]))
+      return {};
+  }
+  for (size_t k = 1; k + 1 < parts.size() && out.size() < kMaxArgumentTexts; k += 2) {
+    std::string text;
+    AppendTabbed(text, t, parts[k].first, parts[k].second);
+    AppendTabbed(text, t, parts[k + 1].first, parts[k + 1].second);
+    out.push_back(std::move(text));
+  }
+  return out;
+}
+
 std::string WrapperName(const Tokens& t, size_t end) {
   std::string name;
   for (size_t i = 0; i < end; ++i) {
@@ -313,7 +345,9 @@ std::optional<ShapedDefinition> AsDefinition(const Tokens& t) {
     for (size_t i = semi; i < n; ++i)
       if (t[i] == ";") last_semi = i;
     d.arguments = KnrTexts(t, *params, tail, last_semi + 1);
-  } else if (!wrapper) {
+  } else if (wrapper) {
+    d.arguments = WrapperParameterTexts(t, *params);
+  } else {
     d.arguments = ParameterTexts(t, *params);
   }
   return d;

@@ -72,6 +72,13 @@ TEST(DefinitionShapesTest, AMacroCallWrappingABodyIsNamedAfterTheCallAsWritten) 
   EXPECT_EQ(found[1].name, "ISR(INT0_vect,ISR_NAKED)");
   EXPECT_EQ(found[2].name, "SIGNAL(SIG_UART_RECV,_a_b_)");  // no quote or "*" in a file name
   EXPECT_EQ(found[3].name, "SYSCALL_DEFINE2(read,unsigned_int,fd)");
+  // Arguments after the name in (type, name) pairs are its parameters.
+  EXPECT_TRUE(found[1].arguments.empty());
+  EXPECT_TRUE(found[2].arguments.empty());
+  EXPECT_EQ(found[3].arguments, (Strings{"unsigned\tint\tfd\t"}));
+  EXPECT_EQ(Find("BPF_CALL_2(f, const char __user *, buf, u32, len) { }\n")[0].arguments,
+            (Strings{"const\tchar\t__user\t*\tbuf\t", "u32\tlen\t"}));
+  EXPECT_TRUE(Find("PAIRS(f, a, b + 1) { }\n")[0].arguments.empty());
 }
 
 // A header keeps its strings as written, for the return type taken from it.

@@ -738,10 +738,32 @@ FileScanner::Action FileScanner::Step(std::string_view token, TokenKind kind) {
         // nothing in front of the next one (void f() { would otherwise be
         // written u8 void f ( )).
         return Action::kNextStatement;
+      } else if (token == "*") {
+        // kprobe_opcode_t *__weak f(…): the "*" is the return type's.
+        state_ = kStart;
+      } else if (token == "(") {
+        // SEC("kprobe") or BDI_SHOW(x, y) on the line before a definition:
+        // an invocation whose expansion ended the statement. It is no part
+        // of what follows.
+        paren_ = 1;
+        state_ = kLeadingInvocation;
       } else {
         state_ = kStart;
         idx_ = 1;
         return Action::kKeepIndex;
+      }
+      return Action::kAdvance;
+
+    case kLeadingInvocation:
+      if (token == "(") {
+        ++paren_;
+      } else if (token == ")" && --paren_ < 1) {
+        paren_ = 0;
+        state_ = kStart;
+        idx_ = 0;
+        return Action::kKeepIndex;
+      } else if (token == ";" || token == "{" || token == "}") {
+        return Action::kNextStatement;
       }
       return Action::kAdvance;
 

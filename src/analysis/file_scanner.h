@@ -44,6 +44,7 @@ class FileScanner {
     kStaticStructTaggedName = 29,
     kIdentifierFirst = 50,
     kIdentifierName = 51,
+    kLeadingInvocation = 52,  // NAME ( … ) at a statement's start, no ";" after it
     kTypedef = 100,
     kAggregate = 110,
     kAggregateBody = 111,

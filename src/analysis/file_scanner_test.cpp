@@ -131,6 +131,27 @@ TEST(FileScannerTest, OnlyFileLevelDeclarationsAreVariables) {
   EXPECT_EQ(run.Text("FuncList_ProtType.txt"), "int\thelper\t(\tint\t)\t;\n");
 }
 
+// A definition's header holds its own words: not the invocation on the
+// line before it (whose expansion ended that statement), and the "*" of
+// a return type whose name the project does not know.
+TEST(FileScannerTest, HeadersHoldTheirOwnWordsOnly) {
+  AnalysisRun run;
+  run.AddSource("a.c",
+                "SEC(\"kprobe/x\")\nint prog(int ctx)\n{\n    return 0;\n}\n"
+                "BDI_SHOW(read_ahead_kb, K(bdi->ra_pages))\n"
+                "static long store(struct device *dev)\n{\n    return 0;\n}\n"
+                "kprobe_opcode_t *__weak adjust(unsigned long addr)\n{\n    return 0;\n}\n"
+                "DECLARE_BITMAP(bits, 8);\nu8 *unknown_typed;\nEXPORT_SYMBOL(prog);\n");
+  run.RunDefineAls();
+  run.RunFileAls();
+  EXPECT_EQ(run.Text("FuncList_Body.txt"),
+            "int\tprog\t(\tint\tctx\t)\t\n"
+            "static\tlong\tstore\t(\tstruct\tdevice\t*\tdev\t)\t\n"
+            "kprobe_opcode_t\t*\t__weak\tadjust\t(\tunsigned\tlong\taddr\t)\t\n");
+  EXPECT_EQ(run.Text("ValList.txt"), "");
+  EXPECT_EQ(run.Text("FuncList_ProtType.txt"), "");
+}
+
 // Hostile inputs: binary bytes, a 100 kB line, an unclosed comment, invalid
 // Shift-JIS, a body that never closes. Every stage finishes; the "失敗!"
 // message comes at most once per file and stage.

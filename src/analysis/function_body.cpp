@@ -200,6 +200,7 @@ std::vector<std::string> FunctionFileRegistry::NameVariables(RunContext& ctx) co
 }
 
 void FunctionFileRegistry::FinishWalk(RunContext& ctx) {
+  if (!members_.Write()) ctx.log.Note(work::Path(work::kMemberNames), "FILE CREATE FAIL\n");
   if (ctx.deferred_files != nullptr)
     for (const std::string& path : ctx.deferred_files->Drain()) ctx.log.Note(path, "FILE CREATE FAIL\n");
   DefinitionIndex index;
@@ -318,6 +319,8 @@ void FunctionBodyAnalyzer::WriteRecordTail() {
   section(SJ("[コール関数]"), lists_.calls().entries());
   section(SJ("[参照変数]"), lists_.reads().entries());
   section(SJ("[書込み変数]"), lists_.writes().entries());
+  for (const EntryList* list : {&lists_.calls(), &lists_.reads(), &lists_.writes()})
+    for (const std::string& e : list->entries()) files_.members().NoteEntry(e);
   section(SJ("[戻り値]"), lists_.returns().entries());
   section(SJ("[変数アクセス情報]"), lists_.access());
   record_.Write(out);

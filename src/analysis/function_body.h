@@ -15,6 +15,7 @@
 
 #include "analysis/body_lists.h"
 #include "analysis/token_list.h"
+#include "run/member_names.h"
 #include "run/run_context.h"
 #include "lex/token_kind.h"
 #include "lex/tokenizer.h"
@@ -69,6 +70,8 @@ class FunctionFileRegistry {
   void NoteInclude(std::string path, std::string header);
   // A file-level variable (its name as written) defined in `path`.
   void NoteVariable(std::string name, std::string path, bool is_static);
+  // The names the bodies use as members (MemberNames.txt at the walk's end).
+  MemberNames& members() { return members_; }
 
   // After the walk: the lasting names, the files renamed, the links
   // followed, FuncList_Records.txt written; each renamed record logged.
@@ -98,6 +101,7 @@ class FunctionFileRegistry {
     bool is_static = false;
   };
   std::vector<Variable> variables_;
+  MemberNames members_;
 };
 
 // ASCII letters upper-cased; the second byte of a Shift-JIS character is

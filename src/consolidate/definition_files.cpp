@@ -188,15 +188,4 @@ void DefinitionFileCache::Trim() {
   }
 }
 
-std::string DefinitionFileName(std::string_view source_file) {
-  const size_t dot = source_file.rfind('.');
-  const std::string_view base = source_file.substr(0, dot);
-  const std::string_view extension = dot == std::string_view::npos ? std::string_view{} : source_file.substr(dot);
-  const bool header = extension.find(".h") != std::string_view::npos || extension.find(".H") != std::string_view::npos;
-  std::string name(base);
-  name += header ? "_DEF_H.dat" : "_DEF_C.dat";
-  if (!work::IsSafeComponent(name)) return {};
-  return name;
-}
-
 }  // namespace kv

@@ -1,5 +1,5 @@
 // The DEF3 definition files as FUNC ALS3 consults them: one file per source
-// file (its base name + "_DEF_C.dat", or "_DEF_H.dat" for a header), each
+// file (named as run/definition_file_names.h says), each
 // line a definition record: the macro name, then each value token preceded
 // by a tab, then a tab. `.\DefList.txt` lines come first, as written.
 //
@@ -100,12 +100,6 @@ class DefinitionFileCache {
   std::unordered_map<std::string, Slot> slots_;
   std::list<std::string> ages_;  // most recent first
 };
-
-// "DEF3/<base>_DEF_H.dat" for a source file whose extension holds ".h" or
-// ".H", "_DEF_C.dat" otherwise: the name the preprocessor gave the file. The
-// base name is the file name less everything from its last ".". Empty when
-// the name would not be a safe file name.
-std::string DefinitionFileName(std::string_view source_file);
 
 // The name a definition line defines (MAX of "MAX\t10\t" and of a
 // DefList.txt line "MAX(a,b)\tbody").

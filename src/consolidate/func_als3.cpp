@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "run/definition_file_names.h"
 #include "run/definition_index.h"
+#include "run/member_names.h"
 #include "run/work_folder.h"
 #include "consolidate/consolidate_stages.h"
 #include "consolidate/definition_files.h"
@@ -63,23 +65,31 @@ void EmptyAccessBrackets(std::string& line) {
   EmptyPairs(line, [last](size_t close) { return close == last; });
 }
 
-void AddMemberArguments(std::string_view call, size_t open, const std::vector<size_t>& positions,
-                        std::unordered_set<std::string>& words) {
-  if (positions.empty()) return;
+std::vector<std::string_view> CallArguments(std::string_view call, size_t open) {
+  std::vector<std::string_view> arguments;
   int depth = 0;
-  size_t position = 0, start = open + 1;
+  size_t start = open + 1;
   for (size_t i = open; i < call.size(); ++i) {
     const char c = call[i];
     if (c == '(' || c == '[') ++depth;
     const bool closes = (c == ')' || c == ']') && --depth == 0;
     if (!closes && !(c == ',' && depth == 1)) continue;
-    const std::string_view argument = call.substr(start, i - start);
-    if (std::find(positions.begin(), positions.end(), position) != positions.end() && !argument.empty())
-      words.emplace(argument);
-    ++position;
+    std::string_view argument = call.substr(start, i - start);
+    while (!argument.empty() && argument.front() == ' ') argument.remove_prefix(1);
+    while (!argument.empty() && argument.back() == ' ') argument.remove_suffix(1);
+    arguments.push_back(argument);
     start = i + 1;
     if (closes) break;
   }
+  return arguments;
+}
+
+void AddMemberArguments(std::string_view call, size_t open, const std::vector<size_t>& positions,
+                        std::unordered_set<std::string>& words) {
+  if (positions.empty()) return;
+  const std::vector<std::string_view> arguments = CallArguments(call, open);
+  for (size_t position : positions)
+    if (position < arguments.size() && !arguments[position].empty()) words.emplace(arguments[position]);
 }
 
 std::string ReplaceWholeName(std::string_view text, std::string_view name, std::string_view replacement) {
@@ -176,7 +186,9 @@ void InterFileCheck::Locals(Record& r, LineReader& in, TextWriter& out) {
 const DefinitionFile* InterFileCheck::Definitions(Record& r) {
   if (r.definitions_looked_up) return r.definitions;
   r.definitions_looked_up = true;
-  const std::string file = DefinitionFileName(r.source_file);
+  const Definition* own = index_ != nullptr ? index_->ByRecord(r.name) : nullptr;
+  const std::string file = own != nullptr && file_paths_ != nullptr ? file_paths_->NameFor(own->path, r.source_file)
+                                                                    : PlainDefinitionFileName(r.source_file);
   const std::string path = file.empty() ? std::string() : JoinPath(work::Path(work::kDef3), file);
   r.definitions_path = path;
   if (!path.empty()) r.definitions = definitions_.Get(path);
@@ -244,6 +256,7 @@ void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
       out.WriteLine(entry);
       continue;
     }
+    MemberDesignators(r, entry, paren);
     const DefinitionFile* definitions = Definitions(r);
     std::optional<DefinitionFile::Macro> macro = definitions != nullptr ? definitions->FindMacro(name) : std::nullopt;
     if (!macro) {
@@ -270,6 +283,31 @@ void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
   WriteList(out, record_tag::MacroCalls(), macros);
 }
 
+// Only a macro takes a member's name as an argument. A bare argument of a
+// callee the project does not define as a function is one when the bodies
+// use it as a member, no variable of that name is in reach (the function's
+// own, or a file-level one its file sees: a static one of another file is
+// not), and another argument is a struct or union of the function:
+// list_for_each_entry(pos, head, link), from_timer(p, t, watch_timer), with
+// the macros' definitions outside the project. time_after(jiffies, t) keeps
+// jiffies: no argument there is a struct.
+void InterFileCheck::MemberDesignators(Record& r, std::string_view entry, size_t open) {
+  if (members_ == nullptr || members_->size() == 0 || r.locals.empty()) return;
+  const std::vector<std::string_view> arguments = CallArguments(entry, open);
+  if (arguments.size() < 2) return;
+  if (std::none_of(arguments.begin(), arguments.end(),
+                   [&r](std::string_view a) { return r.locals.DeclaresAggregate(a); }))
+    return;
+  const Definition* own = index_ != nullptr ? index_->ByRecord(r.name) : nullptr;
+  for (std::string_view a : arguments) {
+    if (a.empty() || !IsCalleeName(a) || !members_->Contains(a) || r.locals.Declares(a)) continue;
+    // A variable the function can see (a static one of another file it cannot).
+    if (own != nullptr && index_->Resolve('V', a, own->path).definition != nullptr) continue;
+    if (own == nullptr && index_ != nullptr && !index_->Definitions('V', a).empty()) continue;
+    r.member_words.emplace(a);
+  }
+}
+
 // Subscripts of the access lines emptied; the closing "NONE" (or empty line)
 // is not copied, one empty line closes the section.
 void InterFileCheck::Accesses(LineReader& in, TextWriter& out) {
@@ -293,6 +331,12 @@ StageOutcome RunFuncAls3Stage(RunContext& ctx) {
   InterFileCheck check(ctx, prototypes, headers, definitions, project_macros);
   DefinitionIndex index;
   if (index.Load()) check.set_definition_index(&index);
+  DefinitionFilePaths file_paths;
+  file_paths.Load();
+  check.set_definition_file_paths(&file_paths);
+  MemberNames members;
+  members.Load();
+  check.set_member_names(&members);
   return RewriteRecords(ctx, work::Path(work::kFuncAls2), work::Path(work::kFuncAls3), SJ("ファイル開けず STEP3"),
                         [&check](const std::string& name, LineReader& in, TextWriter& out) { check.Run(name, in, out); });
 }

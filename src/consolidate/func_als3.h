@@ -19,6 +19,8 @@ class DefinitionFileCache;
 class LineReader;
 class DefinitionHeaders;
 class DefinitionIndex;
+class DefinitionFilePaths;
+class MemberNames;
 class PrototypeList;
 class ProjectMacros;
 class RunContext;
@@ -32,6 +34,10 @@ bool EmptyBrackets(std::string& text);
 // a pair whose "]" is the line's last character (the access mark) keeps its
 // contents.
 void EmptyAccessBrackets(std::string& line);
+
+// The arguments of a call text (its "(" at `open`), blanks around each
+// trimmed: "f(a, g(b,c))" gives a and g(b,c).
+std::vector<std::string_view> CallArguments(std::string_view call, size_t open);
 
 // The arguments a call text ("DO(tzh_magic)", its "(" at `open`) passes at
 // the given positions, added to `words`.
@@ -58,6 +64,10 @@ class InterFileCheck {
   // Where each function is defined: a record of a name several files define
   // takes the return type of its own definition's header.
   void set_definition_index(const DefinitionIndex* index) { index_ = index; }
+  // The DEF3 tables of source files that share a base name.
+  void set_definition_file_paths(const DefinitionFilePaths* paths) { file_paths_ = paths; }
+  // The names the project's bodies use as members.
+  void set_member_names(const MemberNames* members) { members_ = members; }
 
  private:
   struct Record;
@@ -66,6 +76,7 @@ class InterFileCheck {
   void Variables(Record& r, bool reads, LineReader& in, TextWriter& out);
   void Calls(Record& r, LineReader& in, TextWriter& out);
   void Accesses(LineReader& in, TextWriter& out);
+  void MemberDesignators(Record& r, std::string_view entry, size_t open);
   const class DefinitionFile* Definitions(Record& r);
 
   RunContext& ctx_;
@@ -74,6 +85,8 @@ class InterFileCheck {
   DefinitionFileCache& definitions_;
   const ProjectMacros& project_macros_;
   const DefinitionIndex* index_ = nullptr;
+  const DefinitionFilePaths* file_paths_ = nullptr;
+  const MemberNames* members_ = nullptr;
   std::unordered_set<std::string> sjis_reported_;  // definition files whose bad bytes were reported
 };
 

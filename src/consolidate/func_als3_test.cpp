@@ -63,14 +63,6 @@ TEST(ReplaceWholeNameTest, ReplacesOnlyWholeOccurrences) {
   EXPECT_EQ(ReplaceWholeName("f(x)", "", "y"), "f(x)");
 }
 
-TEST(DefinitionFileTest, NamesItsFileLikeThePreprocessor) {
-  EXPECT_EQ(DefinitionFileName("main.c"), "main_DEF_C.dat");
-  EXPECT_EQ(DefinitionFileName("util.h"), "util_DEF_H.dat");
-  EXPECT_EQ(DefinitionFileName("UTIL.H"), "UTIL_DEF_H.dat");
-  EXPECT_EQ(DefinitionFileName("a.b.cpp"), "a.b_DEF_C.dat");
-  EXPECT_EQ(DefinitionFileName("../evil.c"), "");
-}
-
 // Every definition of the file is a macro of its name, in the records'
 // form (a tab between the name and each value token) and in DefList.txt's
 // (MAX(a,b) then a tab and the body); the body is the first token after a
@@ -232,6 +224,25 @@ TEST_F(FuncAls3StageTest, MemberNamesPassedToMacrosAreNoVariables) {
   const std::string out = Run();
   EXPECT_NE(out.find("[参照変数]\ndev_t\ncount\n\n[定義値]\nNONE\n\n[書込み変数]\ntotal\n\n"), std::string::npos) << out;
   EXPECT_NE(out.find("[マクロ関数]\nDO\tfwrite\nTR\tbuf\nUSE\tuse\n"), std::string::npos) << out;
+}
+
+// A member's name passed to a macro the project does not define
+// (list_for_each_entry(pos, head, link)) is no variable when the bodies
+// use it as a member, another argument is a struct of the function, and
+// neither the function nor the project has a variable of that name.
+TEST_F(FuncAls3StageTest, MemberDesignatorsBesideAStructArgumentAreNoVariables) {
+  WriteSjisText("vcwk012345/MemberNames.txt", "count\njiffies\nlink\nlock\nnode\nwatch_timer\n");
+  WriteSjisText("vcwk012345/FuncList_Records.txt",
+                "F\tf\tf\tm.c\t0\nV\tcount\tcount\tm.c\t0\nV\tlock\tlock\tother.c\t1\n");
+  WriteSjisText("vcwk012345/func_als2/f",
+                "[ファイル名]\nm.c\n\n[引数定義]\nstruct\ttimer_list\t*\tt\t\n\n"
+                "[テンポラリ変数]\nstruct\tmsg\t*\tpos\nunsigned\tlong\tto\nint\tnode\n\n"
+                "[コール関数]\nlist_for_each_entry(pos,head,link)\nfrom_timer(pos, t, watch_timer)\n"
+                "time_after(jiffies,to)\nwalk(pos,count)\nvisit(pos,node)\nACCESS_PRIVATE(t,lock)\n\n"
+                "[参照変数]\nhead\nlink\nwatch_timer\njiffies\ncount\nnode\nlock\n\n");
+  WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat", "N\t1\t\n");
+  const std::string out = Run(true);
+  EXPECT_NE(out.find("[参照変数]\nhead\njiffies\ncount\nnode\n\n"), std::string::npos) << out;
 }
 
 TEST_F(FuncAls3StageTest, RunawayMacroLineIsLoggedOncePerCall) {

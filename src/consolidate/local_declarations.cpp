@@ -30,7 +30,17 @@ std::string_view EntryBase(std::string_view entry) { return LeadingName(entry); 
 
 void LocalDeclarations::Add(std::string_view declaration) {
   const std::string_view name = DeclaredName(declaration);
-  if (!name.empty()) names_.emplace(name);
+  if (name.empty()) return;
+  names_.emplace(name);
+  // The type's fields before the name: struct or union among them.
+  const std::string_view type = declaration.substr(0, declaration.rfind(name));
+  if (FindWholeName(type, "struct") != std::string_view::npos || FindWholeName(type, "union") != std::string_view::npos)
+    aggregates_.emplace(name);
+}
+
+bool LocalDeclarations::DeclaresAggregate(std::string_view entry) const {
+  const std::string_view base = EntryBase(entry);
+  return !base.empty() && aggregates_.count(std::string(base)) != 0;
 }
 
 bool LocalDeclarations::Declares(std::string_view entry) const {

@@ -27,11 +27,18 @@ class LocalDeclarations {
   void Add(std::string_view declaration);
   // The entry's base is a parameter or local.
   bool Declares(std::string_view entry) const;
+  // The entry's base is a parameter or local of a struct or union type
+  // (struct smi_info *p, const union u v), pointer or not.
+  bool DeclaresAggregate(std::string_view entry) const;
   bool empty() const { return names_.empty(); }
-  void Clear() { names_.clear(); }
+  void Clear() {
+    names_.clear();
+    aggregates_.clear();
+  }
 
  private:
   std::unordered_set<std::string> names_;
+  std::unordered_set<std::string> aggregates_;
 };
 
 }  // namespace kv

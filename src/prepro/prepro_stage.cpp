@@ -3,14 +3,18 @@
 //   DEF/B_DEF_C.dat (B_DEF_H.dat for a header): the lines of ./DefList.txt,
 //       then the records in the order they were first written;
 //   DEF3/B_DEF_C.dat: the define table after the whole file, later
-//       rewrites of earlier entries included;
+//       rewrites of earlier entries included (for files sharing a base
+//       name, run/definition_file_names.h says which file keeps B_DEF_C.dat);
 //   the preprocessed copy in the mirror of the source tree below
 //       DEF/<source folder name>, and the copies of included files in DEF/TMP.
 // The define table starts empty for every file: definitions never carry over
 // from one source file to the next (only DefList.txt is shared).
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "run/definition_file_names.h"
+#include "run/definition_index.h"
 #include "run/work_folder.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
@@ -37,10 +41,14 @@ class PreproWalk : public SourceWalkVisitor {
       std::string line;
       while (external.ReadLineNoEol(line)) external_.push_back(line);
     }
-    mirror_ = ctx.mirror_root.empty() ? JoinPath(work::Path(work::kDef), ctx.source_folder_name) : ctx.mirror_root;
+    mirror_root_ = ctx.mirror_root.empty() ? JoinPath(work::Path(work::kDef), ctx.source_folder_name) : ctx.mirror_root;
+    mirror_ = mirror_root_;
   }
 
-  void Finish() { processor_.FlushIncludeCopies(); }
+  void Finish() {
+    processor_.FlushIncludeCopies();
+    WriteMovedTables();
+  }
 
   void EnterFolder(const std::string& name) override {
     saved_mirrors_.push_back(mirror_);
@@ -75,13 +83,41 @@ class PreproWalk : public SourceWalkVisitor {
     processor_.PreprocessFile(path, true);
     definitions.Close();
 
-    const std::string final_path = outputs_.Prepare(work::Path(work::kDef3), file_name);
+    const std::string final_path = outputs_.Prepare(work::Path(work::kDef3), FinalName(parts.name, file_name));
     TextWriter final_definitions;
     if (!final_definitions.Open(final_path, WriteMode::kTruncate)) {
       ctx_.Message(final_path + SJ("ファイル開けず"));
       return;
     }
     for (const std::string& entry : table_.entries()) final_definitions.WriteLine(entry);
+  }
+
+  // The DEF3 name of this file's table: its plain name, after an earlier
+  // file's table of that name has moved aside.
+  std::string FinalName(const std::string& name, const std::string& plain) {
+    const std::string path = PathBelow(mirror_root_, JoinPath(mirror_, name));
+    std::optional<DefinitionFileNamer::Move> move;
+    const std::string final_name = namer_.Place(path, plain, &move);
+    if (move) {
+      const std::string folder = work::Path(work::kDef3);
+      const std::string from = outputs_.Prepare(folder, move->from);
+      if (RenameFile(from, JoinPath(folder, move->to)))
+        moved_.push_back(move->path + "\t" + move->to);
+      else
+        processor_.PreproLogAt(from, "DEF3 RENAME", move->to);
+    }
+    if (final_name != plain) moved_.push_back(path + "\t" + final_name);
+    return final_name;
+  }
+
+  void WriteMovedTables() {
+    if (moved_.empty()) return;
+    TextWriter list;
+    if (!list.Open(work::Path(work::kDefFilePaths), WriteMode::kTruncate)) {
+      ctx_.Message(std::string(work::kDefFilePaths) + SJ("ファイル開けず"));
+      return;
+    }
+    for (const std::string& line : moved_) list.WriteLine(line);
   }
 
   // DefList.txt at the head of the definition file and of the table.
@@ -108,8 +144,11 @@ class PreproWalk : public SourceWalkVisitor {
   DirectiveProcessor processor_;
   bool has_external_ = false;
   std::vector<std::string> external_;
+  std::string mirror_root_;
   std::string mirror_;
   std::vector<std::string> saved_mirrors_;
+  DefinitionFileNamer namer_;
+  std::vector<std::string> moved_;  // DefFile_Paths.txt lines
 };
 
 }  // namespace

@@ -25,6 +25,10 @@ inline constexpr std::string_view kFuncListBody = "FuncList_Body.txt";
 inline constexpr std::string_view kValList = "ValList.txt";
 // Where every function and file-level variable is defined (run/definition_index.h).
 inline constexpr std::string_view kFuncListRecords = "FuncList_Records.txt";
+// The DEF3 tables of source files that share a base name (run/definition_file_names.h).
+inline constexpr std::string_view kDefFilePaths = "DefFile_Paths.txt";
+// The names the bodies use as members (run/member_names.h).
+inline constexpr std::string_view kMemberNames = "MemberNames.txt";
 inline constexpr std::string_view kValList2 = "ValList2.txt";
 inline constexpr std::string_view kFileInfo = "FILEINFO";
 inline constexpr std::string_view kFileFuncInfo = "FILEINFO/FileFuncInfo.txt";
