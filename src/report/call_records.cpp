@@ -148,28 +148,32 @@ bool RecordStore::Qualified(int id) const {
   return own != nullptr && definitions_.Several('F', own->name);
 }
 
-const CallRecord& RecordStore::Get(int id) {
-  std::string text;
-  bool read = false;
-  return Get(id, text, read);
-}
+const CallRecord& RecordStore::Get(int id) { return Load(id, nullptr, nullptr); }
 
 const CallRecord& RecordStore::Get(int id, std::string& text, bool& read) {
   read = false;
+  return Load(id, &text, &read);
+}
+
+const CallRecord& RecordStore::Load(int id, std::string* text, bool* read) {
   if (loaded_[id]) return records_[id];
   loaded_[id] = true;
-  LineReader in;
-  const ReadProblem problem = in.OpenWorkFile(JoinPath(folder_, names_[id]));
+  std::string bytes;
+  const ReadProblem problem = ReadWorkFileBytes(JoinPath(folder_, names_[id]), bytes);
   if (problem != ReadProblem::kNone && problem != ReadProblem::kMissing)
     damaged_.push_back({JoinPath(folder_, names_[id]), ReadProblemText(problem)});
-  records_[id] = ParseCallRecord(in.text());
+  if (problem == ReadProblem::kNone)
+    StripCarriageReturnsInPlace(bytes);
+  else
+    bytes.clear();  // read as empty
+  records_[id] = ParseCallRecord(bytes);
   CallRecord& record = records_[id];
   record.file_name = names_[id];
   record.callee_ids.reserve(record.callees.size());
   for (const std::string& callee : record.callees) record.callee_ids.push_back(LookupCallee(id, callee));
-  if (problem == ReadProblem::kNone) {
-    text = in.text();
-    read = true;
+  if (problem == ReadProblem::kNone && text != nullptr) {
+    *text = std::move(bytes);
+    *read = true;
   }
   return record;
 }

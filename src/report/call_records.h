@@ -94,6 +94,8 @@ class RecordStore {
   const std::vector<Damaged>& damaged() const { return damaged_; }
 
  private:
+  const CallRecord& Load(int id, std::string* text, bool* read);
+
   std::vector<Damaged> damaged_;
   DefinitionIndex definitions_;
   std::string folder_;
