@@ -75,10 +75,13 @@ void FileWriteQueue::Submit(std::string path, WriteMode mode, std::string bytes)
   if (waiting >= kWakeBatch || draining_.load() > 0) lane.wake.notify_one();
 }
 
+// Only a lane with files waiting: an idle thread stays asleep (as it did
+// when every file woke it), also at the moment a stage starts its picture
+// helpers with fork().
 void FileWriteQueue::WakeAll() {
   for (Lane& lane : lanes_) {
     std::lock_guard<std::mutex> lock(lane.mutex);
-    lane.wake.notify_one();
+    if (!lane.jobs.empty()) lane.wake.notify_one();
   }
 }
 
