@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -66,9 +67,51 @@ class SharedMemory {
   void* data_ = nullptr;
 };
 
+bool WaitForHelpers(std::vector<pid_t>& helpers, const std::function<size_t()>& progress,
+                    std::chrono::milliseconds stall) {
+  using Clock = std::chrono::steady_clock;
+  if (helpers.empty()) return false;
+  size_t seen = progress();
+  Clock::time_point changed = Clock::now();
+  bool killed = false;
+  while (!helpers.empty()) {
+    for (size_t i = 0; i < helpers.size();) {
+      int status = 0;
+      const pid_t ended = waitpid(helpers[i], &status, WNOHANG);
+      if (ended == 0 || (ended < 0 && errno == EINTR)) {
+        ++i;
+        continue;
+      }
+      helpers.erase(helpers.begin() + static_cast<std::ptrdiff_t>(i));  // ended, or not ours to wait for
+    }
+    if (helpers.empty()) break;
+    const size_t now_done = progress();
+    if (now_done != seen) {
+      seen = now_done;
+      changed = Clock::now();
+    } else if (Clock::now() - changed >= stall) {
+      for (pid_t pid : helpers) {
+        kill(pid, SIGKILL);
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+      }
+      helpers.clear();
+      killed = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return killed;
+}
+
 }  // namespace graph_jobs
 
 namespace {
+
+// A picture takes well under a second; a helper that finishes none for this
+// long while the others have run out of work is stuck.
+constexpr std::chrono::milliseconds kHelperStall{60000};
 
 using graph_jobs::kFailed;
 using graph_jobs::kPending;
@@ -201,19 +244,27 @@ void CallGraphWriter::StartHelpers() {
   }
 }
 
-void CallGraphWriter::ReapHelpers() {
-  for (pid_t pid : helpers_) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-  }
-  helpers_.clear();
+bool CallGraphWriter::ReapHelpers() {
+  return graph_jobs::WaitForHelpers(helpers_, [this] { return PicturesDone(); }, kHelperStall);
+}
+
+size_t CallGraphWriter::PicturesDone() const {
+  size_t done = 0;
+  if (shared_ == nullptr) return done;
+  for (size_t i = 0; i < jobs_.size(); ++i) done += shared_->states[i] != kPending;
+  return done;
 }
 
 StageOutcome CallGraphWriter::Finish() {
   if (shared_ == nullptr) return StageOutcome::kContinue;
   RunJobs(*index_, jobs_, *shared_, [this] { return ctx_.StopRequested(); });
-  ReapHelpers();
+  if (ReapHelpers() && shared_->stop.load() == 0) {
+    // The pictures the killed helpers had taken are drawn here.
+    ctx_.log.Finding("CallGraph", 0, "-", "HELPER STALLED KILLED");
+    const size_t taken = std::min(static_cast<size_t>(std::max(shared_->next.load(), 0)), jobs_.size());
+    for (size_t i = 0; i < taken && !ctx_.StopRequested(); ++i)
+      if (shared_->states[i] == kPending) shared_->states[i] = WriteGraph(*index_, jobs_[i]) ? kWritten : kFailed;
+  }
   if (const int error = shared_->failure.load()) {
     StorageFailureInfo failure;
     failure.error = error;

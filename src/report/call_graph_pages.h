@@ -12,12 +12,15 @@
 // pictures use; the report stage's end (FinishCallGraphs) makes this process
 // take the jobs that are left and waits for the helpers. The bytes are the
 // same with any number of workers. A helper that dies takes only its current
-// picture with it (logged).
+// picture with it (logged). A helper that stops making progress (stuck on a
+// lock that another thread of this process held at the fork, copied locked
+// into it) is killed after a while and its picture drawn here.
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -32,6 +35,13 @@ class RecordStore;
 namespace graph_jobs {
 struct SharedJobs;
 class SharedMemory;
+
+// Waits until every process of `helpers` has ended. When `stall` passes
+// without `progress()` changing (no picture finished by anyone), the helpers
+// still running are taken to be stuck and killed. True when one was.
+// `helpers` is empty afterwards.
+bool WaitForHelpers(std::vector<pid_t>& helpers, const std::function<size_t()>& progress,
+                    std::chrono::milliseconds stall);
 }  // namespace graph_jobs
 
 // The folder of the pictures, in the work folder.
@@ -58,7 +68,9 @@ class CallGraphWriter : public BackgroundWork {
  private:
   void Prepare();
   void StartHelpers();
-  void ReapHelpers();
+  // True when a stuck helper was killed (its picture is left to Finish).
+  bool ReapHelpers();
+  size_t PicturesDone() const;
 
   RunContext& ctx_;
   std::chrono::steady_clock::time_point started_;

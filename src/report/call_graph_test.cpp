@@ -1,6 +1,9 @@
 #include "report/call_graph.h"
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -283,6 +286,29 @@ TEST_F(CallGraphStageTest, AWriterDroppedUnfinishedLeavesNoHelper) {
 
 // The search index: every record, the variables of ValList.txt and the
 // definitions of DEF3, names outside ASCII as escapes.
+// A helper that ends is reaped; one stuck for good (here: waiting for a
+// signal that never comes) is killed once nothing progresses for the
+// stall time, and said so.
+TEST(WaitForHelpersTest, AStuckHelperIsKilledAfterTheStall) {
+  std::vector<pid_t> helpers;
+  const pid_t quick = fork();
+  if (quick == 0) _exit(0);
+  const pid_t stuck = fork();
+  if (stuck == 0) {
+    for (;;) pause();
+  }
+  helpers = {quick, stuck};
+  EXPECT_TRUE(graph_jobs::WaitForHelpers(helpers, [] { return size_t{7}; }, std::chrono::milliseconds(200)));
+  EXPECT_TRUE(helpers.empty());
+  EXPECT_EQ(kill(stuck, 0), -1);  // gone, and reaped
+
+  const pid_t ends = fork();
+  if (ends == 0) _exit(0);
+  helpers = {ends};
+  EXPECT_FALSE(graph_jobs::WaitForHelpers(helpers, [] { return size_t{0}; }, std::chrono::milliseconds(60000)));
+  EXPECT_TRUE(helpers.empty());
+}
+
 TEST_F(CallGraphTest, SearchIndexListsEveryRecord) {
   WriteWideProject();
   WriteRecord("表示", {});
