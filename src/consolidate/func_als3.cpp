@@ -287,25 +287,27 @@ void InterFileCheck::Calls(Record& r, LineReader& in, TextWriter& out) {
 // callee the project does not define as a function is one when the bodies
 // use it as a member, no variable of that name is in reach (the function's
 // own, or a file-level one its file sees: a static one of another file is
-// not), and another argument is a struct or union of the function:
-// list_for_each_entry(pos, head, link), from_timer(p, t, watch_timer), with
-// the macros' definitions outside the project. time_after(jiffies, t) keeps
-// jiffies: no argument there is a struct.
+// not), it is the last argument, and an argument before it is a struct or
+// union of the function, passed whole: list_for_each_entry(pos, head,
+// link), from_timer(p, t, watch_timer), with the macros' definitions
+// outside the project. time_after(dev->end, jiffies) keeps jiffies: no
+// struct is passed whole there.
 void InterFileCheck::MemberDesignators(Record& r, std::string_view entry, size_t open) {
   if (members_ == nullptr || members_->size() == 0 || r.locals.empty()) return;
   const std::vector<std::string_view> arguments = CallArguments(entry, open);
   if (arguments.size() < 2) return;
-  if (std::none_of(arguments.begin(), arguments.end(),
-                   [&r](std::string_view a) { return r.locals.DeclaresAggregate(a); }))
+  // The struct itself passed, not a member of it (time_after(dev->t, jiffies)).
+  if (std::none_of(arguments.begin(), arguments.end() - 1,
+                   [&r](std::string_view a) { return IsCalleeName(a) && r.locals.DeclaresAggregate(a); }))
     return;
+  // The member comes last, as in every such macro.
+  const std::string_view a = arguments.back();
+  if (a.empty() || !IsCalleeName(a) || !members_->Contains(a) || r.locals.Declares(a)) return;
+  // A variable the function can see (a static one of another file it cannot).
   const Definition* own = index_ != nullptr ? index_->ByRecord(r.name) : nullptr;
-  for (std::string_view a : arguments) {
-    if (a.empty() || !IsCalleeName(a) || !members_->Contains(a) || r.locals.Declares(a)) continue;
-    // A variable the function can see (a static one of another file it cannot).
-    if (own != nullptr && index_->Resolve('V', a, own->path).definition != nullptr) continue;
-    if (own == nullptr && index_ != nullptr && !index_->Definitions('V', a).empty()) continue;
-    r.member_words.emplace(a);
-  }
+  if (own != nullptr && index_->Resolve('V', a, own->path).definition != nullptr) return;
+  if (own == nullptr && index_ != nullptr && !index_->Definitions('V', a).empty()) return;
+  r.member_words.emplace(a);
 }
 
 // Subscripts of the access lines emptied; the closing "NONE" (or empty line)

@@ -228,8 +228,8 @@ TEST_F(FuncAls3StageTest, MemberNamesPassedToMacrosAreNoVariables) {
 
 // A member's name passed to a macro the project does not define
 // (list_for_each_entry(pos, head, link)) is no variable when the bodies
-// use it as a member, another argument is a struct of the function, and
-// neither the function nor the project has a variable of that name.
+// use it as a member, it comes last, an argument before it is a struct of
+// the function passed whole, and no variable of that name is in reach.
 TEST_F(FuncAls3StageTest, MemberDesignatorsBesideAStructArgumentAreNoVariables) {
   WriteSjisText("vcwk012345/MemberNames.txt", "count\njiffies\nlink\nlock\nnode\nwatch_timer\n");
   WriteSjisText("vcwk012345/FuncList_Records.txt",
@@ -238,7 +238,8 @@ TEST_F(FuncAls3StageTest, MemberDesignatorsBesideAStructArgumentAreNoVariables) 
                 "[ファイル名]\nm.c\n\n[引数定義]\nstruct\ttimer_list\t*\tt\t\n\n"
                 "[テンポラリ変数]\nstruct\tmsg\t*\tpos\nunsigned\tlong\tto\nint\tnode\n\n"
                 "[コール関数]\nlist_for_each_entry(pos,head,link)\nfrom_timer(pos, t, watch_timer)\n"
-                "time_after(jiffies,to)\nwalk(pos,count)\nvisit(pos,node)\nACCESS_PRIVATE(t,lock)\n\n"
+                "time_after(jiffies,to)\ntime_before(pos->end,jiffies)\nwalk(pos,count)\nvisit(pos,node)\n"
+                "ACCESS_PRIVATE(t,lock)\n\n"
                 "[参照変数]\nhead\nlink\nwatch_timer\njiffies\ncount\nnode\nlock\n\n");
   WriteSjisText("vcwk012345/DEF3/m_DEF_C.dat", "N\t1\t\n");
   const std::string out = Run(true);
