@@ -19,9 +19,8 @@ size_t CharLength(std::string_view s, size_t i) {
   return 1;
 }
 
-// The literal opened by the quote at `open`: the index of its closing quote,
-// or of the newline (or the end) when the line does not close it. A
-// backslash takes the character after it, so \" and \\ do not end it.
+}  // namespace
+
 size_t LiteralEnd(std::string_view s, size_t open) {
   const char quote = s[open];
   size_t i = open + 1;
@@ -34,8 +33,6 @@ size_t LiteralEnd(std::string_view s, size_t open) {
   }
   return i;
 }
-
-}  // namespace
 
 bool BlockCommentOpenAfter(std::string_view text, bool open_before) {
   bool open = open_before;
@@ -69,6 +66,19 @@ bool BlockCommentOpenAfter(std::string_view text, bool open_before) {
 }
 
 bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+std::string LowerAsciiName(std::string_view name) {
+  std::string out(name);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(out[i]);
+    if (IsShiftJisLead(c)) {
+      ++i;
+    } else if (c >= 'A' && c <= 'Z') {
+      out[i] = static_cast<char>(c + 32);
+    }
+  }
+  return out;
+}
 
 bool IsShiftJisTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 

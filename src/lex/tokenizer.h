@@ -16,6 +16,16 @@ namespace kv {
 bool IsShiftJisLead(unsigned char c);   // 0x81-0x9F, 0xE0-0xFC
 bool IsShiftJisTrail(unsigned char c);  // 0x40-0x7E, 0x80-0xFC
 
+// The literal opened by the quote at `open`: the index of its closing quote,
+// or of the newline (or the end) when the line does not close it. A
+// backslash takes the character after it, so \" and \\ do not end it; a
+// Shift-JIS character is taken whole.
+size_t LiteralEnd(std::string_view s, size_t open);
+
+// A file name as a Windows volume compares it: ASCII letters lower-cased,
+// Shift-JIS characters left whole.
+std::string LowerAsciiName(std::string_view name);
+
 // True for the newline token "\n" and the empty token.
 bool IsLineEnd(std::string_view token);
 

@@ -9,19 +9,6 @@
 
 namespace kv {
 
-std::string LowerAsciiName(std::string_view name) {
-  std::string out(name);
-  for (size_t i = 0; i < out.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(out[i]);
-    if (IsShiftJisLead(c)) {
-      ++i;
-    } else if (c >= 'A' && c <= 'Z') {
-      out[i] = static_cast<char>(c + 32);
-    }
-  }
-  return out;
-}
-
 OutputFiles::Names& OutputFiles::Folder(const std::string& folder) {
   auto [it, inserted] = folders_.try_emplace(folder);
   if (inserted) {

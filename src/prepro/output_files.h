@@ -7,10 +7,9 @@
 #include <string>
 #include <unordered_map>
 
-namespace kv {
+#include "lex/tokenizer.h"
 
-// ASCII letters lower-cased; Shift-JIS characters left whole.
-std::string LowerAsciiName(std::string_view name);
+namespace kv {
 
 class OutputFiles {
  public:

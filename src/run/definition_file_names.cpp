@@ -1,7 +1,5 @@
 #include "run/definition_file_names.h"
 
-#include <algorithm>
-
 #include "lex/tokenizer.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -12,19 +10,6 @@ namespace {
 
 constexpr size_t kSuffixSize = 10;  // "_DEF_C.dat"
 constexpr size_t kMaxNameBytes = 255;
-
-std::string Folded(std::string_view name) {
-  std::string out(name);
-  for (size_t i = 0; i < out.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(out[i]);
-    if (IsShiftJisLead(c)) {
-      ++i;
-    } else if (c >= 'a' && c <= 'z') {
-      out[i] = static_cast<char>(c - 'a' + 'A');
-    }
-  }
-  return out;
-}
 
 // The folders of a path below the project folder joined with "_".
 std::string FolderQualifier(std::string_view path) {
@@ -38,17 +23,6 @@ std::string FolderQualifier(std::string_view path) {
 
 bool Usable(const std::string& name) {
   return work::IsSafeComponent(name) && ToDiskPath(name).size() <= kMaxNameBytes;
-}
-
-// At most 200 bytes of a base name, never half a Shift-JIS character.
-std::string ShortBase(const std::string& base) {
-  size_t end = 0;
-  while (end < base.size()) {
-    const size_t step = IsShiftJisLead(static_cast<unsigned char>(base[end])) ? 2 : 1;
-    if (end + step > 200) break;
-    end += step;
-  }
-  return base.substr(0, std::min(end, base.size()));
 }
 
 }  // namespace
@@ -67,7 +41,7 @@ std::string PlainDefinitionFileName(std::string_view source_file) {
 std::string DefinitionFileNamer::Place(const std::string& path, const std::string& plain,
                                        std::optional<Move>* move) {
   move->reset();
-  const std::string key = Folded(plain);
+  const std::string key = LowerAsciiName(plain);
   // A moved table already holds this name (a source file named like one,
   // util@x.c): this file's table is the one that moves aside.
   if (taken_.count(key) != 0) return Qualified(path, plain);
@@ -86,9 +60,11 @@ std::string DefinitionFileNamer::Qualified(std::string_view path, std::string_vi
   for (int n = 1;; ++n) {
     const std::string number = n == 1 ? std::string() : "-" + std::to_string(n);
     std::string name = base + "@" + folders + number + suffix;
-    // Folders too deep for one file name: the number alone tells them apart.
-    if (!Usable(name)) name = ShortBase(base) + "@" + std::to_string(n) + suffix;
-    const std::string key = Folded(name);
+    // Folders too deep for one file name: the number alone tells them apart
+    // (without the base too when even that is too long on disk).
+    if (!Usable(name)) name = base + "@" + std::to_string(n) + suffix;
+    if (!Usable(name)) name = "@" + std::to_string(n) + suffix;
+    const std::string key = LowerAsciiName(name);
     if (!Usable(name) || taken_.count(key) != 0 || plain_holders_.count(key) != 0) continue;
     taken_.insert(key);
     return name;

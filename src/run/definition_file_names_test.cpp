@@ -60,6 +60,14 @@ TEST(DefinitionFileNamesTest, FoldersTooDeepForOneNameAreNumbered) {
   namer.Place("y/x.c", "x_DEF_C.dat", &move);
   ASSERT_TRUE(move);
   EXPECT_EQ(move->to, "x@1_DEF_C.dat");
+  // A base itself too long on disk once it is UTF-8 there: the number alone.
+  std::string wide;
+  for (int i = 0; i < 90; ++i) wide += "\x82\xa0";  // Shift-JIS hiragana a: 3 bytes on disk
+  const std::string plain = wide + "_DEF_C.dat";
+  namer.Place("p/" + wide + ".c", plain, &move);
+  namer.Place("q/" + wide + ".c", plain, &move);
+  ASSERT_TRUE(move);
+  EXPECT_EQ(move->to, "@1_DEF_C.dat");
 }
 
 TEST(DefinitionFileNamesTest, UnlistedPathsKeepThePlainName) {

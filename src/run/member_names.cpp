@@ -4,27 +4,14 @@
 #include <vector>
 
 #include "lex/name_match.h"
+#include "lex/tokenizer.h"
 #include "platform/text_file.h"
 #include "run/work_folder.h"
 
 namespace kv {
 namespace {
 
-bool IsNameStart(char c) { return c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Past the literal that opens at `i` (its closing quote, or the end).
-size_t LiteralEnd(std::string_view text, size_t i) {
-  const char quote = text[i];
-  for (size_t j = i + 1; j < text.size(); ++j) {
-    if (text[j] == '\\') {
-      ++j;
-    } else if (text[j] == quote) {
-      return j + 1;
-    }
-  }
-  return text.size();
-}
 
 }  // namespace
 
@@ -33,7 +20,7 @@ void MemberNames::NoteEntry(std::string_view entry) {
   while (i < entry.size()) {
     const char c = entry[i];
     if (c == '"' || c == '\'') {
-      i = LiteralEnd(entry, i);
+      i = LiteralEnd(entry, i) + 1;
       continue;
     }
     size_t start = std::string_view::npos;
@@ -55,7 +42,7 @@ void MemberNames::NoteEntry(std::string_view entry) {
     }
     while (start < entry.size() && entry[start] == ' ') ++start;
     size_t end = start;
-    if (end < entry.size() && IsNameStart(entry[end]))
+    if (end < entry.size() && !IsDigit(entry[end]))
       while (end < entry.size() && IsIdentifierChar(entry[end])) ++end;
     if (end > start) names_.emplace(entry.substr(start, end - start));
     i = std::max(end, i + 1);
