@@ -107,6 +107,7 @@ std::string ReplaceWholeName(std::string_view text, std::string_view name, std::
 
 struct InterFileCheck::Record {
   std::string name;         // the record's file name
+  const Definition* own = nullptr;  // its definition, when the index knows it
   std::string source_file;  // the line after "[ファイル名]"
   LocalDeclarations locals;
   bool definitions_looked_up = false;
@@ -120,6 +121,7 @@ struct InterFileCheck::Record {
 void InterFileCheck::Run(const std::string& record, LineReader& in, TextWriter& out) {
   Record r;
   r.name = record;
+  if (index_ != nullptr) r.own = index_->ByRecord(record);
   std::string line;
   while (in.ReadLineNoEol(line)) {
     if (line == record_tag::FileName()) {
@@ -158,10 +160,9 @@ void InterFileCheck::FunctionName(Record& r, LineReader& in, TextWriter& out) {
   // One of several definitions of the name: the nth of them (walk order)
   // is the nth header of the name.
   int nth = -1;
-  const Definition* own = index_ != nullptr ? index_->ByRecord(r.name) : nullptr;
-  if (own != nullptr && index_->Several('F', own->name)) {
-    const std::vector<const Definition*> all = index_->Definitions('F', own->name);
-    nth = static_cast<int>(std::find(all.begin(), all.end(), own) - all.begin());
+  if (r.own != nullptr && index_->Several('F', r.own->name)) {
+    const std::vector<const Definition*> all = index_->Definitions('F', r.own->name);
+    nth = static_cast<int>(std::find(all.begin(), all.end(), r.own) - all.begin());
   }
   std::optional<std::string> type = headers_.ReturnType(name, nth);
   if (!type) type = prototypes_.ReturnType(name);
@@ -186,9 +187,9 @@ void InterFileCheck::Locals(Record& r, LineReader& in, TextWriter& out) {
 const DefinitionFile* InterFileCheck::Definitions(Record& r) {
   if (r.definitions_looked_up) return r.definitions;
   r.definitions_looked_up = true;
-  const Definition* own = index_ != nullptr ? index_->ByRecord(r.name) : nullptr;
-  const std::string file = own != nullptr && file_paths_ != nullptr ? file_paths_->NameFor(own->path, r.source_file)
-                                                                    : PlainDefinitionFileName(r.source_file);
+  const std::string file = r.own != nullptr && file_paths_ != nullptr
+                               ? file_paths_->NameFor(r.own->path, r.source_file)
+                               : PlainDefinitionFileName(r.source_file);
   const std::string path = file.empty() ? std::string() : JoinPath(work::Path(work::kDef3), file);
   r.definitions_path = path;
   if (!path.empty()) r.definitions = definitions_.Get(path);
@@ -304,9 +305,8 @@ void InterFileCheck::MemberDesignators(Record& r, std::string_view entry, size_t
   const std::string_view a = arguments.back();
   if (a.empty() || !IsCalleeName(a) || !members_->Contains(a) || r.locals.Declares(a)) return;
   // A variable the function can see (a static one of another file it cannot).
-  const Definition* own = index_ != nullptr ? index_->ByRecord(r.name) : nullptr;
-  if (own != nullptr && index_->Resolve('V', a, own->path).definition != nullptr) return;
-  if (own == nullptr && index_ != nullptr && !index_->Definitions('V', a).empty()) return;
+  if (r.own != nullptr && index_->Resolve('V', a, r.own->path).definition != nullptr) return;
+  if (r.own == nullptr && index_ != nullptr && !index_->Definitions('V', a).empty()) return;
   r.member_words.emplace(a);
 }
 
