@@ -165,26 +165,37 @@ size_t DeclaratorName(const Tokens& t, size_t begin, size_t end) {
   return name;
 }
 
-// Argument texts of a prototype-style parameter list: each parameter's
-// tokens up to its name, each followed by a tab (void, "..." and unnamed
-// parameters give none).
-std::vector<std::string> ParameterTexts(const Tokens& t, const Group& g) {
-  std::vector<std::string> out;
+// The [begin, end) token ranges of the comma-separated arguments inside a
+// group (commas inside nested parentheses or brackets belong to their
+// argument).
+std::vector<std::pair<size_t, size_t>> ArgumentRanges(const Tokens& t, const Group& g) {
+  std::vector<std::pair<size_t, size_t>> ranges;
   size_t start = g.open + 1;
   int depth = 0;
   for (size_t i = g.open + 1; i <= g.close; ++i) {
     if (t[i] == "(" || t[i] == "[") ++depth;
     if ((t[i] == ")" || t[i] == "]") && i != g.close) --depth;
     if (i != g.close && !(t[i] == "," && depth == 0)) continue;
-    const size_t name = DeclaratorName(t, start, i);
+    ranges.emplace_back(start, i);
+    start = i + 1;
+  }
+  return ranges;
+}
+
+// Argument texts of a prototype-style parameter list: each parameter's
+// tokens up to its name, each followed by a tab (void, "..." and unnamed
+// parameters give none).
+std::vector<std::string> ParameterTexts(const Tokens& t, const Group& g) {
+  std::vector<std::string> out;
+  for (const auto& [start, end] : ArgumentRanges(t, g)) {
+    const size_t name = DeclaratorName(t, start, end);
     size_t words = 0;
-    for (size_t j = start; j < i; ++j) words += IsWord(t[j]) && t[j] != "const" && t[j] != "volatile";
+    for (size_t j = start; j < end; ++j) words += IsWord(t[j]) && t[j] != "const" && t[j] != "volatile";
     if (name != std::string::npos && words >= 2 && out.size() < kMaxArgumentTexts) {
       std::string text;
       AppendTabbed(text, t, start, name + 1);
       out.push_back(std::move(text));
     }
-    start = i + 1;
   }
   return out;
 }
@@ -234,16 +245,7 @@ std::vector<std::string> KnrTexts(const Tokens& t, const Group& g, size_t decl_b
 // unsigned long, start, size_t, len) declares start and len. Any other
 // shape (ISR(TIMER0_OVF_vect), ISR(v, ISR_NOBLOCK)) declares none.
 std::vector<std::string> WrapperParameterTexts(const Tokens& t, const Group& g) {
-  std::vector<std::pair<size_t, size_t>> parts;  // [begin, end) of each argument
-  size_t start = g.open + 1;
-  int depth = 0;
-  for (size_t i = g.open + 1; i <= g.close; ++i) {
-    if (t[i] == "(" || t[i] == "[") ++depth;
-    if ((t[i] == ")" || t[i] == "]") && i != g.close) --depth;
-    if (i != g.close && !(t[i] == "," && depth == 0)) continue;
-    parts.emplace_back(start, i);
-    start = i + 1;
-  }
+  const std::vector<std::pair<size_t, size_t>> parts = ArgumentRanges(t, g);
   std::vector<std::string> out;
   if (parts.size() < 3 || parts.size() % 2 == 0) return out;
   for (size_t k = 1; k + 1 < parts.size(); k += 2) {
